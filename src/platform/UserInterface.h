@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace pelmor {
+
+// What the engine asks of the user in the middle of an operation. Every call may come from the
+// acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
+// answered. Texts are single-byte (Latin-1).
+class UserInterface {
+  public:
+    virtual ~UserInterface() = default;
+    // A message box with OK (errors and notices).
+    virtual void ShowMessage(const std::string& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+    // Status-bar pane 0 (progress of long work, "Ready.").
+    virtual void ShowStatus(const std::string& text) { (void)text; }
+    // The wait cursor around long work on the user-interface thread.
+    virtual void SetBusy(bool busy) { (void)busy; }
+};
+
+}  // namespace pelmor

@@ -1,0 +1,140 @@
+#include "support/TestSupport.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+namespace pelmor::test {
+
+using Lock = std::lock_guard<std::mutex>;
+
+int MemoryProfile::GetInt(const std::string& section, const std::string& key, int defaultValue) {
+    Lock lock(mutex_);
+    auto it = ints.find({section, key});
+    return it == ints.end() ? defaultValue : it->second;
+}
+void MemoryProfile::WriteInt(const std::string& section, const std::string& key, int value) {
+    Lock lock(mutex_);
+    ints[{section, key}] = value;
+}
+std::string MemoryProfile::GetString(const std::string& section, const std::string& key,
+                                     const std::string& defaultValue) {
+    Lock lock(mutex_);
+    auto it = strings.find({section, key});
+    return it == strings.end() ? defaultValue : it->second;
+}
+void MemoryProfile::WriteString(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    Lock lock(mutex_);
+    strings[{section, key}] = value;
+}
+std::optional<std::vector<uint8_t>> MemoryProfile::GetBinary(const std::string& section,
+                                                             const std::string& key) {
+    Lock lock(mutex_);
+    auto it = binaries.find({section, key});
+    if (it == binaries.end()) return std::nullopt;
+    return it->second;
+}
+void MemoryProfile::WriteBinary(const std::string& section, const std::string& key,
+                                const std::vector<uint8_t>& value) {
+    Lock lock(mutex_);
+    binaries[{section, key}] = value;
+}
+bool MemoryProfile::Has(const std::string& section, const std::string& key) const {
+    Lock lock(mutex_);
+    std::pair<std::string, std::string> k{section, key};
+    return ints.count(k) || strings.count(k) || binaries.count(k);
+}
+void MemoryProfile::Clear() {
+    Lock lock(mutex_);
+    ints.clear();
+    strings.clear();
+    binaries.clear();
+}
+
+void ScriptedUserInterface::ShowMessage(const std::string& text) {
+    Lock lock(mutex_);
+    messages_.push_back(text);
+}
+bool ScriptedUserInterface::AskYesNo(const std::string& text) {
+    Lock lock(mutex_);
+    questions_.push_back(text);
+    if (answers_.empty()) return defaultAnswer;
+    bool a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+void ScriptedUserInterface::ShowStatus(const std::string& text) {
+    Lock lock(mutex_);
+    statuses_.push_back(text);
+}
+void ScriptedUserInterface::QueueAnswer(bool yes) {
+    Lock lock(mutex_);
+    answers_.push_back(yes);
+}
+std::vector<std::string> ScriptedUserInterface::Messages() const {
+    Lock lock(mutex_);
+    return messages_;
+}
+std::vector<std::string> ScriptedUserInterface::Questions() const {
+    Lock lock(mutex_);
+    return questions_;
+}
+std::vector<std::string> ScriptedUserInterface::Statuses() const {
+    Lock lock(mutex_);
+    return statuses_;
+}
+void ScriptedUserInterface::ClearRecords() {
+    Lock lock(mutex_);
+    messages_.clear();
+    questions_.clear();
+    statuses_.clear();
+}
+
+std::string FakeClock::FormatLocalTime(const char* format, int64_t seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    gmtime_r(&t, &tm);  // deterministic in tests: UTC
+    char buf[256];
+    std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+    return std::string(buf, n);
+}
+
+bool RecordingShell::SetClipboardText(const std::string& text) {
+    clipboard.push_back(text);
+    return true;
+}
+bool RecordingShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
+    spreadsheetFiles.push_back(path);
+    if (!spreadsheetAvailable) reason = "no spreadsheet program was found";
+    return spreadsheetAvailable;
+}
+bool RecordingShell::OpenHelp(const std::string& fragment) {
+    helpFragments.push_back(fragment);
+    return true;
+}
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pelmor-test-XXXXXX";
+    if (char* made = mkdtemp(pattern.data())) path_ = made;
+}
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+CommaLocale::CommaLocale() {
+    const char* now = std::setlocale(LC_ALL, nullptr);
+    previous_ = now ? now : "C";
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name)) {
+            active_ = true;
+            break;
+        }
+    }
+}
+CommaLocale::~CommaLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+
+}  // namespace pelmor::test

@@ -1,0 +1,126 @@
+#pragma once
+
+// Test doubles of the platform interfaces, shared by every test program.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "platform/Shell.h"
+#include "platform/UserInterface.h"
+
+namespace pelmor::test {
+
+// Settings kept in memory, keyed by (section, key).
+class MemoryProfile : public Profile {
+  public:
+    int GetInt(const std::string& section, const std::string& key, int defaultValue) override;
+    void WriteInt(const std::string& section, const std::string& key, int value) override;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) override;
+    void WriteString(const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    std::optional<std::vector<uint8_t>> GetBinary(const std::string& section,
+                                                  const std::string& key) override;
+    void WriteBinary(const std::string& section, const std::string& key,
+                     const std::vector<uint8_t>& value) override;
+
+    bool Has(const std::string& section, const std::string& key) const;
+    void Clear();
+
+    std::map<std::pair<std::string, std::string>, int> ints;
+    std::map<std::pair<std::string, std::string>, std::string> strings;
+    std::map<std::pair<std::string, std::string>, std::vector<uint8_t>> binaries;
+
+  private:
+    mutable std::mutex mutex_;
+};
+
+// Records every text shown and answers questions from a queue (Yes when the queue is empty,
+// unless defaultAnswer says otherwise). Safe to call from any thread.
+class ScriptedUserInterface : public UserInterface {
+  public:
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    void ShowStatus(const std::string& text) override;
+
+    void QueueAnswer(bool yes);
+    std::vector<std::string> Messages() const;
+    std::vector<std::string> Questions() const;
+    std::vector<std::string> Statuses() const;
+    void ClearRecords();
+
+    bool defaultAnswer = true;
+
+  private:
+    mutable std::mutex mutex_;
+    std::deque<bool> answers_;
+    std::vector<std::string> messages_, questions_, statuses_;
+};
+
+// A clock that moves only when told to (or when asked to sleep).
+class FakeClock : public Clock {
+  public:
+    int64_t CalendarSeconds() override { return calendarSeconds; }
+    int64_t Milliseconds() override { return milliseconds; }
+    void SleepMilliseconds(int64_t ms) override { milliseconds += ms; }
+    std::string FormatLocalTime(const char* format, int64_t seconds) override;
+
+    int64_t calendarSeconds = 1700000000;
+    int64_t milliseconds = 0;
+};
+
+// Records clipboard texts and spreadsheet and help requests.
+class RecordingShell : public Shell {
+  public:
+    bool SetClipboardText(const std::string& text) override;
+    bool OpenInSpreadsheet(const std::string& path, std::string& reason) override;
+    bool OpenHelp(const std::string& fragment) override;
+    std::string TempFolder() override { return tempFolder; }
+    std::string HomeFolder() override { return homeFolder; }
+    char DecimalSeparator() override { return decimalSeparator; }
+
+    std::vector<std::string> clipboard;
+    std::vector<std::string> spreadsheetFiles;
+    std::vector<std::string> helpFragments;
+    bool spreadsheetAvailable = true;
+    std::string tempFolder = "/tmp";
+    std::string homeFolder = "/tmp";
+    char decimalSeparator = '.';
+};
+
+// A fresh folder under the temp folder, removed with the object.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Switches the process to a decimal-comma locale for the object's life (false from Active()
+// when no such locale is installed).
+class CommaLocale {
+  public:
+    CommaLocale();
+    ~CommaLocale();
+    bool Active() const { return active_; }
+
+  private:
+    bool active_ = false;
+    std::string previous_;
+};
+
+}  // namespace pelmor::test
