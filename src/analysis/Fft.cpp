@@ -1,5 +1,6 @@
 #include "analysis/Fft.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -22,26 +23,39 @@ void Fft(int direction, int log2n, Complex* data) {
         b += m;
     }
 
+    // Butterflies are visited a block of twiddles at a time, every group of the stage per block,
+    // so memory is walked contiguously. The twiddles come from the same running rotation
+    // w = w * (cos theta + i sin theta) in the same order, so the result is the same to the bit
+    // as visiting each twiddle across all groups.
+    constexpr int64_t kBlock = 64;
+    double twr[kBlock], twi[kBlock];
     const double sign = (direction & 1) ? 1.0 : -1.0;
     for (int64_t m = 1; m < n; m *= 2) {
         const double theta = sign * std::numbers::pi / static_cast<double>(m);
         const double c = std::cos(theta);
         const double s = std::sin(theta);
         double wr = 1.0, wi = 0.0;
-        for (int64_t k = 0; k < m; ++k) {
-            for (int64_t p = k; p < n; p += 2 * m) {
-                Complex& a = data[p];
-                Complex& q = data[p + m];
-                const double tr = wr * q.re - wi * q.im;
-                const double ti = wr * q.im + wi * q.re;
-                q.re = a.re - tr;
-                q.im = a.im - ti;
-                a.re += tr;
-                a.im += ti;
+        for (int64_t kb = 0; kb < m; kb += kBlock) {
+            const int64_t count = std::min(kBlock, m - kb);
+            for (int64_t j = 0; j < count; ++j) {
+                twr[j] = wr;
+                twi[j] = wi;
+                const double nr = wr * c - wi * s;
+                wi = wr * s + wi * c;
+                wr = nr;
             }
-            const double nr = wr * c - wi * s;
-            wi = wr * s + wi * c;
-            wr = nr;
+            for (int64_t g = kb; g < n; g += 2 * m) {
+                Complex* a = data + g;
+                Complex* b = data + g + m;
+                for (int64_t j = 0; j < count; ++j) {
+                    const double tr = twr[j] * b[j].re - twi[j] * b[j].im;
+                    const double ti = twr[j] * b[j].im + twi[j] * b[j].re;
+                    b[j].re = a[j].re - tr;
+                    b[j].im = a[j].im - ti;
+                    a[j].re += tr;
+                    a[j].im += ti;
+                }
+            }
         }
     }
 

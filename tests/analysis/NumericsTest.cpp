@@ -149,3 +149,60 @@ TEST(Random, SeedZeroUsesTheClock) {
 
 }  // namespace
 }  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+// The textbook loop order: every group for one twiddle, the twiddle advanced after each k.
+void ReferenceFft(int direction, int log2n, Complex* data) {
+    const int n = 1 << log2n;
+    int b = 0;
+    for (int j = 0; j < n - 1; ++j) {
+        if (b > j) std::swap(data[j], data[b]);
+        int m = n / 2;
+        while (m >= 1 && m <= b) {
+            b -= m;
+            m /= 2;
+        }
+        b += m;
+    }
+    for (int m = 1; m < n; m *= 2) {
+        const double theta = ((direction & 1) ? 1.0 : -1.0) * std::numbers::pi / m;
+        const double c = std::cos(theta), s = std::sin(theta);
+        double wr = 1, wi = 0;
+        for (int k = 0; k < m; ++k) {
+            for (int p = k; p < n; p += 2 * m) {
+                Complex& x = data[p];
+                Complex& y = data[p + m];
+                const double tr = wr * y.re - wi * y.im, ti = wr * y.im + wi * y.re;
+                y = {x.re - tr, x.im - ti};
+                x = {x.re + tr, x.im + ti};
+            }
+            const double nr = wr * c - wi * s;
+            wi = wr * s + wi * c;
+            wr = nr;
+        }
+    }
+    if (!(direction & 1))
+        for (int i = 0; i < n; ++i) data[i] = {data[i].re * (1.0 / n), data[i].im * (1.0 / n)};
+}
+
+TEST(Fft, BlockedOrderIsBitIdenticalToTheTextbookOrder) {
+    KissRandom r;
+    r.Seed(99);
+    for (int log2n : {1, 3, 7, 12}) {
+        const int n = 1 << log2n;
+        std::vector<Complex> a(n);
+        for (auto& c : a) c = {r.Uniform(), r.Uniform()};
+        std::vector<Complex> b = a;
+        Fft(0, log2n, a.data());
+        ReferenceFft(0, log2n, b.data());
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(a[i].re, b[i].re) << log2n << " " << i;
+            ASSERT_EQ(a[i].im, b[i].im) << log2n << " " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pelmor
