@@ -1,0 +1,81 @@
+#include "gui/QtShell.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMetaObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <cstdlib>
+
+#include "gui/QtUserInterface.h"
+
+namespace pelmor {
+
+QtShell::QtShell(QString helpPath) : helpPath_(std::move(helpPath)) {}
+
+bool QtShell::SetClipboardText(const std::string& text) {
+    bool done = false;
+    RunOnGuiThread([&] {
+        if (QClipboard* c = QGuiApplication::clipboard()) {
+            c->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+            done = true;
+        }
+    });
+    return done;
+}
+
+bool QtShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    struct Candidate {
+        QString program;
+        QStringList arguments;
+    };
+    QList<Candidate> candidates;
+    if (const char* chosen = std::getenv("PELMOR_SPREADSHEET"); chosen && *chosen)
+        candidates.push_back({QString::fromLocal8Bit(chosen), {file}});
+    candidates.push_back({QStringLiteral("libreoffice"), {QStringLiteral("--calc"), file}});
+    candidates.push_back({QStringLiteral("localc"), {file}});
+    candidates.push_back({QStringLiteral("gnumeric"), {file}});
+    candidates.push_back({QStringLiteral("xdg-open"), {file}});
+    for (const Candidate& c : candidates) {
+        QString exe = QFileInfo(c.program).isAbsolute() ? c.program
+                                                        : QStandardPaths::findExecutable(c.program);
+        if (exe.isEmpty()) continue;
+        if (QProcess::startDetached(exe, c.arguments)) return true;
+    }
+    reason =
+        "no spreadsheet program could be started (set PELMOR_SPREADSHEET, or install "
+        "LibreOffice Calc or Gnumeric)";
+    return false;
+}
+
+bool QtShell::OpenHelp(const std::string& fragment) {
+    QUrl url = QUrl::fromLocalFile(helpPath_);
+    if (!fragment.empty()) url.setFragment(QString::fromLatin1(fragment.c_str()));
+    bool ok = false;
+    RunOnGuiThread([&] { ok = QDesktopServices::openUrl(url); });
+    return ok;
+}
+
+std::string QtShell::TempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? std::string(tmp) : std::string("/tmp");
+}
+
+std::string QtShell::HomeFolder() { return QDir::homePath().toLocal8Bit().toStdString(); }
+
+char QtShell::DecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 0x100)
+        return static_cast<char>(point.at(0).unicode());
+    return '.';
+}
+
+}  // namespace pelmor

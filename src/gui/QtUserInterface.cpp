@@ -1,0 +1,61 @@
+#include "gui/QtUserInterface.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+
+namespace pelmor {
+
+void RunOnGuiThread(const std::function<void()>& f) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(app, f, Qt::BlockingQueuedConnection);
+}
+
+namespace {
+QString Text(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+}  // namespace
+
+void QtUserInterface::ShowMessage(const std::string& text) {
+    RunOnGuiThread([&] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Pelmor"), Text(text),
+                        QMessageBox::Ok, parent_);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.exec();
+    });
+}
+
+bool QtUserInterface::AskYesNo(const std::string& text) {
+    bool yes = false;
+    RunOnGuiThread([&] {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Pelmor"), Text(text),
+                        QMessageBox::Yes | QMessageBox::No, parent_);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setWindowModality(Qt::ApplicationModal);
+        yes = box.exec() == QMessageBox::Yes;
+    });
+    return yes;
+}
+
+void QtUserInterface::ShowStatus(const std::string& text) {
+    if (!statusSink) return;
+    const QString t = Text(text);
+    RunOnGuiThread([&] { statusSink(t); });
+}
+
+void QtUserInterface::SetBusy(bool busy) {
+    RunOnGuiThread([&] {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+}
+
+}  // namespace pelmor
