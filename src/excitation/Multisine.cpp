@@ -41,6 +41,9 @@ double TablePeak(int count, const int32_t* frequencyIndex, const double* amplitu
 }  // namespace
 
 void ResetExcitationBankOnly(ExcitationBank& bank) {
+    // Whole records are cleared so that nothing of an earlier bank lingers in the entries
+    // beyond the counts (they travel along in the profile and in files).
+    bank = ExcitationBank{};
     bank.definitionPoints = 64;
     bank.period = 1.0;
     bank.alwaysZero = 0;
@@ -55,6 +58,7 @@ void ResetExcitationBankOnly(ExcitationBank& bank) {
 
 void ResetExcitationBank(ExcitationBank& bank, ActiveExcitation& active) {
     ResetExcitationBankOnly(bank);
+    active = ActiveExcitation{};
     active.definitionPoints = 64;
     active.selectedFrequencyIndex = 0;
     active.period = 1.0;
