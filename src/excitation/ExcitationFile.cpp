@@ -186,7 +186,13 @@ bool ImportExcitation(ExcitationContext& ctx, const std::string& path) {
 
 std::string ExcitationText(const ExcitationBank& bank) {
     std::string text = "# 1\r\n";
-    text += Format("%d\t%lg\r\n", bank.definitionPoints, bank.period);
+    // "%lg" keeps six digits; a period it would not give back exactly (one the reader accepted
+    // near the edge of its tolerance) is written in full so that the copy reads back.
+    std::string period = Format("%lg", bank.period);
+    double readBack = 0;
+    if (!ParseDouble(period, readBack) || readBack != bank.period)
+        period = Format("%.17lg", bank.period);
+    text += Format("%d\t%s\r\n", bank.definitionPoints, period.c_str());
     const int signals = SignalCountOf(bank);
     for (int s = 0; s < signals; ++s) {
         const int n = ComponentCountOf(bank, s);

@@ -200,6 +200,14 @@ TEST(CopyExcitation, DefaultBankIsFourLinesAndReadsBack) {
     two.phase[1][0] = -1.25;
     EXPECT_EQ(ExcitationText(two),
               "# 1\r\n64\t0.125\r\n3\t0.4\t0\r\n-2\r\n7\t0.4\t-1.25\r\n-1\r\n");
+
+    // A period accepted near the edge of the reader's tolerance is copied in full: six digits
+    // ("0.99995") would be refused when read back.
+    Importer edge;
+    ASSERT_TRUE(edge.Import("#\n64 0.99995005\n1 1 0\n-1\n"));
+    Importer again;
+    ASSERT_TRUE(again.Import(ExcitationText(edge.bank)));
+    EXPECT_EQ(again.bank.period, edge.bank.period);
 }
 
 TEST(SelectExcitation, StepsWithinTheBankAndFollowsTheEnablingRules) {
