@@ -1,6 +1,7 @@
 #include "excitation/ExcitationFile.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "core/FileBytes.h"
@@ -153,6 +154,10 @@ bool ImportExcitation(ExcitationContext& ctx, const std::string& path) {
         return false;
     }
     if (ctx.bankChanging) ctx.bankChanging();
+    // The bank as it was, for a refused text. The stored profile value is not used for this:
+    // it can be older than the bank in use (generated, optimised or loaded from a setup file
+    // since), and bringing it back would silently drop that bank.
+    const auto previous = std::make_unique<ExcitationBank>(ctx.bank);
     const ExcitationTextResult result = ParseExcitationText(text, ctx.bank);
     switch (result.status) {
         case Status::NoMarker:
@@ -161,8 +166,7 @@ bool ImportExcitation(ExcitationContext& ctx, const std::string& path) {
             return false;
         case Status::PeriodRefused:
         case Status::ComponentRefused:
-            if (result.status == Status::ComponentRefused) ctx.selectedSignal = 0;
-            RestoreExcitationBank(ctx.profile, ctx.bank);
+            ctx.bank = *previous;
             ctx.ui.ShowMessage(result.error);
             return false;
         case Status::Ok:

@@ -33,11 +33,11 @@ struct ExcitationTextResult {
 ExcitationTextResult ParseExcitationText(std::string_view text, ExcitationBank& bank);
 
 // The command "Import excitation" once the user chose `path` (the document keeps the folder
-// as its excitation folder). Reads the file into ctx.bank; a period or component error
-// restores the bank from the profile value "Excitation" of "Options" (or the defaults) and
-// shows the error; a good import writes the bank to that value at once and asks, signal by
-// signal, whether to optimise its crest factor. Uses every member of ctx; ctx.selectedSignal
-// becomes 0 unless the text is refused before its components. Returns true after a good
+// as its excitation folder). Reads the file into ctx.bank. A file that cannot be read is named
+// in a message. A period or component error brings back the bank (and ctx.selectedSignal) as
+// they were before the import and shows the error. A good import sets ctx.selectedSignal to 0,
+// writes the bank to the profile value "Excitation" of "Options" at once, and asks, signal by
+// signal, whether to optimise its crest factor. Uses every member of ctx. True after a good
 // import.
 bool ImportExcitation(ExcitationContext& ctx, const std::string& path);
 

@@ -256,5 +256,22 @@ TEST(ExcitationRecords, DefaultsAndByteImages) {
     EXPECT_EQ(ActiveExcitationBytes(active).size(), 5144u);
 }
 
+TEST(ExcitationRecords, StoredBankIsUsedOnlyWithItsExactSize) {
+    test::MemoryProfile profile;
+    ExcitationBank bank;
+    bank.signalCount = 7;
+    bank.period = 0.25;
+    StoreExcitationBank(profile, bank);
+    ExcitationBank loaded;
+    RestoreExcitationBank(profile, loaded);
+    EXPECT_EQ(ExcitationBankBytes(loaded), ExcitationBankBytes(bank));
+
+    profile.binaries[{"Options", "Excitation"}].resize(82023);
+    RestoreExcitationBank(profile, loaded);
+    EXPECT_EQ(loaded.signalCount, 1);
+    EXPECT_EQ(loaded.period, 1.0);
+    EXPECT_EQ(loaded.componentCount[0], 1);
+}
+
 }  // namespace
 }  // namespace pelmor
