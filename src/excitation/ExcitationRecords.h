@@ -65,4 +65,18 @@ static_assert(offsetof(ActiveExcitation, phase) == 3096);
 // the platform is little-endian.
 static_assert(std::endian::native == std::endian::little);
 
+// Byte images as stored in the profile, setup files and data files.
+std::vector<uint8_t> ExcitationBankBytes(const ExcitationBank& bank);
+std::vector<uint8_t> ActiveExcitationBytes(const ActiveExcitation& active);
+// Copy an image over the record only when it has exactly the record's size; false otherwise
+// (the record is then left as it was).
+bool ReadExcitationBank(const std::vector<uint8_t>& bytes, ExcitationBank& bank);
+bool ReadActiveExcitation(const std::vector<uint8_t>& bytes, ActiveExcitation& active);
+
+// The counts of a record clamped to the capacities, for every loop over a record that came
+// from outside (profile, setup or data file).
+int SignalCountOf(const ExcitationBank& bank);
+int ComponentCountOf(const ExcitationBank& bank, int signal);
+int ComponentCountOf(const ActiveExcitation& active);
+
 }  // namespace pelmor
