@@ -3,6 +3,7 @@
 #include <locale.h>
 
 #include <charconv>
+#include <climits>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -98,7 +99,10 @@ std::size_t ParseLeadingInt(std::string_view text, long long& value) {
     unsigned long long v = 0;
     auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), v);
     if (ptr == text.data() + i || ec != std::errc()) return 0;
-    value = negative ? -static_cast<long long>(v) : static_cast<long long>(v);
+    // The magnitude must fit the signed range: up to 2^63 - 1, or 2^63 when negative.
+    constexpr unsigned long long kMax = static_cast<unsigned long long>(LLONG_MAX);
+    if (v > kMax + (negative ? 1 : 0)) return 0;
+    value = negative ? static_cast<long long>(0 - v) : static_cast<long long>(v);
     return static_cast<std::size_t>(ptr - text.data());
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cstdio>
 
@@ -101,6 +102,10 @@ void CheckFormats() {
     EXPECT_EQ(i, -17);
     EXPECT_FALSE(ParseInt("3.5", i));
     EXPECT_FALSE(ParseInt("99999999999", i));
+    long long wide = 0;
+    EXPECT_EQ(ParseLeadingInt("-9223372036854775808", wide), 20u);
+    EXPECT_EQ(wide, LLONG_MIN);
+    EXPECT_EQ(ParseLeadingInt("9223372036854775808", wide), 0u);
 }
 
 TEST(NumberFormat, FormatsAndParsesWithAPoint) { CheckFormats(); }
