@@ -433,7 +433,9 @@ double DeviceEmulator::SlotVolts(int slot, int64_t frame) const {
             if (!sweep) return response_[frame % kTableSize];
             double zi = 0.0;
             const double zr = Impedance(options_, SweepFrequency(frame), zi);
-            const double angle = 2.0 * std::numbers::pi * sweepPosition_ / kSineTableSize;
+            // The table step slot 1 shows at this frame, so both slots see the same sine.
+            const double angle =
+                2.0 * std::numbers::pi * std::floor(sweepPosition_) / kSineTableSize;
             return options_.resistance * sweepMean_ +
                    sweepAmplitude_ * (zr * std::sin(angle) + zi * std::cos(angle));
         }
