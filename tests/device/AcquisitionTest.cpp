@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DeviceTestSupport.h"
@@ -208,6 +209,36 @@ TEST_F(AcquisitionFixture, RecordInTheMiddleOfABlockKeepsOnlyTheFramesAfterIt) {
     EXPECT_EQ(state.recordedFrames, 51);
     EXPECT_EQ(state.buffers[0].Count(), 51);
     EXPECT_EQ(recorder.TakeRecording(p).rawValues[0], 400);
+}
+
+TEST_F(AcquisitionFixture, TheUserInterfaceThreadWatchesAndRecordsWhileItRuns) {
+    EmulatorOptions options;
+    options.realtime = false;
+    DeviceEmulator emulator(options, &clock);
+    AcquisitionParameters p;
+    PrepareBuffers(state, p);
+    state.measurementRunning = 1;
+    AcquisitionThread thread;
+    thread.Start(p, Context(emulator));
+    // As the view's timer would: read the newest samples, then press Record.
+    std::vector<double> latest(256);
+    int32_t n = 0;
+    while (n < 256) {
+        n = 256;
+        double start = 0, interval = 0;
+        state.buffers[1].Latest(n, latest.data(), start, interval);
+        std::this_thread::yield();
+    }
+    StartRecording(state, 1024);
+    while (state.measurementRunning.load() != 0) std::this_thread::yield();
+    thread.Join();
+    ASSERT_EQ(sink.recordings.size(), 1u);
+    const Recording& r = sink.recordings[0];
+    EXPECT_GE(r.frames, 1024);
+    EXPECT_LT(r.frames, 1024 + 51);
+    EXPECT_EQ(state.buffers[0].Count(), r.frames);
+    EXPECT_DOUBLE_EQ(state.buffers[0].ValueFromOldest(0), r.rawValues[0] / kRawPerVolt);
+    EXPECT_TRUE(WordsAtRest(state));
 }
 
 TEST_F(AcquisitionFixture, StopTakesEffectAfterTheBlockBeingRead) {
