@@ -69,7 +69,9 @@ TEST_F(AcquisitionFixture, TheDeviceReceivesExactlyTheProgrammingSequence) {
         EXPECT_EQ(emulator.ReceivedBytes(), expected);
         EXPECT_EQ(emulator.PendingEchoes(), 0u);  // every echo sent was read, and no more
         EXPECT_EQ(emulator.ChannelMask(), 0xE0);
-        if (!sweep) EXPECT_EQ(emulator.Table(), state.excitationTable);
+        if (!sweep) {
+            EXPECT_EQ(emulator.Table(), state.excitationTable);
+        }
         EXPECT_FALSE(emulator.IsOpen());
         EXPECT_TRUE(ui.Messages().empty());
         ASSERT_EQ(sink.recordings.size(), 1u);
