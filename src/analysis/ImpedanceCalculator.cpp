@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "analysis/ComplexMath.h"
+#include "platform/Profile.h"
+#include "platform/UserInterface.h"
 
 namespace pelmor {
 
@@ -220,6 +222,25 @@ bool ImpedanceCalculator::ImportCalibration(const std::string& path, UserInterfa
 
 std::string ImpedanceCalculator::CopyCalibration() const {
     return CalibrationText(loadedCalibration);
+}
+
+bool ImpedanceCalculator::PrepareCalibration(const ActiveExcitation& excitation,
+                                             UserInterface& ui) {
+    calibrationOff = CalibrationCovers(excitation) ? 0 : 1;
+    if (!calibrationOff) return true;
+    return ui.AskYesNo(
+        "No calibration data found for each used frequency.\nNo calibration will be used.\nWould "
+        "you like to continue?");
+}
+
+void ImpedanceCalculator::LoadCalibrationSetting(Profile& profile) {
+    if (auto stored = profile.GetBinary("Options", "Calibration"))
+        CalibrationTableFromBytes(*stored, loadedCalibration);
+    workingCalibration = loadedCalibration;
+}
+
+void ImpedanceCalculator::SaveCalibrationSetting(Profile& profile) const {
+    profile.WriteBinary("Options", "Calibration", CalibrationTableBytes(loadedCalibration));
 }
 
 }  // namespace pelmor

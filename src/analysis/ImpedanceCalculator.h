@@ -10,6 +10,7 @@
 
 namespace pelmor {
 
+class Profile;
 class UserInterface;
 
 // What the analysis reads from the document and the measurement state: the running flag, the
@@ -90,6 +91,14 @@ class ImpedanceCalculator {
     bool ImportCalibration(const std::string& path, UserInterface& ui);
     // The text of loadedCalibration for the clipboard.
     std::string CopyCalibration() const;
+    // After the caller has chosen workingCalibration (the loaded table at a measurement start,
+    // or the data file's table on import): calibration is switched off unless it covers every
+    // frequency of the excitation, and then the user is asked whether to go on. True to go on.
+    bool PrepareCalibration(const ActiveExcitation& excitation, UserInterface& ui);
+    // loadedCalibration from the profile value "Calibration" of section "Options" when it is
+    // exactly one record long (otherwise it stays as it is); workingCalibration becomes a copy.
+    void LoadCalibrationSetting(Profile& profile);
+    void SaveCalibrationSetting(Profile& profile) const;
 
     // --- offline trend and time-window analysis ---
     // The trend of the selected frequency over the whole record in slots 0 and 1, with the

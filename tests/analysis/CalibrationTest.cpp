@@ -243,3 +243,44 @@ TEST(Calibration, CopiedTextIsItselfACalibrationFile) {
 
 }  // namespace
 }  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST(Calibration, SettingAndCoverageQuestion) {
+    test::MemoryProfile profile;
+    auto calc = std::make_unique<ImpedanceCalculator>();
+    calc->loadedCalibration.count = 1;
+    SetSimplePoint(calc->loadedCalibration, 0, 4.0);
+    calc->SaveCalibrationSetting(profile);
+    ASSERT_EQ(profile.binaries.at({"Options", "Calibration"}).size(), 43016u);
+
+    auto next = std::make_unique<ImpedanceCalculator>();
+    profile.binaries[{"Options", "Other"}] = {1, 2, 3};
+    next->LoadCalibrationSetting(profile);
+    EXPECT_EQ(next->loadedCalibration.count, 1);
+    EXPECT_FALSE(next->CalibrationTablesDiffer());
+    profile.binaries[{"Options", "Calibration"}].resize(43015);
+    auto third = std::make_unique<ImpedanceCalculator>();
+    third->LoadCalibrationSetting(profile);  // wrong length: the empty table stays
+    EXPECT_EQ(third->loadedCalibration.count, 0);
+
+    ActiveExcitation e;
+    e.period = 0.5;
+    e.componentCount = 1;
+    e.frequencyIndex[0] = 2;  // 4 Hz: covered
+    ScriptedUserInterface ui;
+    EXPECT_TRUE(next->PrepareCalibration(e, ui));
+    EXPECT_EQ(next->calibrationOff, 0);
+    e.frequencyIndex[0] = 3;
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(next->PrepareCalibration(e, ui));
+    EXPECT_EQ(next->calibrationOff, 1);
+    ASSERT_EQ(ui.Questions().size(), 1u);
+    EXPECT_EQ(ui.Questions()[0],
+              "No calibration data found for each used frequency.\nNo calibration will be "
+              "used.\nWould you like to continue?");
+}
+
+}  // namespace
+}  // namespace pelmor
