@@ -152,6 +152,20 @@ TEST(ImpedanceCalculator, LiveRingAveragesTheLastRatiosAndTheTrendKeepsFifty) {
     EXPECT_EQ(calc->ringCount + calc->trendCount + calc->offlineTrendCount, 0);
 }
 
+TEST(ImpedanceCalculator, TrendPointAveragesTheLastWindowsAtTheSelectedFrequency) {
+    auto calc = Calculator({1, 2}, 1.0);
+    calc->selectedFrequencyIndex = 1;
+    calc->trendWindows = 2;
+    const double ratios[] = {2, 4, 8};
+    const double expected[] = {2, 3, 6};
+    for (int k = 0; k < 3; ++k) {
+        const Complex X[2] = {{0, 0}, {ratios[k], 0}}, Y[2] = {{1, 0}, {1, 0}};
+        calc->AccumulateTrendPoint(X, Y);
+        EXPECT_DOUBLE_EQ(calc->trendR[k], expected[k]);
+    }
+    EXPECT_EQ(calc->offlineTrendCount, 3);
+}
+
 TEST(ImpedanceCalculator, LatestPeriodNeedsARunningMeasurementAndAPowerOfTwoPeriod) {
     auto state = std::make_unique<MeasurementState>();
     auto calc = Calculator({2}, 1.0);
