@@ -85,6 +85,17 @@ int32_t TraceBuffer::Window(double t, int32_t n, int32_t offset, double* values)
     return n;
 }
 
+int32_t TraceBuffer::OverwriteFromOldest(const double* values, int32_t n) {
+    Lock lock(mutex_);
+    n = std::clamp(n, 0, count_);
+    int32_t index = Wrap(int64_t{writeIndex_} - count_);
+    for (int32_t k = 0; k < n; ++k) {
+        values_[index] = values[k];
+        if (++index == capacity_) index = 0;
+    }
+    return n;
+}
+
 void TraceBuffer::Reset() {
     Lock lock(mutex_);
     count_ = 0;

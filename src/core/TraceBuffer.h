@@ -38,6 +38,10 @@ class TraceBuffer {
     // span is not inside the buffer (a start up to a tenth of a sample early is accepted).
     int32_t Window(double t, int32_t n, int32_t offset, double* values) const;
 
+    // Writes min(n, count) values over the valid samples, oldest first; count, write position
+    // and time base stay. Returns the count written.
+    int32_t OverwriteFromOldest(const double* values, int32_t n);
+
     // Empties the buffer; capacity, interval and channel number stay.
     void Reset();
 
