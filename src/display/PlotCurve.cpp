@@ -72,6 +72,8 @@ void ReducePixelColumns(const SurfacePoint* points, std::size_t count,
         }
         i = end;
     }
+    // A trace standing on one pixel still shows as that pixel.
+    if (count > 1 && out.size() == 1) out.push_back(out.back());
 }
 
 }  // namespace pelmor

@@ -130,7 +130,23 @@ const QPoint* QtSurface::ToQPoints(const SurfacePoint* points, std::size_t count
 
 void QtSurface::Polyline(const SurfacePoint* points, std::size_t count) {
     if (count < 2) return;
-    painter_.drawPolyline(ToQPoints(points, count), static_cast<int>(count));
+    if (pen_.width > 1 || pen_.style != PenSolid) {
+        painter_.drawPolyline(ToQPoints(points, count), static_cast<int>(count));
+        return;
+    }
+    // Thin solid lines go as separate segments with both ends drawn: each segment's pixels then
+    // depend on its two ends alone, so a trace reduced to its extremes per pixel column (see
+    // ReducePixelColumns) covers exactly the pixels of the whole trace.
+    lines_.resize(count - 1);
+    for (std::size_t i = 1; i < count; ++i) {
+        lines_[i - 1] = QLine(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+    }
+    QPen pen = painter_.pen();
+    pen.setCapStyle(Qt::SquareCap);
+    painter_.setPen(pen);
+    painter_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+    pen.setCapStyle(Qt::FlatCap);
+    painter_.setPen(pen);
 }
 
 void QtSurface::Rectangle(const SurfaceRect& rect) {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QLine>
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
@@ -71,6 +72,7 @@ class QtSurface : public Surface {
     QFont qfont_;
     bool qfontValid_ = false;
     std::vector<QPoint> buffer_;
+    std::vector<QLine> lines_;
 };
 
 // The off-screen picture of one repaint: drawing goes to an image of the rectangle's size, in

@@ -102,7 +102,8 @@ class Surface {
     virtual bool IsPrinting() const = 0;
 
     // Lines with the current pen. LineTo leaves its end point undrawn and makes it the current
-    // position. Polyline neither uses nor moves the current position.
+    // position. Polyline draws every one of its points, the last included; it neither uses nor
+    // moves the current position.
     virtual void MoveTo(int32_t x, int32_t y) = 0;
     virtual void LineTo(int32_t x, int32_t y) = 0;
     virtual void Polyline(const SurfacePoint* points, std::size_t count) = 0;
