@@ -1,5 +1,6 @@
 #include "display/PlotCurve.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace pelmor {
@@ -7,9 +8,10 @@ namespace pelmor {
 namespace {
 
 template <typename T>
-double Element(const void* values, std::size_t index) {
+double Element(const void* values, std::ptrdiff_t index) {
     T v;
-    std::memcpy(&v, static_cast<const unsigned char*>(values) + index * sizeof(T), sizeof(T));
+    std::memcpy(&v, static_cast<const unsigned char*>(values) + index * std::ptrdiff_t{sizeof(T)},
+                sizeof(T));
     return static_cast<double>(v);
 }
 
@@ -18,7 +20,7 @@ double Element(const void* values, std::size_t index) {
 double ReadPlotElement(const void* values, int32_t type, int32_t stride, int32_t i) {
     if (type == PlotIndex || type == PlotIndexAlt) return i;
     if (values == nullptr) return 0;
-    const std::size_t at = static_cast<std::size_t>(stride) * static_cast<std::size_t>(i);
+    const std::ptrdiff_t at = std::ptrdiff_t{stride} * i;
     switch (type) {
         case PlotFloat32:
             return Element<float>(values, at);

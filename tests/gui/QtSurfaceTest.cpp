@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -16,14 +15,15 @@
 namespace pelmor {
 namespace {
 
+// One application object for the whole run, never destroyed: Qt's own globals may be gone by
+// the time static objects are torn down.
 void EnsureApplication() {
     static int argc = 1;
     static char name[] = "test_gui";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
     if (QGuiApplication::instance() == nullptr) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        new QGuiApplication(argc, argv);
     }
 }
 
@@ -133,7 +133,7 @@ TEST(QtSurface, OffscreenPictureUsesTargetCoordinates) {
 QImage RenderTraces(int seed, bool reduce, bool xy, bool clip) {
     std::mt19937 random(seed);
     std::normal_distribution<double> noise(0, 1);
-    const int n = 20000 + seed * 4000;
+    const int n = 6000 + seed * 3000;
     std::vector<std::vector<double>> xs(3), ys(3);
     for (int c = 0; c < 3; ++c) {
         double level = 0, phase = 0;
@@ -167,7 +167,7 @@ QImage RenderTraces(int seed, bool reduce, bool xy, bool clip) {
 
 TEST(QtSurface, ColumnReductionIsPixelIdentical) {
     EnsureApplication();
-    for (int seed = 0; seed < 4; ++seed) {
+    for (int seed = 0; seed < 3; ++seed) {
         for (bool xy : {false, true}) {
             for (bool clip : {false, true}) {
                 SCOPED_TRACE(testing::Message()
@@ -176,9 +176,11 @@ TEST(QtSurface, ColumnReductionIsPixelIdentical) {
                 const QImage reduced = RenderTraces(seed, true, xy, clip);
                 ASSERT_EQ(all.size(), reduced.size());
                 int differing = 0;
-                for (int y = 0; y < all.height(); ++y) {
-                    for (int x = 0; x < all.width(); ++x) {
-                        differing += all.pixel(x, y) != reduced.pixel(x, y);
+                if (all != reduced) {
+                    for (int y = 0; y < all.height(); ++y) {
+                        for (int x = 0; x < all.width(); ++x) {
+                            differing += all.pixel(x, y) != reduced.pixel(x, y);
+                        }
                     }
                 }
                 EXPECT_EQ(differing, 0);
