@@ -439,3 +439,37 @@ TEST(InvertBand, OrdersTheEdgesAndSpansTheClientHeight) {
 
 }  // namespace
 }  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+// Extreme and non-finite values in every drawing mode: Draw finishes and every coordinate
+// handed to the surface stays far inside 32 bits.
+TEST(PlotGraph, ExtremeValuesStayBounded) {
+    const double extremes[] = {0, 1e308, -1e308, 1e-310, kNaN, kInf, -kInf, 3, -2, 1e20, 1e20 + 1};
+    const std::vector<double> xs(std::begin(extremes), std::end(extremes));
+    std::vector<double> ys(xs.rbegin(), xs.rend());
+    const uint32_t flagSets[] = {PlotConnect, PlotConnect | kPlotSymbolMask, PlotBar,
+                                 PlotConnect | PlotBar | PlotThick};
+    for (uint32_t flags : flagSets) {
+        for (int mode = 0; mode < 3; ++mode) {
+            Chart c;
+            c.graph.AddCurve(static_cast<int32_t>(xs.size()), xs.data(), ys.data(), flags, 1);
+            c.graph.AddUniformCurve(static_cast<int32_t>(ys.size()), 1e300, 1e300, ys.data(),
+                                    flags, 2);
+            if (mode > 0) c.graph.SetRange(-1, 1e20, -5, 1e10);
+            c.graph.deviceClip = mode == 2;
+            c.graph.siLabelsX = c.graph.siLabelsY = 1;
+            EXPECT_TRUE(c.graph.Draw());
+            for (const SurfaceCall& call : c.surface.calls) {
+                for (const SurfacePoint& p : call.points) {
+                    ASSERT_LE(std::abs(p.x), 1 << 27);
+                    ASSERT_LE(std::abs(p.y), 1 << 27);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pelmor
