@@ -27,6 +27,13 @@ int32_t PixelOf(double v) {
     return static_cast<int32_t>(std::clamp(v, -kPixelLimit, kPixelLimit));
 }
 
+// The same for a value known not to be NaN (it may be infinite).
+inline int32_t PixelOfFinite(double v) {
+    return static_cast<int32_t>(v < -kPixelLimit  ? -kPixelLimit
+                                : v > kPixelLimit ? kPixelLimit
+                                                  : v);
+}
+
 }  // namespace
 
 void WidenEmptyRange(double& min, double& max) {
@@ -369,32 +376,58 @@ void CPlotGraph::DrawBar(Pixel p) {
 }
 
 void CPlotGraph::DrawLinesFast(const PlotCurve& c) {
+    // Points go to the surface as polylines, one per stretch of finite values; a long trace is
+    // reduced to the extremes of each pixel column on the way.
     points_.clear();
+    PixelColumnReducer reducer(points_);
+    const double xmin = range_.xmin, ymin = range_.ymin;
+    const double xScale = transform_.xScale, yScale = transform_.yScale;
+    const double left = transform_.left, bottom = transform_.bottom;
     bool moved = false;
     auto flush = [&] {
-        if (points_.size() >= 2) {
+        if (columnReduction) reducer.Finish();
+        if (points_.size() >= 2) surface_.Polyline(points_.data(), points_.size());
+        points_.clear();
+        reducer.Restart();
+    };
+    auto trace = [&](auto xOf, auto yOf) {
+        for (int32_t i = 0; i < c.count; ++i) {
+            const double x = xOf(i), y = yOf(i);
+            if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
+                flush();
+                continue;
+            }
+            const SurfacePoint p{PixelOfFinite((x - xmin) * xScale + left),
+                                 PixelOfFinite(bottom - (y - ymin) * yScale)};
+            if (!moved) {
+                surface_.MoveTo(p.x, p.y);
+                moved = true;
+            }
             if (columnReduction) {
-                reduced_.clear();
-                ReducePixelColumns(points_.data(), points_.size(), reduced_);
-                surface_.Polyline(reduced_.data(), reduced_.size());
+                reducer.Add(p);
             } else {
-                surface_.Polyline(points_.data(), points_.size());
+                points_.push_back(p);
             }
         }
-        points_.clear();
     };
-    for (int32_t i = 0; i < c.count; ++i) {
-        const double x = c.X(i), y = c.Y(i);
-        if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
-            flush();
-            continue;
+    // Arrays of doubles read directly; every other layout through the curve's reader.
+    const bool plainY = c.yValues != nullptr && c.yStride == 1 && c.yTransform == nullptr &&
+                        (c.yType == PlotFloat64 || c.yType == PlotFloat64Alt);
+    const bool plainX = c.xTransform == nullptr &&
+                        (c.IsUniform() || (c.xValues != nullptr && c.xStride == 1 &&
+                                           (c.xType == PlotFloat64 || c.xType == PlotFloat64Alt)));
+    if (plainX && plainY) {
+        const auto* ys = static_cast<const double*>(c.yValues);
+        const auto yOf = [ys](int32_t i) { return ys[i]; };
+        if (c.IsUniform()) {
+            const double start = c.xStart, step = c.xStep * c.xStride;
+            trace([start, step](int32_t i) { return start + step * static_cast<double>(i); }, yOf);
+        } else {
+            const auto* xs = static_cast<const double*>(c.xValues);
+            trace([xs](int32_t i) { return xs[i]; }, yOf);
         }
-        const Pixel p = ToPixel(x, y);
-        if (!moved) {
-            surface_.MoveTo(p.x, p.y);
-            moved = true;
-        }
-        points_.push_back({p.x, p.y});
+    } else {
+        trace([&c](int32_t i) { return c.X(i); }, [&c](int32_t i) { return c.Y(i); });
     }
     flush();
 }

@@ -134,7 +134,7 @@ class CPlotGraph {
     Color background_ = 0xFFFFFF;
     PlotTransform transform_;
     SurfaceRect frame_{}, data_{};
-    std::vector<SurfacePoint> points_, reduced_;
+    std::vector<SurfacePoint> points_;
 };
 
 }  // namespace pelmor

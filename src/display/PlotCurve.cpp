@@ -55,27 +55,38 @@ double PlotCurve::Y(int32_t i) const {
     return yTransform ? yTransform(v) : v;
 }
 
+void PixelColumnReducer::Emit(SurfacePoint p, bool first) {
+    if (!first && out_.size() > start_ && out_.back() == p) return;
+    out_.push_back(p);
+}
+
+void PixelColumnReducer::EndRun() {
+    if (runLength_ == 0) return;
+    const std::size_t lastAt = runLength_ - 1;
+    Emit(first_, true);
+    const bool lowFirst = lowAt_ < highAt_;
+    const std::size_t at[2] = {lowFirst ? lowAt_ : highAt_, lowFirst ? highAt_ : lowAt_};
+    const SurfacePoint middle[2] = {lowFirst ? low_ : high_, lowFirst ? high_ : low_};
+    for (int k = 0; k < 2; ++k) {
+        if (at[k] != 0 && at[k] != lastAt && (k == 0 || at[1] != at[0])) Emit(middle[k], false);
+    }
+    if (lastAt != 0) Emit(last_, false);
+    runLength_ = 0;
+}
+
+void PixelColumnReducer::Finish() {
+    EndRun();
+    // A trace standing on one pixel still shows as that pixel.
+    if (added_ > 1 && out_.size() == start_ + 1) out_.push_back(out_.back());
+    start_ = out_.size();
+    added_ = 0;
+}
+
 void ReducePixelColumns(const SurfacePoint* points, std::size_t count,
                         std::vector<SurfacePoint>& out) {
-    std::size_t i = 0;
-    while (i < count) {
-        const int32_t column = points[i].x;
-        std::size_t end = i + 1, low = i, high = i;
-        for (; end < count && points[end].x == column; ++end) {
-            if (points[end].y < points[low].y) low = end;
-            if (points[end].y > points[high].y) high = end;
-        }
-        const std::size_t last = end - 1;
-        std::size_t picks[4] = {i, low < high ? low : high, low < high ? high : low, last};
-        for (std::size_t k = 0; k < 4; ++k) {
-            if (k > 0 && picks[k] == picks[k - 1]) continue;
-            if (!out.empty() && out.back() == points[picks[k]] && k > 0) continue;
-            out.push_back(points[picks[k]]);
-        }
-        i = end;
-    }
-    // A trace standing on one pixel still shows as that pixel.
-    if (count > 1 && out.size() == 1) out.push_back(out.back());
+    PixelColumnReducer reducer(out);
+    for (std::size_t i = 0; i < count; ++i) reducer.Add(points[i]);
+    reducer.Finish();
 }
 
 }  // namespace pelmor

@@ -75,4 +75,47 @@ double ReadPlotElement(const void* values, int32_t type, int32_t stride, int32_t
 void ReducePixelColumns(const SurfacePoint* points, std::size_t count,
                         std::vector<SurfacePoint>& out);
 
+// The same reduction, fed one point at a time; Finish ends the trace.
+class PixelColumnReducer {
+  public:
+    explicit PixelColumnReducer(std::vector<SurfacePoint>& out) : out_(out), start_(out.size()) {}
+    void Add(SurfacePoint p) {
+        ++added_;
+        if (runLength_ > 0 && p.x == first_.x) {
+            last_ = p;
+            if (p.y < low_.y) {
+                low_ = p;
+                lowAt_ = runLength_;
+            }
+            if (p.y > high_.y) {
+                high_ = p;
+                highAt_ = runLength_;
+            }
+            ++runLength_;
+            return;
+        }
+        EndRun();
+        first_ = low_ = high_ = last_ = p;
+        lowAt_ = highAt_ = 0;
+        runLength_ = 1;
+    }
+    void Finish();
+    // Starts a new trace after its output has been taken away.
+    void Restart() {
+        start_ = out_.size();
+        added_ = 0;
+        runLength_ = 0;
+    }
+
+  private:
+    void EndRun();
+    void Emit(SurfacePoint p, bool first);
+
+    std::vector<SurfacePoint>& out_;
+    std::size_t start_;
+    std::size_t added_ = 0;
+    SurfacePoint first_{}, low_{}, high_{}, last_{};
+    std::size_t lowAt_ = 0, highAt_ = 0, runLength_ = 0;
+};
+
 }  // namespace pelmor
