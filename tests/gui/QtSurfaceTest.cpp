@@ -230,6 +230,18 @@ TEST(QtSurface, SampleChartHasFrameLabelsAndCurves) {
         EXPECT_GT(red, 100);
         EXPECT_GT(black, 1000);
     }
+    // The sunken edge: dark above and left, light below and right.
+    EXPECT_EQ(PixelAt(image, 0, 0), 0x808080u);
+    EXPECT_EQ(PixelAt(image, 1, 1), 0x404040u);
+    EXPECT_EQ(PixelAt(image, 899, 499), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 898, 498), 0xE0E0E0u);
+    // The scale icon: its square outline, an arrow's tip near each side, an empty centre.
+    const int ix = 3, iy = 497 - 20;
+    for (QPoint p : {QPoint(0, 0), QPoint(20, 20), QPoint(10, 3), QPoint(10, 17), QPoint(3, 10),
+                     QPoint(17, 10), QPoint(8, 5)}) {
+        EXPECT_EQ(PixelAt(image, ix + p.x(), iy + p.y()), 0x000000u) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(PixelAt(image, ix + 10, iy + 10), 0xFFFFFFu);
     if (const char* path = std::getenv("PELMOR_PLOT_SAMPLE")) image.save(path);
 }
 
