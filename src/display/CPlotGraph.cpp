@@ -16,6 +16,7 @@ namespace {
 constexpr double kPixelLimit = 67108864.0;  // 2^26
 // Values beyond this are treated as this, so that a range's span stays finite.
 constexpr double kValueLimit = 1e300;
+constexpr double kSmallestSpan = 1e-250;
 // Loops laying out ticks never run longer than this.
 constexpr int kMaxTickSteps = 1000;
 constexpr double kRepeatTolerance = 1e-200;
@@ -43,9 +44,10 @@ void WidenEmptyRange(double& min, double& max) {
     min = std::clamp(min, -kValueLimit, kValueLimit);
     max = std::clamp(max, -kValueLimit, kValueLimit);
     if (min > max) std::swap(min, max);
-    // A span below a millionth of a millionth of the values leaves no room for distinct ticks.
+    // A span below a millionth of a millionth of the values leaves no room for distinct ticks;
+    // one below 1e-250 would make the pixels per value unit overflow.
     const double magnitude = std::max(std::fabs(min), std::fabs(max));
-    if (max - min > magnitude * 1e-12) return;
+    if (max - min > magnitude * 1e-12 && max - min > kSmallestSpan) return;
     const double v = (min + max) / 2;
     if (v > 1e-100) {
         min = 0.9 * v;
@@ -271,8 +273,9 @@ bool CPlotGraph::DrawAxes() {
     if (!xt.values.empty()) {
         // Keep the last x label inside the chart: pull the data area's right edge in.
         const int32_t lw = surface_.TextExtent(xLabels.back()).cx;
-        const int32_t p = static_cast<int32_t>(
-            static_cast<double>(DR - DL) / (r.xmax - r.xmin) * (xt.values.back() - r.xmin) + 0.5);
+        const double pos =
+            static_cast<double>(DR - DL) / (r.xmax - r.xmin) * (xt.values.back() - r.xmin) + 0.5;
+        const int32_t p = PixelOf(pos);
         const int32_t v = R - 1 - DL - p - lw / 2;
         if (v < 0) DR += v;
     }

@@ -55,6 +55,7 @@ TEST(AxisTicks, EmptyNarrowAndNonFiniteRangesAreWidened) {
         {-2, -2, -2.2, -1.8}, {1e-120, 1e-120, -1, 1},
         {kNaN, kNaN, -1, 1},  {kNaN, 3, 2.7, 3.3},
         {5, 1, 1, 5},         {1e20, 1e20 + 1, 0.9e20, 1.1e20},
+        {0, 3e-310, -1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.min << " … " << c.max);
@@ -455,8 +456,8 @@ TEST(PlotGraph, ExtremeValuesStayBounded) {
         for (int mode = 0; mode < 3; ++mode) {
             Chart c;
             c.graph.AddCurve(static_cast<int32_t>(xs.size()), xs.data(), ys.data(), flags, 1);
-            c.graph.AddUniformCurve(static_cast<int32_t>(ys.size()), 1e300, 1e300, ys.data(),
-                                    flags, 2);
+            c.graph.AddUniformCurve(static_cast<int32_t>(ys.size()), 1e300, 1e300, ys.data(), flags,
+                                    2);
             if (mode > 0) c.graph.SetRange(-1, 1e20, -5, 1e10);
             c.graph.deviceClip = mode == 2;
             c.graph.siLabelsX = c.graph.siLabelsY = 1;
