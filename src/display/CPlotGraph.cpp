@@ -438,12 +438,15 @@ void CPlotGraph::DrawLinesFast(const PlotCurve& c) {
 void CPlotGraph::DrawCurve(const PlotCurve& c) {
     surface_.SelectPen({PenSolid, c.penWidth, c.color});
     surface_.SelectBrush({c.color, false});
-    if (!fixedRange_ && c.flags == PlotConnect) {
-        DrawLinesFast(c);
+    if (c.flags == PlotConnect) {
+        if (fixedRange_) {
+            DrawClippedLines(c);
+        } else {
+            DrawLinesFast(c);
+        }
         return;
     }
     const bool connect = (c.flags & PlotConnect) != 0;
-    const PlotRange& r = range_;
     bool havePrevious = false, previousInside = false;
     double x0 = 0, y0 = 0;
     Pixel previousPixel{0, 0};
@@ -475,58 +478,9 @@ void CPlotGraph::DrawCurve(const PlotCurve& c) {
             // A repeated point draws nothing more; the first point of a trace shows its symbol.
             if (start && inside) DrawSymbols(c.flags, p);
         } else {
-            // The crossings of the segment with the edges of the range, by their position t
-            // along it; the visible piece runs from the lowest to the highest.
-            const double dx = x - x0, dy = y - y0;
-            const bool vertical = std::fabs(dx) <= kRepeatTolerance;
-            const bool horizontal = std::fabs(dy) <= kRepeatTolerance;
-            const double tolX = (r.xmax - r.xmin) * 1e-12, tolY = (r.ymax - r.ymin) * 1e-12;
-            int found = 0;
-            double tLow = 0, tHigh = 0;
-            Pixel low{0, 0}, high{0, 0};
-            auto take = [&](double t, double cx, double cy) {
-                const Pixel q = ToPixel(cx, cy);
-                if (found == 0 || t < tLow) {
-                    tLow = t;
-                    low = q;
-                }
-                if (found == 0 || t > tHigh) {
-                    tHigh = t;
-                    high = q;
-                }
-                ++found;
-            };
-            if (!horizontal) {
-                for (double edge : {r.ymin, r.ymax}) {
-                    const double t = (edge - y0) / dy;
-                    const double cx = vertical ? x0 : x0 + t * dx;
-                    if (t >= 0 && t <= 1 && cx >= r.xmin - tolX && cx <= r.xmax + tolX) {
-                        take(t, std::clamp(cx, r.xmin, r.xmax), edge);
-                    }
-                }
-            }
-            if (!vertical) {
-                for (double edge : {r.xmin, r.xmax}) {
-                    const double t = (edge - x0) / dx;
-                    const double cy = horizontal ? y0 : y0 + t * dy;
-                    if (t >= 0 && t <= 1 && cy >= r.ymin - tolY && cy <= r.ymax + tolY) {
-                        take(t, edge, std::clamp(cy, r.ymin, r.ymax));
-                    }
-                }
-            }
-            if (previousInside && inside) {
-                surface_.LineTo(p.x, p.y);
-            } else if (previousInside) {
-                if (found > 0) surface_.LineTo(high.x, high.y);
-            } else if (inside) {
-                if (found > 0) {
-                    surface_.MoveTo(low.x, low.y);
-                    surface_.LineTo(p.x, p.y);
-                }
-            } else if (found > 1) {
-                surface_.MoveTo(low.x, low.y);
-                surface_.LineTo(high.x, high.y);
-            }
+            const ClipPiece piece = ClipSegment(x0, y0, previousInside, x, y, inside, p);
+            if (piece.kind == ClipPiece::Fresh) surface_.MoveTo(piece.from.x, piece.from.y);
+            if (piece.kind != ClipPiece::None) surface_.LineTo(piece.to.x, piece.to.y);
             if (inside) DrawSymbols(c.flags, p);
         }
         surface_.MoveTo(p.x, p.y);
@@ -536,6 +490,102 @@ void CPlotGraph::DrawCurve(const PlotCurve& c) {
         previousPixel = p;
         havePrevious = true;
     }
+}
+
+CPlotGraph::ClipPiece CPlotGraph::ClipSegment(double x0, double y0, bool inside0, double x1,
+                                              double y1, bool inside1, Pixel p1) const {
+    if (inside0 && inside1) return {ClipPiece::Continue, p1, p1};
+    // The crossings of the segment with the edges of the range, by their position t along it;
+    // the visible piece runs from the lowest to the highest.
+    const PlotRange& r = range_;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const bool vertical = std::fabs(dx) <= kRepeatTolerance;
+    const bool horizontal = std::fabs(dy) <= kRepeatTolerance;
+    const double tolX = (r.xmax - r.xmin) * 1e-12, tolY = (r.ymax - r.ymin) * 1e-12;
+    int found = 0;
+    double tLow = 0, tHigh = 0;
+    Pixel low{0, 0}, high{0, 0};
+    auto take = [&](double t, double cx, double cy) {
+        const Pixel q = ToPixel(cx, cy);
+        if (found == 0 || t < tLow) {
+            tLow = t;
+            low = q;
+        }
+        if (found == 0 || t > tHigh) {
+            tHigh = t;
+            high = q;
+        }
+        ++found;
+    };
+    if (!horizontal) {
+        for (double edge : {r.ymin, r.ymax}) {
+            const double t = (edge - y0) / dy;
+            const double cx = vertical ? x0 : x0 + t * dx;
+            if (t >= 0 && t <= 1 && cx >= r.xmin - tolX && cx <= r.xmax + tolX) {
+                take(t, std::clamp(cx, r.xmin, r.xmax), edge);
+            }
+        }
+    }
+    if (!vertical) {
+        for (double edge : {r.xmin, r.xmax}) {
+            const double t = (edge - x0) / dx;
+            const double cy = horizontal ? y0 : y0 + t * dy;
+            if (t >= 0 && t <= 1 && cy >= r.ymin - tolY && cy <= r.ymax + tolY) {
+                take(t, edge, std::clamp(cy, r.ymin, r.ymax));
+            }
+        }
+    }
+    if (inside0) return found > 0 ? ClipPiece{ClipPiece::Continue, high, high} : ClipPiece{};
+    if (inside1) return found > 0 ? ClipPiece{ClipPiece::Fresh, low, p1} : ClipPiece{};
+    return found > 1 ? ClipPiece{ClipPiece::Fresh, low, high} : ClipPiece{};
+}
+
+void CPlotGraph::DrawClippedLines(const PlotCurve& c) {
+    // The visible pieces of a lines-only curve in a fixed range, as polylines reduced to the
+    // extremes of each pixel column like the unclipped traces.
+    points_.clear();
+    PixelColumnReducer reducer(points_);
+    auto add = [&](Pixel p) {
+        if (columnReduction) {
+            reducer.Add({p.x, p.y});
+        } else {
+            points_.push_back({p.x, p.y});
+        }
+    };
+    auto flush = [&] {
+        if (columnReduction) reducer.Finish();
+        if (points_.size() >= 2) surface_.Polyline(points_.data(), points_.size());
+        points_.clear();
+        reducer.Restart();
+    };
+    bool havePrevious = false, previousInside = false;
+    double x0 = 0, y0 = 0;
+    for (int32_t i = 0; i < c.count; ++i) {
+        const double x = c.X(i), y = c.Y(i);
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            flush();
+            havePrevious = false;
+            continue;
+        }
+        const Pixel p = ToPixel(x, y);
+        const bool inside = Inside(x, y);
+        if (!havePrevious) {
+            if (inside) add(p);
+        } else if (std::fabs(x - x0) > kRepeatTolerance || std::fabs(y - y0) > kRepeatTolerance) {
+            const ClipPiece piece = ClipSegment(x0, y0, previousInside, x, y, inside, p);
+            if (piece.kind == ClipPiece::Fresh) {
+                flush();
+                add(piece.from);
+            }
+            if (piece.kind != ClipPiece::None) add(piece.to);
+            if (!inside) flush();
+        }
+        x0 = x;
+        y0 = y;
+        previousInside = inside;
+        havePrevious = true;
+    }
+    flush();
 }
 
 }  // namespace pelmor

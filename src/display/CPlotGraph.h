@@ -113,7 +113,16 @@ class CPlotGraph {
     bool DrawAxes();
     std::string TickLabel(double v, double step, bool si) const;
     void DrawCurve(const PlotCurve& curve);
+    // What a connected segment from (x0, y0) to (x1, y1) shows of itself inside a fixed range:
+    // nothing, a line on from the previous point, or a line of its own.
+    struct ClipPiece {
+        enum Kind { None, Continue, Fresh } kind = None;
+        Pixel from{0, 0}, to{0, 0};
+    };
+    ClipPiece ClipSegment(double x0, double y0, bool inside0, double x1, double y1, bool inside1,
+                          Pixel p1) const;
     void DrawLinesFast(const PlotCurve& curve);
+    void DrawClippedLines(const PlotCurve& curve);
     void DrawSymbols(uint32_t flags, Pixel p);
     void DrawBar(Pixel p);
     Pixel ToPixel(double x, double y) const;

@@ -256,11 +256,15 @@ TEST(PlotGraph, CurveCountLimitsAndTooSmallAreas) {
     EXPECT_EQ(s.pen, SurfacePen{});  // pen and brush restored
 }
 
-// Lines drawn by the curve (pen colour 0x0000FF) of a chart.
+// Line segments drawn by the curve (pen colour 0x0000FF) of a chart, polylines taken apart.
 std::vector<std::vector<SurfacePoint>> CurveLines(const RecordingSurface& s) {
     std::vector<std::vector<SurfacePoint>> out;
     for (const auto& c : s.calls) {
-        if (c.op == SurfaceOp::Line && c.pen.color == 0x0000FF) out.push_back(c.points);
+        if (c.pen.color != 0x0000FF) continue;
+        if (c.op == SurfaceOp::Line) out.push_back(c.points);
+        if (c.op != SurfaceOp::Polyline) continue;
+        for (std::size_t i = 1; i < c.points.size(); ++i)
+            out.push_back({c.points[i - 1], c.points[i]});
     }
     return out;
 }
@@ -332,21 +336,25 @@ TEST(PlotGraph, SegmentsAreClippedInValueSpace) {
         // inside throughout
         {{1, 2, 3}, {1, 2, 1}, {{{1, 1}, {2, 2}}, {{2, 2}, {3, 1}}}},
     };
-    for (const Case& k : cases) {
-        Chart c;
-        c.graph.extendToTicks = 0;
-        c.graph.AddCurve(static_cast<int32_t>(k.x.size()), k.x.data(), k.y.data(), PlotConnect,
-                         0x0000FF);
-        c.graph.SetRange(0, 10, 0, 10);
-        ASSERT_TRUE(c.graph.Draw());
-        const PlotTransform t = c.graph.GetTransform();
-        auto pixel = [&](std::pair<double, double> v) {
-            return SurfacePoint{static_cast<int32_t>(t.left + (v.first - t.xmin) * t.xScale),
-                                static_cast<int32_t>(t.bottom - (v.second - t.ymin) * t.yScale)};
-        };
-        std::vector<std::vector<SurfacePoint>> want;
-        for (const auto& l : k.lines) want.push_back({pixel(l[0]), pixel(l[1])});
-        EXPECT_EQ(CurveLines(c.surface), want) << k.x[0] << "," << k.y[0];
+    // Thick lines go segment by segment, thin ones as polylines of the visible pieces.
+    for (uint32_t flags : {PlotConnect | PlotThick, uint32_t{PlotConnect}}) {
+        for (const Case& k : cases) {
+            Chart c;
+            c.graph.extendToTicks = 0;
+            c.graph.AddCurve(static_cast<int32_t>(k.x.size()), k.x.data(), k.y.data(), flags,
+                             0x0000FF);
+            c.graph.SetRange(0, 10, 0, 10);
+            ASSERT_TRUE(c.graph.Draw());
+            const PlotTransform t = c.graph.GetTransform();
+            auto pixel = [&](std::pair<double, double> v) {
+                return SurfacePoint{
+                    static_cast<int32_t>(t.left + (v.first - t.xmin) * t.xScale),
+                    static_cast<int32_t>(t.bottom - (v.second - t.ymin) * t.yScale)};
+            };
+            std::vector<std::vector<SurfacePoint>> want;
+            for (const auto& l : k.lines) want.push_back({pixel(l[0]), pixel(l[1])});
+            EXPECT_EQ(CurveLines(c.surface), want) << flags << ": " << k.x[0] << "," << k.y[0];
+        }
     }
 }
 
