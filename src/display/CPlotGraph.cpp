@@ -35,6 +35,29 @@ inline int32_t PixelOfFinite(double v) {
                                                   : v);
 }
 
+// Calls fn(x, y) for every point of a curve in order; arrays of doubles are read directly,
+// every other layout through the curve's reader.
+template <typename Fn>
+void ForEachPoint(const PlotCurve& c, Fn&& fn) {
+    const bool plainY = c.yValues != nullptr && c.yStride == 1 && c.yTransform == nullptr &&
+                        (c.yType == PlotFloat64 || c.yType == PlotFloat64Alt);
+    const bool plainX = c.xTransform == nullptr &&
+                        (c.IsUniform() || (c.xValues != nullptr && c.xStride == 1 &&
+                                           (c.xType == PlotFloat64 || c.xType == PlotFloat64Alt)));
+    if (!plainX || !plainY) {
+        for (int32_t i = 0; i < c.count; ++i) fn(c.X(i), c.Y(i));
+        return;
+    }
+    const auto* ys = static_cast<const double*>(c.yValues);
+    if (c.IsUniform()) {
+        const double start = c.xStart, step = c.xStep * c.xStride;
+        for (int32_t i = 0; i < c.count; ++i) fn(start + step * static_cast<double>(i), ys[i]);
+    } else {
+        const auto* xs = static_cast<const double*>(c.xValues);
+        for (int32_t i = 0; i < c.count; ++i) fn(xs[i], ys[i]);
+    }
+}
+
 }  // namespace
 
 void WidenEmptyRange(double& min, double& max) {
@@ -393,45 +416,23 @@ void CPlotGraph::DrawLinesFast(const PlotCurve& c) {
         points_.clear();
         reducer.Restart();
     };
-    auto trace = [&](auto xOf, auto yOf) {
-        for (int32_t i = 0; i < c.count; ++i) {
-            const double x = xOf(i), y = yOf(i);
-            if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
-                flush();
-                continue;
-            }
-            const SurfacePoint p{PixelOfFinite((x - xmin) * xScale + left),
-                                 PixelOfFinite(bottom - (y - ymin) * yScale)};
-            if (!moved) {
-                surface_.MoveTo(p.x, p.y);
-                moved = true;
-            }
-            if (columnReduction) {
-                reducer.Add(p);
-            } else {
-                points_.push_back(p);
-            }
+    ForEachPoint(c, [&](double x, double y) {
+        if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
+            flush();
+            return;
         }
-    };
-    // Arrays of doubles read directly; every other layout through the curve's reader.
-    const bool plainY = c.yValues != nullptr && c.yStride == 1 && c.yTransform == nullptr &&
-                        (c.yType == PlotFloat64 || c.yType == PlotFloat64Alt);
-    const bool plainX = c.xTransform == nullptr &&
-                        (c.IsUniform() || (c.xValues != nullptr && c.xStride == 1 &&
-                                           (c.xType == PlotFloat64 || c.xType == PlotFloat64Alt)));
-    if (plainX && plainY) {
-        const auto* ys = static_cast<const double*>(c.yValues);
-        const auto yOf = [ys](int32_t i) { return ys[i]; };
-        if (c.IsUniform()) {
-            const double start = c.xStart, step = c.xStep * c.xStride;
-            trace([start, step](int32_t i) { return start + step * static_cast<double>(i); }, yOf);
+        const SurfacePoint p{PixelOfFinite((x - xmin) * xScale + left),
+                             PixelOfFinite(bottom - (y - ymin) * yScale)};
+        if (!moved) {
+            surface_.MoveTo(p.x, p.y);
+            moved = true;
+        }
+        if (columnReduction) {
+            reducer.Add(p);
         } else {
-            const auto* xs = static_cast<const double*>(c.xValues);
-            trace([xs](int32_t i) { return xs[i]; }, yOf);
+            points_.push_back(p);
         }
-    } else {
-        trace([&c](int32_t i) { return c.X(i); }, [&c](int32_t i) { return c.Y(i); });
-    }
+    });
     flush();
 }
 
@@ -495,9 +496,14 @@ void CPlotGraph::DrawCurve(const PlotCurve& c) {
 CPlotGraph::ClipPiece CPlotGraph::ClipSegment(double x0, double y0, bool inside0, double x1,
                                               double y1, bool inside1, Pixel p1) const {
     if (inside0 && inside1) return {ClipPiece::Continue, p1, p1};
+    const PlotRange& r = range_;
+    // Both ends beyond the same edge: nothing to see.
+    if ((x0 < r.xmin && x1 < r.xmin) || (x0 > r.xmax && x1 > r.xmax) ||
+        (y0 < r.ymin && y1 < r.ymin) || (y0 > r.ymax && y1 > r.ymax)) {
+        return {};
+    }
     // The crossings of the segment with the edges of the range, by their position t along it;
     // the visible piece runs from the lowest to the highest.
-    const PlotRange& r = range_;
     const double dx = x1 - x0, dy = y1 - y0;
     const bool vertical = std::fabs(dx) <= kRepeatTolerance;
     const bool horizontal = std::fabs(dy) <= kRepeatTolerance;
@@ -560,12 +566,11 @@ void CPlotGraph::DrawClippedLines(const PlotCurve& c) {
     };
     bool havePrevious = false, previousInside = false;
     double x0 = 0, y0 = 0;
-    for (int32_t i = 0; i < c.count; ++i) {
-        const double x = c.X(i), y = c.Y(i);
+    ForEachPoint(c, [&](double x, double y) {
         if (!std::isfinite(x) || !std::isfinite(y)) {
             flush();
             havePrevious = false;
-            continue;
+            return;
         }
         const Pixel p = ToPixel(x, y);
         const bool inside = Inside(x, y);
@@ -584,7 +589,7 @@ void CPlotGraph::DrawClippedLines(const PlotCurve& c) {
         y0 = y;
         previousInside = inside;
         havePrevious = true;
-    }
+    });
     flush();
 }
 
