@@ -18,6 +18,13 @@ class UserInterface {
     virtual void ShowStatus(const std::string& text) { (void)text; }
     // The wait cursor around long work on the user-interface thread.
     virtual void SetBusy(bool busy) { (void)busy; }
+    // The single-frequency choice of a tracking start: the frequencies in hertz with one
+    // preselected. Returns the chosen position, or -1 for Cancel. Without a dialog the
+    // preselected frequency is taken.
+    virtual int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) {
+        (void)frequencies;
+        return count > 0 ? preselected : -1;
+    }
 };
 
 }  // namespace pelmor

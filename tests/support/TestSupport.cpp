@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
@@ -69,6 +70,14 @@ void ScriptedUserInterface::ShowStatus(const std::string& text) {
     Lock lock(mutex_);
     statuses_.push_back(text);
 }
+int ScriptedUserInterface::ChooseExcitationFrequency(const double* frequencies, int count,
+                                                     int preselected) {
+    Lock lock(mutex_);
+    offeredFrequencies.assign(frequencies, frequencies + std::max(count, 0));
+    offeredPreselection = preselected;
+    return frequencyChoice ? *frequencyChoice : preselected;
+}
+
 void ScriptedUserInterface::QueueAnswer(bool yes) {
     Lock lock(mutex_);
     answers_.push_back(yes);

@@ -50,6 +50,9 @@ class ScriptedUserInterface : public UserInterface {
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
+    // The tracking-mode frequency choice: frequencyChoice when set (-1 is Cancel), otherwise
+    // the preselected entry. The offered frequencies are kept.
+    int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
 
     void QueueAnswer(bool yes);
     std::vector<std::string> Messages() const;
@@ -58,6 +61,9 @@ class ScriptedUserInterface : public UserInterface {
     void ClearRecords();
 
     bool defaultAnswer = true;
+    std::optional<int> frequencyChoice;
+    std::vector<double> offeredFrequencies;
+    int offeredPreselection = -1;
 
   private:
     mutable std::mutex mutex_;

@@ -1,0 +1,253 @@
+#include "document/CPelmorDoc.h"
+
+#include <algorithm>
+
+#include "core/FileBytes.h"
+#include "core/NumberFormat.h"
+#include "excitation/ExcitationContext.h"
+#include "excitation/ExcitationFile.h"
+#include "excitation/ExcitationSelection.h"
+#include "excitation/Multisine.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "platform/UserInterface.h"
+
+namespace pelmor {
+
+std::string JoinFrequencies(const double* hz, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i) text += ",";
+        text += Format("%lg", hz[i]);
+    }
+    return text;
+}
+
+std::string WithoutFolder(const std::string& name) {
+    const auto pos = name.find_last_of("\\/");
+    if (pos == std::string::npos || pos == 0) return name;
+    return name.substr(pos + 1);
+}
+
+CPelmorDoc::CPelmorDoc(MeasurementState& measurementState, const DocumentServices& s)
+    : state(measurementState),
+      calculatorStorage(std::make_unique<ImpedanceCalculator>()),
+      calculator(*calculatorStorage),
+      services(s) {
+    ResetExcitationBank(excitationBank, activeExcitation);
+    SetFactoryRanges(plotSetup);
+    LoadSettings();
+    DeriveRate(setup);
+    for (TraceBuffer& b : state.buffers) b.SetSampleInterval(1.0 / setup.sampleRate);
+    CountChannels(setup.channelMask, setup, state);
+    state.measurementRunning = 0;
+    state.stopRequested = 0;
+}
+
+CPelmorDoc::~CPelmorDoc() {
+    if (MeasurementRunning()) state.stopRequested = 1;
+    thread_.Join();
+    SaveSettings();
+}
+
+void CPelmorDoc::MarkModified() {
+    if (!setupPath.empty()) modified = true;
+}
+
+// ---------------------------------------------------------------- measurement control
+
+void CPelmorDoc::ApplyMeasurementSetup() {
+    setup.activeRecordingTime = setup.recordingTime;
+    CopySignalToActive(excitationBank, selectedSignal, activeExcitation);
+    DeriveRate(setup);
+    const double period = activeExcitation.period;
+    setup.signalPeriod = period;
+    plotSetup.timeStep = std::clamp(period, 0.05, 32.0);
+    setup.samplesPerPeriod = static_cast<int>(setup.sampleRate * period + 0.5);
+    calculator.selectedFrequencyIndex = activeExcitation.selectedFrequencyIndex;
+    calculator.SetFrequencies(activeExcitation.frequencyIndex, ComponentCountOf(activeExcitation),
+                              period);
+    const int n = std::clamp(setup.channelCount, 0, kMaxChannels);
+    for (int c = 0; c < n; ++c) {
+        state.buffers[c].SetSampleInterval(1.0 / setup.sampleRate);
+        state.buffers[c].Reset();
+        setup.signalNames[c] = setup.channelNames[c];
+    }
+}
+
+void CPelmorDoc::BuildPrintHeader() {
+    printHeader =
+        Format("Sample rate=%lg Hz, signal period=%lg s", setup.sampleRate, setup.signalPeriod) +
+        "\nf=" + JoinFrequencies(calculator.frequencyHz, calculator.frequencyCount) + " Hz";
+    printHeaderLines = 2;
+}
+
+int CPelmorDoc::StartMeasurement(int mode) {
+    if (MeasurementRunning()) return 0;
+    naming.currentDataFile.clear();
+    state.ResetAllBuffers();
+    ApplyMeasurementSetup();
+    calculator.workingCalibration = calculator.loadedCalibration;
+    if (!calculator.PrepareCalibration(activeExcitation, services.ui)) return 1;
+    setup.measurementMode = mode;
+    if ((setup.channelMask & 0xFF) == 0) {
+        services.ui.ShowMessage("No channels are selected");
+        return 0;
+    }
+    calculator.ResetCalculator();
+    BuildExcitationTable(excitationBank, activeExcitation, setup.measurementMode,
+                         state.excitationTable);
+    BuildPrintHeader();
+    setup.decimation = DecimationForIndex(setup.sampleRateIndex);
+    state.measurementRunning = 1;
+    thread_.Start(AcquisitionParameters::FromSetup(setup),
+                  AcquisitionContext{state, services.driver, services.ui, services.clock, *this});
+    return 0;
+}
+
+bool CPelmorDoc::StartTracking() {
+    if (MeasurementRunning()) return false;
+    ApplyMeasurementSetup();
+    ExcitationFrequencyChoice choice = PrepareFrequencyChoice(excitationBank, activeExcitation);
+    const int chosen = services.ui.ChooseExcitationFrequency(
+        choice.frequencies, choice.frequencyCount, choice.selection);
+    if (chosen < 0 || chosen >= choice.frequencyCount) return false;
+    activeExcitation.selectedFrequencyIndex = chosen;
+    // The start copies the signal from the bank again; the choice is kept there.
+    StartMeasurement(1);
+    return true;
+}
+
+void CPelmorDoc::Record() {
+    if (!CanRecord()) return;
+    state.recordedFrames = 0;
+    state.targetFrames = static_cast<int32_t>(setup.activeRecordingTime * setup.sampleRate);
+    state.recordingState = 1;
+    state.recordingStartTime = services.clock.CalendarSeconds();
+}
+
+void CPelmorDoc::Space() {
+    if (!MeasurementRunning())
+        StartMeasurement(0);
+    else if (!RecordingActive())
+        Record();
+    else
+        state.recordingState = 2;
+}
+
+void CPelmorDoc::Stop() {
+    if (MeasurementRunning()) state.stopRequested = 1;
+}
+
+void CPelmorDoc::Filter() {
+    AnalysisInputs in = Inputs();
+    calculator.BandPassChannels(in, services.ui);
+}
+
+void CPelmorDoc::WaitForMeasurementEnd() { thread_.Join(); }
+
+bool CPelmorDoc::OnTimerTick(ViewTickFlags& view, StatusTexts& status) {
+    status = UpdateStatusText();
+    if (MeasurementRunning()) {
+        view.storedFullScreen = false;
+        AnalysisInputs in = Inputs();
+        calculator.AnalyseLatestPeriod(in, 0, 1);
+        return true;
+    }
+    if (view.drewWhileRunning) {
+        view.drewWhileRunning = false;
+        status = UpdateStatusText();
+        AnalysisInputs in = Inputs();
+        calculator.ComputeTrend(in, services.ui);
+        return true;
+    }
+    return false;
+}
+
+StatusTexts CPelmorDoc::UpdateStatusText() {
+    StatusTexts s;
+    std::string text;
+    if (MeasurementRunning()) {
+        text = RecordingActive() ? "Recording..." : "Sampling...";
+        s.pane0 = text;
+        activityShown_ = true;
+    } else if (activityShown_) {
+        text = "Ready";
+        s.pane0 = text;
+        activityShown_ = false;
+    }
+    if (setup.signalPeriod > 0) {
+        text.clear();
+        if (!naming.baseName.empty())
+            text = "Last file: " + WithoutFolder(naming.nameBeingWritten) + " | ";
+        text += Format("T=%lg s", setup.signalPeriod);
+        if (calculator.frequencyCount != 0)
+            text += ", f=" + JoinFrequencies(calculator.frequencyHz, calculator.frequencyCount);
+    }
+    s.pane1 = text;
+    s.pane2.clear();
+    s.pane3 = WithoutFolder(naming.currentDataFile);
+    return s;
+}
+
+bool CPelmorDoc::CanCloseFrame() {
+    if (MeasurementRunning()) {
+        services.ui.ShowMessage("Please stop the measurement before closing the application.");
+        return false;
+    }
+    return true;
+}
+
+bool CPelmorDoc::CanExportData() const {
+    return !MeasurementRunning() && state.buffers[0].Count() > 0;
+}
+
+// ---------------------------------------------------------------- excitation and calibration
+
+bool CPelmorDoc::CanSelectNextExcitation() const {
+    return pelmor::CanSelectNextExcitation(excitationBank, selectedSignal, MeasurementRunning());
+}
+
+bool CPelmorDoc::CanSelectPreviousExcitation() const {
+    return pelmor::CanSelectPreviousExcitation(selectedSignal, MeasurementRunning());
+}
+
+void CPelmorDoc::SelectNextExcitation() {
+    if (!CanSelectNextExcitation()) return;
+    pelmor::SelectNextExcitation(excitationBank, selectedSignal);
+    UpdateStatusText();
+}
+
+void CPelmorDoc::SelectPreviousExcitation() {
+    if (!CanSelectPreviousExcitation()) return;
+    pelmor::SelectPreviousExcitation(selectedSignal);
+    UpdateStatusText();
+}
+
+bool CPelmorDoc::ImportExcitation(const std::string& path) {
+    if (MeasurementRunning()) return false;
+    ExcitationContext ctx{excitationBank, selectedSignal, services.profile,
+                          services.ui,    services.clock, [this] { MarkModified(); }};
+    const bool ok = pelmor::ImportExcitation(ctx, path);
+    setup.excitationFolder = FolderOf(path);
+    return ok;
+}
+
+std::string CPelmorDoc::CopyExcitationText() const { return ExcitationText(excitationBank); }
+
+bool CPelmorDoc::ImportCalibration(const std::string& path) {
+    if (MeasurementRunning()) return false;
+    const bool ok = calculator.ImportCalibration(path, services.ui);
+    setup.calibrationFolder = FolderOf(path);
+    if (ok) MarkModified();
+    return ok;
+}
+
+std::string CPelmorDoc::CopyCalibrationText() const { return calculator.CopyCalibration(); }
+
+int CPelmorDoc::SaveRecording(const Recording& recording) {
+    if (recordingSink) return recordingSink->SaveRecording(recording);
+    return 0;
+}
+
+}  // namespace pelmor

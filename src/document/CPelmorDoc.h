@@ -1,0 +1,168 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "analysis/ImpedanceCalculator.h"
+#include "core/MeasurementSetup.h"
+#include "core/MeasurementState.h"
+#include "core/PlotWindow.h"
+#include "device/Acquisition.h"
+#include "device/AcquisitionThread.h"
+#include "excitation/ExcitationRecords.h"
+
+namespace pelmor {
+
+class Clock;
+class Profile;
+class SerialDriver;
+class Shell;
+class UserInterface;
+
+// The platform services the document works through. All must outlive the document.
+struct DocumentServices {
+    Profile& profile;
+    UserInterface& ui;
+    Shell& shell;
+    Clock& clock;
+    SerialDriver& driver;
+};
+
+// The four status-bar panes. Pane 0 is left to the frame's prompts when it has no value.
+struct StatusTexts {
+    std::optional<std::string> pane0;
+    std::string pane1;
+    std::string pane2;
+    std::string pane3;
+};
+
+// The breathing-analysis limits and the flow scaling of the impedance window.
+struct BreathingLimits {
+    double flowScalingFactor = 1.0;
+    double expirationMin = 0.0;
+    double expirationMax = 10.0;
+    double inspirationMin = 0.0;
+    double inspirationMax = 10.0;
+};
+
+// File naming state of recordings.
+struct FileNamingState {
+    std::string baseName;  // chosen in the save-options dialog; empty until then
+    int serialNumber = 0;
+    int extraSerialStep = 0;
+    std::string currentDataFile;   // the data file in use (written or imported)
+    std::string nameBeingWritten;  // the recording's file name
+};
+
+// The display flags the update pipeline reads and clears; they belong to the view.
+struct ViewTickFlags {
+    bool storedFullScreen = false;
+    bool drewWhileRunning = false;
+};
+
+// The single document: owns the measurement setup and every analysis object, and runs the
+// measurement, excitation, calibration and file commands. Each command is a short function that
+// hands the work to the subsystem that owns it. User-interface thread only, except the
+// recording save step, which the acquisition thread runs.
+class CPelmorDoc : public RecordingSink {
+  public:
+    // Loads the settings from the profile and derives the rate, the slots and the buffers'
+    // sample interval.
+    CPelmorDoc(MeasurementState& state, const DocumentServices& services);
+    // Saves the settings (after stopping a measurement that still runs).
+    ~CPelmorDoc() override;
+    CPelmorDoc(const CPelmorDoc&) = delete;
+    CPelmorDoc& operator=(const CPelmorDoc&) = delete;
+
+    // --- state ---
+    MeasurementState& state;
+    MeasurementSetup setup;
+    ExcitationBank excitationBank;
+    ActiveExcitation activeExcitation;
+    int selectedSignal = 0;
+    std::unique_ptr<ImpedanceCalculator> calculatorStorage;
+    ImpedanceCalculator& calculator;
+    PlotSetup plotSetup;
+    BreathingLimits breathing;
+    FileNamingState naming;
+    std::string printHeader;
+    int printHeaderLines = 0;
+    // The open setup file ("" when none) and the modified mark.
+    std::string setupPath;
+    bool modified = false;
+
+    bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
+    bool RecordingActive() const { return state.recordingState.load() != 0; }
+
+    // --- settings ---
+    void LoadSettings();
+    void SaveSettings();
+
+    // --- measurement control ---
+    // mode 0 normal, 1 tracking. 1 when the user declined at the calibration question.
+    int StartMeasurement(int mode);
+    void ApplyMeasurementSetup();
+    // "Start in tracking mode": the frequency choice, then the start. False on Cancel.
+    bool StartTracking();
+    void Record();
+    void Space();
+    void Stop();
+    // Ctrl+F: band-pass slots 0 and 1 and recompute the trend.
+    void Filter();
+    // The 100 ms update; true when the view must be redrawn.
+    bool OnTimerTick(ViewTickFlags& view, StatusTexts& status);
+    StatusTexts UpdateStatusText();
+    // The frame asks before closing: false (with the message) while a measurement runs.
+    bool CanCloseFrame();
+
+    // --- enabling rules ---
+    bool CanStart() const { return !MeasurementRunning(); }
+    bool CanStop() const { return MeasurementRunning(); }
+    bool CanRecord() const { return MeasurementRunning() && !RecordingActive(); }
+    bool CanChangeSetup() const { return !MeasurementRunning(); }
+    bool CanExportData() const;
+    bool CanSelectNextExcitation() const;
+    bool CanSelectPreviousExcitation() const;
+
+    // --- excitation and calibration commands ---
+    void SelectNextExcitation();
+    void SelectPreviousExcitation();
+    bool ImportExcitation(const std::string& path);
+    std::string CopyExcitationText() const;
+    bool ImportCalibration(const std::string& path);
+    std::string CopyCalibrationText() const;
+
+    // The analysis inputs of the measurement in progress or the loaded file.
+    AnalysisInputs Inputs() {
+        return MakeAnalysisInputs(setup, state, breathing.flowScalingFactor);
+    }
+
+    // Blocks until the acquisition thread has ended (tests, the CLI and shutdown).
+    void WaitForMeasurementEnd();
+
+    // The recording save step. Until a file writer is installed the recording is handed to
+    // `recordingSink` when set.
+    int SaveRecording(const Recording& recording) override;
+    RecordingSink* recordingSink = nullptr;
+
+    // Called when the document's setup changes while a setup file is open.
+    void MarkModified();
+
+    const DocumentServices services;
+
+  private:
+    void BuildPrintHeader();
+    AcquisitionThread thread_;
+    bool activityShown_ = false;
+};
+
+// "T=%lg s, f=1,2,3" and the like: the frequencies of a list, each "%lg", separated by ",".
+std::string JoinFrequencies(const double* hz, int count);
+
+// The part of a name after its last backslash or slash, unless that is its first character.
+std::string WithoutFolder(const std::string& name);
+
+}  // namespace pelmor

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#include "core/ByteIO.h"
+#include "device/DeviceEmulator.h"
+#include "document/CPelmorDoc.h"
+#include "platform/Clock.h"
+#include "support/TestSupport.h"
+
+namespace pelmor {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CapturingSink : public RecordingSink {
+  public:
+    int SaveRecording(const Recording& r) override {
+        recordings.push_back(r);
+        return 0;
+    }
+    std::vector<Recording> recordings;
+};
+
+struct DocumentFixture : ::testing::Test {
+    test::MemoryProfile profile;
+    test::ScriptedUserInterface ui;
+    test::RecordingShell shell;
+    SystemClock clock;
+    EmulatorOptions emulatorOptions;
+    std::unique_ptr<DeviceEmulator> emulator;
+    std::unique_ptr<MeasurementState> state = std::make_unique<MeasurementState>();
+    std::unique_ptr<CPelmorDoc> doc;
+    CapturingSink sink;
+
+    std::unique_ptr<CPelmorDoc> MakeDocument() {
+        if (!emulator) emulator = std::make_unique<DeviceEmulator>(emulatorOptions, &clock);
+        auto d = std::make_unique<CPelmorDoc>(
+            *state, DocumentServices{profile, ui, shell, clock, *emulator});
+        d->recordingSink = &sink;
+        return d;
+    }
+
+    bool WaitUntilIdle(std::chrono::milliseconds limit = 5000ms) {
+        auto end = std::chrono::steady_clock::now() + limit;
+        while (state->measurementRunning && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(5ms);
+        doc->WaitForMeasurementEnd();
+        return state->measurementRunning == 0;
+    }
+
+    // One signal of twelve harmonics of a 1 s period, moderate phases.
+    void TwelveHarmonics() {
+        ExcitationBank& b = doc->excitationBank;
+        b.period = 1.0;
+        b.signalCount = 1;
+        b.componentCount[0] = 12;
+        for (int i = 0; i < 12; ++i) {
+            b.frequencyIndex[0][i] = i + 1;
+            b.amplitude[0][i] = 0.1;
+            b.phase[0][i] = 0.3 * i * i;
+        }
+        doc->selectedSignal = 0;
+    }
+};
+
+TEST_F(DocumentFixture, FreshDocumentHasTheFactorySetup) {
+    doc = MakeDocument();
+    EXPECT_EQ(doc->setup.sampleRate, 512.0);
+    EXPECT_EQ(doc->setup.decimation, 2);
+    EXPECT_EQ(doc->setup.channelMask, 0xC0);
+    EXPECT_EQ(doc->setup.channelCount, 2);
+    EXPECT_EQ(doc->setup.recordingTime, 10);
+    EXPECT_EQ(doc->setup.dataBits, 1);
+    EXPECT_EQ(doc->setup.sweep.period, 20.0);
+    EXPECT_EQ(state->buffers[7].SampleInterval(), 1.0 / 512);
+    EXPECT_EQ(doc->excitationBank.signalCount, 1);
+    EXPECT_EQ(doc->plotSetup.windows[kXYWindow].xmin, -5);
+    EXPECT_EQ(doc->breathing.expirationMax, 10.0);
+    EXPECT_EQ(state->measurementRunning, 0);
+}
+
+TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
+    profile.WriteInt("Options", "Recording timee", 0);
+    profile.WriteInt("Options", "Sample rate", 7);
+    profile.WriteInt("Options", "Data bits", 5);
+    profile.WriteInt("Options", "Channel mask", 0x21);
+    profile.WriteInt("Options", "Z display trend", 1);
+    profile.WriteString("Options", "Channel Name3", "Flow");
+    profile.WriteBinary("Options", "Sweep setup", std::vector<uint8_t>(31, 1));
+    profile.WriteBinary("Options", "Flow Scaling Factor", std::vector<uint8_t>(7, 1));
+    ByteWriter two;
+    two.F64(2.5);
+    profile.WriteBinary("Options", "Inspiration Duration Max", two.Take());
+    doc = MakeDocument();
+    EXPECT_EQ(doc->setup.recordingTime, 1);
+    EXPECT_EQ(doc->setup.sampleRateIndex, 2);
+    EXPECT_EQ(doc->setup.sampleRate, 1024.0);
+    EXPECT_EQ(doc->setup.decimation, 1);
+    EXPECT_EQ(doc->setup.dataBits, 1);
+    EXPECT_EQ(doc->setup.channelCount, 2);
+    EXPECT_EQ(state->buffers[0].ChannelNumber(), 2);
+    EXPECT_EQ(doc->setup.channelNames[2], "Flow");
+    EXPECT_EQ(doc->setup.sweep.enabled, 0);
+    EXPECT_EQ(doc->setup.sweep.endFrequency, 10.0);
+    EXPECT_EQ(doc->breathing.flowScalingFactor, 1.0);
+    EXPECT_EQ(doc->breathing.inspirationMax, 2.5);
+    EXPECT_EQ(doc->calculator.zTrendDisplay, 0);  // written at exit, never read back
+
+    doc->setup.recordingTime = 500;  // only the loader clamps
+    profile.Clear();
+    doc.reset();
+    EXPECT_EQ(profile.GetInt("Options", "Recording timee", -1), 500);
+    for (const char* key :
+         {"Sample rate", "Channel mask", "Data bits", "X channel index", "Y channel index",
+          "Excitation File Folder", "Calibration File Folder", "Excitation", "Calibration",
+          "Sweep setup", "Z display mode", "Z display trend", "Flow Scaling Factor",
+          "Expiration Duration Min", "Expiration Duration Max", "Inspiration Duration Min",
+          "Inspiration Duration Max", "Channel Name1", "Channel Name8"})
+        EXPECT_TRUE(profile.Has("Options", key)) << key;
+    EXPECT_EQ(profile.GetBinary("Options", "Excitation")->size(), 82024u);
+    EXPECT_EQ(profile.GetBinary("Options", "Calibration")->size(), 43016u);
+    EXPECT_EQ(profile.GetBinary("Options", "Sweep setup")->size(), 32u);
+
+    profile.WriteInt("Options", "Recording timee", 500);
+    doc = MakeDocument();
+    EXPECT_EQ(doc->setup.recordingTime, 120);
+}
+
+TEST_F(DocumentFixture, StartWithoutChannelsStartsNothing) {
+    doc = MakeDocument();
+    state->buffers[0].Append(1.0);
+    doc->setup.channelMask = 0;
+    EXPECT_EQ(doc->StartMeasurement(0), 0);
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"No channels are selected"});
+    EXPECT_EQ(state->measurementRunning, 0);
+    EXPECT_EQ(state->buffers[0].Count(), 0);
+}
+
+TEST_F(DocumentFixture, DecliningTheCalibrationQuestionStartsNothing) {
+    doc = MakeDocument();
+    ui.QueueAnswer(false);
+    EXPECT_EQ(doc->StartMeasurement(0), 1);
+    ASSERT_EQ(ui.Questions().size(), 1u);
+    EXPECT_EQ(ui.Questions()[0],
+              "No calibration data found for each used frequency.\nNo calibration will be "
+              "used.\nWould you like to continue?");
+    EXPECT_EQ(state->measurementRunning, 0);
+}
+
+TEST_F(DocumentFixture, StatusPanesAndEnablingFollowTheMeasurement) {
+    doc = MakeDocument();
+    ExcitationBank& b = doc->excitationBank;
+    b.period = 2.0;
+    b.componentCount[0] = 3;
+    for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
+    doc->ApplyMeasurementSetup();
+    StatusTexts s = doc->UpdateStatusText();
+    EXPECT_FALSE(s.pane0.has_value());
+    EXPECT_EQ(s.pane1, "T=2 s, f=1,2,3");
+    EXPECT_EQ(s.pane2, "");
+    EXPECT_EQ(doc->plotSetup.timeStep, 2.0);
+    EXPECT_EQ(doc->setup.samplesPerPeriod, 1024);
+    EXPECT_FALSE(doc->CanRecord());
+    EXPECT_FALSE(doc->CanStop());
+    EXPECT_TRUE(doc->CanStart());
+
+    emulatorOptions.realtime = true;
+    doc->Space();  // from idle: start sampling
+    ASSERT_EQ(state->measurementRunning, 1);
+    EXPECT_EQ(doc->UpdateStatusText().pane0, "Sampling...");
+    EXPECT_TRUE(doc->CanRecord());
+    EXPECT_FALSE(doc->CanStart());
+    EXPECT_FALSE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.Messages().back(), "Please stop the measurement before closing the application.");
+    EXPECT_EQ(doc->printHeader, "Sample rate=512 Hz, signal period=2 s\nf=1,2,3 Hz");
+    doc->Space();  // start recording
+    EXPECT_EQ(state->recordingState, 1);
+    EXPECT_EQ(state->targetFrames, 5120);
+    EXPECT_FALSE(doc->CanRecord());
+    EXPECT_EQ(doc->UpdateStatusText().pane0, "Recording...");
+    doc->Space();  // restart the recording
+    EXPECT_NE(state->recordingState, 0);
+    doc->Stop();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(sink.recordings.size(), 1u);
+    EXPECT_EQ(doc->UpdateStatusText().pane0, "Ready");
+    EXPECT_FALSE(doc->UpdateStatusText().pane0.has_value());  // "Ready" only once
+    EXPECT_TRUE(doc->CanCloseFrame());
+}
+
+TEST_F(DocumentFixture, TrackingStartUsesTheChosenFrequency) {
+    emulatorOptions.realtime = false;
+    doc = MakeDocument();
+    TwelveHarmonics();
+    ui.frequencyChoice = -1;  // Cancel
+    EXPECT_FALSE(doc->StartTracking());
+    EXPECT_EQ(state->measurementRunning, 0);
+    ASSERT_EQ(ui.offeredFrequencies.size(), 12u);
+    EXPECT_EQ(ui.offeredFrequencies[11], 12.0);
+
+    ui.frequencyChoice = 2;
+    EXPECT_TRUE(doc->StartTracking());
+    EXPECT_EQ(doc->setup.measurementMode, 1);
+    EXPECT_EQ(doc->activeExcitation.selectedFrequencyIndex, 2);
+    EXPECT_EQ(doc->calculator.selectedFrequencyIndex, 2);
+    doc->Stop();
+    ASSERT_TRUE(WaitUntilIdle());
+    // The table plays only the chosen component: a 3 Hz cosine (6 cycles in 2 s).
+    const auto& t = state->excitationTable;
+    EXPECT_NEAR((t[0] - 32768.0) / 6553, 0.1 * std::cos(0.3 * 4), 2e-4);
+    EXPECT_EQ(t[0], t[1024]);  // three whole cycles later
+}
+
+// The whole chain: the emulated subject through the device protocol, the acquisition thread and
+// the calculator gives back Z(f) = R + j(2 pi f L - 1 / (2 pi f C)).
+TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveAndFromTheRecording) {
+    emulatorOptions.realtime = false;
+    emulatorOptions.resistance = 0.25;
+    emulatorOptions.inductance = 0.001;
+    emulatorOptions.capacitance = 0.25;
+    doc = MakeDocument();
+    TwelveHarmonics();
+    doc->setup.recordingTime = 2;
+    auto expected = [](double f) {
+        const double w = 2 * std::numbers::pi * f;
+        return std::pair<double, double>{0.25, w * 0.001 - 1 / (w * 0.25)};
+    };
+    auto check = [&](const double* re, const double* im, const char* what) {
+        ASSERT_EQ(doc->calculator.frequencyCount, 12);
+        for (int i = 0; i < 12; ++i) {
+            auto [r, x] = expected(i + 1.0);
+            const double scale = std::hypot(r, x);
+            EXPECT_NEAR(re[i], r, 1e-4 * scale) << what << " " << i + 1 << " Hz";
+            EXPECT_NEAR(im[i], x, 1e-4 * scale) << what << " " << i + 1 << " Hz";
+        }
+    };
+
+    ASSERT_EQ(doc->StartMeasurement(0), 0);
+    ASSERT_EQ(state->measurementRunning, 1);
+    // Let two seconds of frames arrive, then fill the live ring from the newest periods.
+    while (state->buffers[1].Count() < 2 * 512 && state->measurementRunning)
+        std::this_thread::sleep_for(1ms);
+    ViewTickFlags view;
+    StatusTexts status;
+    for (int tick = 0; tick < 8; ++tick) doc->OnTimerTick(view, status);
+    check(doc->calculator.averageR, doc->calculator.averageX, "live");
+
+    doc->Record();
+    ASSERT_TRUE(WaitUntilIdle());  // the recording ends the measurement by itself
+    ASSERT_EQ(sink.recordings.size(), 1u);
+    EXPECT_GE(sink.recordings[0].frames, 1024);
+    AnalysisInputs in = doc->Inputs();
+    ASSERT_EQ(doc->calculator.AnalyseInterval(in, 0, 0), 0);
+    EXPECT_GE(doc->calculator.periodsAccumulated, 2);
+    check(doc->calculator.ensembleR, doc->calculator.ensembleX, "ensemble");
+    for (int i = 0; i < 12; ++i) EXPECT_NEAR(doc->calculator.coherence[i], 1.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace pelmor
