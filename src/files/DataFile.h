@@ -35,6 +35,12 @@ constexpr const char* kDataFileTimeFormat = "%Y/%m/%d   %H:%M:%S";
 
 enum class DataFormat { FullPrecision, TwelveBit };
 
+class Clock;
+
+// The time stamp text of a data file: the calendar time in local time formatted with
+// kDataFileTimeFormat, at most 127 characters (empty when formatting fails).
+std::string DataFileTimeStamp(Clock& clock, int64_t calendarSeconds);
+
 // dataBits 1 is full precision, anything else 12 bits.
 DataFormat DataFormatForBits(int dataBits);
 // ".inpx" for full precision, ".inp" for 12 bits.

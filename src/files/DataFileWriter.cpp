@@ -5,8 +5,15 @@
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "files/DataFile.h"
+#include "platform/Clock.h"
 
 namespace pelmor {
+
+std::string DataFileTimeStamp(Clock& clock, int64_t calendarSeconds) {
+    std::string text = clock.FormatLocalTime(kDataFileTimeFormat, calendarSeconds);
+    if (text.size() > 127) text.resize(127);
+    return text;
+}
 
 DataFormat DataFormatForBits(int dataBits) {
     return dataBits == 1 ? DataFormat::FullPrecision : DataFormat::TwelveBit;

@@ -156,6 +156,12 @@ TEST(DataFileWriter, TwelveBitLayoutIsExact) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(I16At(b, 79 + 2 * i), expected[i]) << i;
 }
 
+TEST(DataFileWriter, TimeStampText) {
+    test::FakeClock clock;
+    EXPECT_EQ(DataFileTimeStamp(clock, 1700000000), "2023/11/14   22:13:20");
+    EXPECT_EQ(DataFileTimeStamp(clock, 1700000000).size(), 21u);
+}
+
 TEST(DataFileWriter, VoltSourcesAreTruncatedAndHeldInRange) {
     Recording rec(1, 4);
     const std::vector<double> volts = {1.0, -1.0, 20.0, std::nan("")};
