@@ -15,8 +15,6 @@ struct ParsedHeader {
     DataFileInfo info;
     bool complete = false;
     std::size_t sampleOffset = 0;
-    // 12 bits: the file held fewer bytes than its frames need; frames start at sampleOffset.
-    bool truncated = false;
 };
 
 void ReadExcitation(ByteReader& r, ActiveExcitation& e) {
@@ -128,7 +126,6 @@ void LocateTwelveBitSamples(ByteReader& r, ParsedHeader& h) {
         h.sampleOffset = size - needed;
         return;
     }
-    h.truncated = true;
     h.sampleOffset = size;
     if (size >= 44 && r.Seek(42)) {
         const std::size_t start = 58u + r.U16();
@@ -180,9 +177,9 @@ bool ReadDataFile(std::span<const uint8_t> bytes, DataFileContents& contents,
     message = Validate(*h);
     if (!message.empty()) return false;
 
+    if (h->info.format == DataFormat::TwelveBit) LocateTwelveBitSamples(r, *h);
     auto out = std::make_unique<DataFileContents>();
     out->info = std::move(h->info);
-    if (out->info.format == DataFormat::TwelveBit) LocateTwelveBitSamples(r, *h);
     r.Seek(h->sampleOffset);
     ReadSamples(r, out->info, *out);
     if (out->info.format == DataFormat::FullPrecision && !out->Short())
