@@ -10,7 +10,7 @@
 namespace pelmor {
 
 std::string CandidateName(const std::string& baseName, int serialNumber, int dataBits) {
-    return baseName + Format(" %03d", serialNumber + 1) +
+    return baseName + Format(" %03lld", static_cast<long long>(serialNumber) + 1) +
            DataFileExtension(DataFormatForBits(dataBits));
 }
 
@@ -49,11 +49,15 @@ std::string SetFileName(FileNaming& naming, const std::string& folder, const std
 }
 
 void AdvanceAfterRecording(FileNaming& naming, const std::string& path, bool written) {
+    // The number stops short of the largest int rather than wrapping to a negative one.
+    const auto step = [&naming] {
+        if (naming.serialNumber < std::numeric_limits<int>::max() - 2) ++naming.serialNumber;
+    };
     if (written) {
         naming.currentDataFileName = path;
-        if (naming.extraSerialStep != 0) ++naming.serialNumber;
+        if (naming.extraSerialStep != 0) step();
     }
-    ++naming.serialNumber;
+    step();
 }
 
 int NextSelectedSignal(int selectedSignal, int signalCount) {

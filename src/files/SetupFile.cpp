@@ -183,11 +183,7 @@ bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& 
         message = Format("Can't open file %s.", path.c_str()) + "\r\n" + reason;
         return false;
     }
-    std::string error;
-    if (!ReadSetupFile(bytes, image, error)) {
-        message = path + "\r\n" + error;
-        return false;
-    }
+    if (!ReadSetupFile(bytes, image, message)) return false;
     return true;
 }
 
@@ -215,6 +211,7 @@ void ClampSetupImage(SetupFileImage& s) {
     s.sampleRateIndex = ClampSampleRateIndex(s.sampleRateIndex);
     s.dataBits = std::clamp(s.dataBits, 0, 1);
     s.recordingTime = std::clamp(s.recordingTime, 1, 120);
+    s.serialNumber = std::max(s.serialNumber, 0);
 }
 
 }  // namespace pelmor

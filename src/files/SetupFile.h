@@ -69,8 +69,8 @@ std::vector<uint8_t> WriteSetupFile(const SetupFileImage& image);
 // ranges the document's tables allow.
 bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error);
 
-// Reads the file at path; false with a message naming the file (and the system's reason when it
-// cannot be read).
+// Reads the file at path; false with a message: the file's name and the system's reason when it
+// cannot be read, "Unexpected file format." when it is not a complete setup file.
 bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message);
 // Writes the file at path; false with a message naming the file and the system's reason.
 bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::string& message);
@@ -80,8 +80,9 @@ bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::st
 // component counts into 0 ... 256, the selected signal into 0 ... signal count - 1, the
 // calibration count and the frequency count into 0 ... 256, the selected frequency index to at
 // least 0, the channel mask to its low 8 bits, the channel count into 0 ... 8, the X and Y slots
-// into 0 ... channel count - 1, the rate index into 0 ... 2, dataBits into 0 ... 1 and the
-// recording time into 1 ... 120 s. The averaging time is left to the calculator, which clamps it.
+// into 0 ... channel count - 1, the rate index into 0 ... 2, dataBits into 0 ... 1, the
+// recording time into 1 ... 120 s and the serial number to at least 0. The averaging time is left
+// to the calculator, which clamps it.
 void ClampSetupImage(SetupFileImage& image);
 
 // The archive string form: a length below 255 in one byte; else 0xFF and a uint16 below 0xFFFE;

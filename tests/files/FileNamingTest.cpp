@@ -32,6 +32,7 @@ TEST(FileNaming, CandidateNames) {
         {"x", 999, 0, "x 1000.inp"},
         {"", 0, 1, " 001.inpx"},
         {"/m/run", 41, 1, "/m/run 042.inpx"},
+        {"x", 2147483647, 1, "x 2147483648.inpx"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CandidateName(c.base, c.serial, c.dataBits), c.expected) << c.base;

@@ -240,6 +240,7 @@ TEST(SetupFile, ClampKeepsEveryIndexInsideItsTable) {
     s->sampleRateIndex = 3;
     s->dataBits = 7;
     s->recordingTime = 0;
+    s->serialNumber = -3;
     ClampSetupImage(*s);
     EXPECT_EQ(s->excitationBank.signalCount, 16);
     EXPECT_EQ(s->excitationBank.componentCount[3], 256);
@@ -255,6 +256,7 @@ TEST(SetupFile, ClampKeepsEveryIndexInsideItsTable) {
     EXPECT_EQ(s->sampleRateIndex, 2);
     EXPECT_EQ(s->dataBits, 1);
     EXPECT_EQ(s->recordingTime, 1);
+    EXPECT_EQ(s->serialNumber, 0);
 
     s->excitationBank.signalCount = 0;
     s->selectedSignal = 3;
