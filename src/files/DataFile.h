@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -74,6 +75,15 @@ bool BuildDataFile(DataFormat format, const DataFileInput& input, std::vector<ui
 // be built, created or written.
 bool WriteDataFile(const std::string& path, DataFormat format, const DataFileInput& input,
                    std::string& message);
+
+// A double as float32 the way the hardware narrows it: values beyond the float range become
+// infinities (a plain conversion of such a value is undefined), NaN stays NaN.
+inline float NarrowToFloat(double v) {
+    constexpr double kMax = 3.4028234663852886e38;
+    if (v > kMax) return std::numeric_limits<float>::infinity();
+    if (v < -kMax) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
 
 // The raw value stored for a sample given in volts: truncated toward zero and held within the
 // 32-bit range (NaN stores 0).

@@ -57,8 +57,8 @@ void ReadCalibration(ByteReader& r, CalibrationTable& t) {
 void ParseFullPrecision(ByteReader& r, ParsedHeader& h) {
     DataFileInfo& info = h.info;
     info.format = DataFormat::FullPrecision;
-    const float rate = static_cast<float>(r.F64());
-    const float period = static_cast<float>(r.F64());
+    const float rate = NarrowToFloat(r.F64());
+    const float period = NarrowToFloat(r.F64());
     (void)r.I32();  // samples per period: informational
     info.frameCount = r.I32();
     info.channelCount = r.I32();

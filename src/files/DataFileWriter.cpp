@@ -72,7 +72,7 @@ int32_t RawSample(const DataFileInput& in, std::size_t i) {
 }
 
 float VoltSample(const DataFileInput& in, std::size_t i) {
-    return in.rawSamples.empty() ? static_cast<float>(in.voltSamples[i])
+    return in.rawSamples.empty() ? NarrowToFloat(in.voltSamples[i])
                                  : static_cast<float>(in.rawSamples[i] / kRawPerVolt);
 }
 
@@ -97,13 +97,13 @@ void BuildFullPrecision(const DataFileInput& in, ByteWriter& w) {
 
 void BuildTwelveBit(const DataFileInput& in, ByteWriter& w) {
     // The count fields hold the low 16 bits; the frame count is checked by the caller.
-    const float rate = static_cast<float>(in.sampleRate);
+    const float rate = NarrowToFloat(in.sampleRate);
     w.F32(rate);
     w.U16(static_cast<uint16_t>(in.frameCount));
     w.U16(static_cast<uint16_t>(in.channelCount));
-    w.F32(static_cast<float>(in.recordingTime));
+    w.F32(NarrowToFloat(in.recordingTime));
     w.F32(rate);
-    w.F32(static_cast<float>(in.signalPeriod));
+    w.F32(NarrowToFloat(in.signalPeriod));
     w.U16(0);
     w.U16(0);
     w.F32(0.0f);
