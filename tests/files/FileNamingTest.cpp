@@ -156,6 +156,9 @@ TEST(SaveOptions, SelectTakesFolderAndTitleFromThePath) {
         const char* title;
     } cases[] = {
         {"/home/x/data/x.inpx", "x.inpx", "/home/x/data", "x"},
+        // A folder whose name holds the file name is not mistaken for it.
+        {"/data/run/run", "run", "/data/run", "run"},
+        {"/m/x.inpx/x.inpx", "x.inpx", "/m/x.inpx", "x"},
         {"/m/run.2.inp", "run.2.inp", "/m", "run.2"},
         {"/m/run", "run", "/m", "run"},
         {"run.inpx", "run.inpx", "", "run"},
