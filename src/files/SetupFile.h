@@ -1,0 +1,97 @@
+#pragma once
+
+// The setup file (".plm"): the whole measurement setup in one binary image. The image is read in
+// full and checked before the document takes any of it.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/CalibrationTable.h"
+#include "core/ByteIO.h"
+#include "core/MeasurementSetup.h"
+#include "core/MeasurementState.h"
+#include "core/PlotWindow.h"
+#include "excitation/ExcitationRecords.h"
+
+namespace pelmor {
+
+// First four bytes of a setup file (bytes 78 55 1C 73).
+constexpr uint32_t kSetupMarker = 0x731C5578;
+// Size of a setup file whose strings are all empty.
+constexpr std::size_t kEmptySetupFileSize = 129364;
+constexpr int kSetupFrequencies = 256;
+constexpr const char* kSetupFileFormatError = "Unexpected file format.";
+constexpr const char* kSetupFileFilter = "Pelmor Files (*.plm)";
+constexpr const char* kSetupFileExtension = ".plm";
+
+// Every field of a setup file, in file order.
+struct SetupFileImage {
+    ExcitationBank excitationBank{};
+    CalibrationTable loadedCalibration{};
+    SweepBlock sweep{};
+    PlotSetup plotSetup{};
+    int32_t channelCount = 0;
+    int32_t channelMask = 0;
+    double sampleRate = 0.0;
+    int32_t sampleRateIndex = 0;
+    int32_t recordingTime = 0;
+    int32_t dataBits = 0;
+    int32_t xChannelIndex = 0;
+    int32_t yChannelIndex = 0;
+    int32_t measurementMode = 0;
+    int32_t extraSerialStep = 0;
+    int32_t selectedSignal = 0;
+    std::string baseName;
+    int32_t serialNumber = 0;
+    std::string excitationFolder;
+    std::string calibrationFolder;
+    std::string currentDataFileName;
+    std::array<std::string, kMaxChannels> channelNames{};
+    double averagingTime = 0.0;  // s
+    int32_t frequencyCount = 0;
+    // Written from the calculator's; the document reads it into the active excitation's.
+    int32_t selectedFrequencyIndex = 0;
+    std::array<int32_t, kSetupFrequencies> frequencyIndex{};
+    std::array<double, kSetupFrequencies> frequencyHz{};
+    int32_t zDisplayMode = 0;
+    int32_t zTrendDisplay = 0;
+};
+
+std::vector<uint8_t> WriteSetupFile(const SetupFileImage& image);
+
+// Reads a whole setup file into image. False with error "Unexpected file format." (image
+// unchanged) when the marker is wrong or the file ends before its last field; bytes after the
+// last field are ignored. The values are taken as stored: ClampSetupImage brings them into the
+// ranges the document's tables allow.
+bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error);
+
+// Reads the file at path; false with a message: the file's name and the system's reason when it
+// cannot be read, "Unexpected file format." when it is not a complete setup file.
+bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message);
+// Writes the file at path; false with a message naming the file and the system's reason.
+bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::string& message);
+
+// Brings every count and index of a read image into the range of the table it indexes, so no
+// value from a file reaches beyond a fixed array: the bank's signal count into 1 ... 16 and its
+// component counts into 0 ... 256, the selected signal into 0 ... signal count - 1, the
+// calibration count and the frequency count into 0 ... 256, the selected frequency index to at
+// least 0, the channel mask to its low 8 bits, the channel count into 0 ... 8, the X and Y slots
+// into 0 ... channel count - 1, the rate index into 0 ... 2, dataBits into 0 ... 1, the
+// recording time into 1 ... 120 s and the serial number to at least 0. The averaging time is left
+// to the calculator, which clamps it.
+void ClampSetupImage(SetupFileImage& image);
+
+// The archive string form: a length below 255 in one byte; else 0xFF and a uint16 below 0xFFFE;
+// else 0xFF, 0xFFFF and a uint32 below 0xFFFFFFFF; else 0xFF, 0xFFFF, 0xFFFFFFFF and a uint64;
+// then the single-byte text.
+void WriteArchiveString(ByteWriter& w, const std::string& text);
+// Reads either the single-byte form or the wide form (0xFF, 0xFFFE, then the length prefix and
+// two bytes per character), whose characters are converted to single-byte text (Latin-1; any
+// other character becomes '?'). False when the string is not there in full.
+bool ReadArchiveString(ByteReader& r, std::string& text);
+
+}  // namespace pelmor
