@@ -12,36 +12,15 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/MemoryProfile.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 
 namespace pelmor::test {
 
-// Settings kept in memory, keyed by (section, key).
-class MemoryProfile : public Profile {
-  public:
-    int GetInt(const std::string& section, const std::string& key, int defaultValue) override;
-    void WriteInt(const std::string& section, const std::string& key, int value) override;
-    std::string GetString(const std::string& section, const std::string& key,
-                          const std::string& defaultValue) override;
-    void WriteString(const std::string& section, const std::string& key,
-                     const std::string& value) override;
-    std::optional<std::vector<uint8_t>> GetBinary(const std::string& section,
-                                                  const std::string& key) override;
-    void WriteBinary(const std::string& section, const std::string& key,
-                     const std::vector<uint8_t>& value) override;
-
-    bool Has(const std::string& section, const std::string& key) const;
-    void Clear();
-
-    std::map<std::pair<std::string, std::string>, int> ints;
-    std::map<std::pair<std::string, std::string>, std::string> strings;
-    std::map<std::pair<std::string, std::string>, std::vector<uint8_t>> binaries;
-
-  private:
-    mutable std::mutex mutex_;
-};
+// Settings kept in memory (the engine's own in-memory profile).
+using MemoryProfile = pelmor::MemoryProfile;
 
 // Records every text shown and answers questions from a queue (Yes when the queue is empty,
 // unless defaultAnswer says otherwise). Safe to call from any thread.
