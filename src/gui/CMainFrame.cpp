@@ -1,0 +1,477 @@
+#include "gui/CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "gui/CPelmorView.h"
+#include "gui/CommandIds.h"
+#include "gui/QtShell.h"
+#include "gui/QtUserInterface.h"
+
+namespace pelmor {
+
+namespace {
+
+struct Prompt {
+    int id;
+    const char* text;  // status-bar prompt, then the tooltip after "\n"
+};
+
+const Prompt kPrompts[] = {
+    {cmd::Start, "Start sampling\nStart"},
+    {cmd::Stop, "Stop sampling\nStop"},
+    {cmd::Record, "Start recording\nRecord"},
+    {cmd::Options, "Set options\nOptions"},
+    {cmd::ImportExcitation, "Import excitation waveform\nImport excitation"},
+    {cmd::ShowImpedance, "Display impedance\nShow impedance"},
+    {cmd::ShowXY, "Display XY plot\nShow XY plot"},
+    {cmd::StartTracking, "Start measurement in tracking mode\nStart in tracking mode"},
+    {cmd::ToSavedValues, "Reset scaling to saved values\nApply scaling"},
+    {cmd::ToFactoryValues, "Reset scaling to default values\nDefault scaling"},
+    {cmd::NextExcitation, "Select next excitation\nNext excitation"},
+    {cmd::PreviousExcitation, "Select previous excitation\nPrevious excitation"},
+    {cmd::ImportCalibration, "Import calibration\nImport calibration"},
+    {cmd::ShowSpectrum, "Show signal spectrum\nShow signal spectrum"},
+    {cmd::BlackBackground, "Set black bacground color\nBlack background"},
+    {cmd::OpenImpedanceInExcel, "Open impedance data in Excel\nOpen impedance in Excel"},
+    {cmd::ImportData, "Import data\nImport data"},
+    {cmd::SaveScaling, "Save the current plot scaling as default\nSave current scaling"},
+    {cmd::GenerateExcitation, "Generate excitation signals\nGenerate excitation"},
+    {cmd::CopyExcitation, "Copy excitation data to the clipboard\nCopy excitation data"},
+    {cmd::CopyCalibration, "Copy calibration data to the clipboard\nCopy calibration data"},
+    {cmd::ExportData, "Export currently displayed data into a file\nExport displayed data"},
+    {cmd::Store, "Store displayed impedance\nStore impedance"},
+    {cmd::ImportFromFiles, "Batch import impedance data from files\nBatch import impedance"},
+    {cmd::ShowStored, "Show stored impedance data\nShow stored impedance data"},
+    {cmd::CopyStored, "Copy stored impedance data\nCopy stored impedance"},
+    {cmd::OpenStoredInExcel, "Open stored impedance\nOpen stored impedance"},
+    {cmd::SelectNextStored, "Select next impedance\nSelect next impedance"},
+    {cmd::SelectPreviousStored, "Select previous impedance\nSelect previous impedance"},
+    {cmd::DeleteStored, "Dele3te selected impedance\nDelete selected impedance"},
+    {cmd::ClearStored, "Clear all stored impedance data\nClear all stored impedance data"},
+    {cmd::FullScreen, "Show stored imedance in full screen mode\nFull screen mode"},
+    {cmd::SetFilename, "Set base filename\nSet filename"},
+    {cmd::ToggleMarked, "Toggle selected impedance marked state\nToggle marked state"},
+    {cmd::SetTimeWindow, "Set the time display window\nSet time window"},
+    {cmd::CopyImpedance, "Copy the impedance data\nCopy impedance data"},
+    {cmd::NewSetup, "Create a new setup\nNew setup"},
+    {cmd::OpenSetup, "Open an existing setup\nOpen setup"},
+    {cmd::SaveSetup, "Save the active setup\nSave setup"},
+    {cmd::SaveSetupAs, "Save the active setup with a new name\nSave setup as"},
+    {cmd::Print, "Print the active setup\nPrint"},
+    {cmd::PrintPreview, "Display full pages\nPrint Preview"},
+    {cmd::PrintSetup, "Change the printer and printing options\nPrint Setup"},
+    {cmd::About, "Display program information, version number and copyright\nAbout"},
+    {cmd::Exit, "Quit the application; prompts to save setup\nExit"},
+    {cmd::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
+    {cmd::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+    {cmd::ViewHelp, "View help\nHelp"},
+};
+
+QString PromptPart(int id, int part) {
+    for (const Prompt& p : kPrompts)
+        if (p.id == id) return QString::fromLatin1(p.text).section(QLatin1Char('\n'), part, part);
+    return {};
+}
+
+}  // namespace
+
+QString CommandPrompt(int id) { return PromptPart(id, 0); }
+QString CommandToolTip(int id) { return PromptPart(id, 1); }
+
+CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
+    : doc_(doc), ui_(ui), shell_(shell) {
+    view_ = new CPelmorView(doc_, this);
+    setCentralWidget(view_);
+    ui_.SetParent(this);
+    ui_.statusSink = [this](const QString& text) {
+        if (panes_[0]) panes_[0]->setText(text);
+    };
+    DefineCommands();
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    connect(view_, &CPelmorView::Ticked, this, [this](const StatusTexts& texts) {
+        ShowStatus(texts);
+        UpdateCommandUi();
+    });
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame() { ui_.statusSink = nullptr; }
+
+void CMainFrame::Define(FrameCommand command) {
+    auto* action = new QAction(command.text, this);
+    if (!command.keys.isEmpty()) {
+        action->setShortcuts(command.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    const QString prompt = CommandPrompt(command.id);
+    if (!prompt.isEmpty()) action->setStatusTip(prompt);
+    const QString tip = CommandToolTip(command.id);
+    if (!tip.isEmpty()) action->setToolTip(tip);
+    if (!command.iconName.isEmpty()) {
+        QIcon icon = QIcon::fromTheme(command.iconName);
+        if (!icon.isNull()) action->setIcon(icon);
+    }
+    if (command.checked) action->setCheckable(true);
+    const int id = command.id;
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    addAction(action);  // accelerators work without the menu being open
+    actions_.insert(id, action);
+    commands_.insert(id, std::move(command));
+}
+
+bool CMainFrame::RunCommand(int id) {
+    auto it = commands_.find(id);
+    if (it == commands_.end() || !it->run) return false;
+    if (it->enabled && !it->enabled()) return false;
+    it->run();
+    UpdateCommandUi();
+    view_->update();
+    return true;
+}
+
+void CMainFrame::UpdateCommandUi() {
+    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it) {
+        QAction* action = actions_.value(it.key());
+        if (!action) continue;
+        const bool enabled = it->run && (!it->enabled || it->enabled());
+        if (action->isEnabled() != enabled) action->setEnabled(enabled);
+        if (it->checked) {
+            const bool on = it->checked();
+            if (action->isChecked() != on) action->setChecked(on);
+        }
+    }
+    const QString name = doc_.setupPath.empty()
+                             ? QStringLiteral("Untitled")
+                             : QString::fromLocal8Bit(WithoutFolder(doc_.setupPath).c_str());
+    setWindowTitle(name + QStringLiteral("[*] - Pelmor"));
+    setWindowModified(doc_.modified);
+}
+
+void CMainFrame::ShowStatus(const StatusTexts& texts) {
+    if (texts.pane0) panes_[0]->setText(QString::fromLatin1(texts.pane0->c_str()));
+    panes_[1]->setText(QString::fromLatin1(texts.pane1.c_str()));
+    panes_[2]->setText(QString::fromLatin1(texts.pane2.c_str()));
+    panes_[3]->setText(QString::fromLatin1(texts.pane3.c_str()));
+}
+
+QString CMainFrame::PaneText(int pane) const {
+    return pane >= 0 && pane < 4 && panes_[pane] ? panes_[pane]->text() : QString();
+}
+
+void CMainFrame::CopyToClipboard(const std::string& text) { shell_.SetClipboardText(text); }
+
+QString CMainFrame::AskOpenPath(const QString& caption, const QString& filter,
+                                const std::string& folder) {
+    return QFileDialog::getOpenFileName(this, caption, QString::fromLocal8Bit(folder.c_str()),
+                                        filter);
+}
+
+void CMainFrame::DefineCommands() {
+    CPelmorDoc& d = doc_;
+    auto idle = [&d] { return d.CanChangeSetup(); };
+
+    // File
+    Define({cmd::NewSetup,
+            tr("&New setup\tCtrl+N"),
+            {QKeySequence(Qt::CTRL | Qt::Key_N)},
+            "document-new",
+            nullptr,
+            idle});
+    Define({cmd::OpenSetup,
+            tr("&Open setup\tCtrl+O"),
+            {QKeySequence(Qt::CTRL | Qt::Key_O)},
+            "document-open",
+            nullptr,
+            idle});
+    Define({cmd::SaveSetup,
+            tr("&Save setup\tCtrl+S"),
+            {QKeySequence(Qt::CTRL | Qt::Key_S)},
+            "document-save",
+            nullptr,
+            {}});
+    Define({cmd::SaveSetupAs, tr("Save setup &as..."), {}, "document-save-as", nullptr, {}});
+    Define({cmd::ImportData, tr("Import data"), {}, "document-import", nullptr, idle});
+    Define({cmd::ExportData, tr("Export data"), {}, "document-export", nullptr, [&d] {
+                return d.CanExportData();
+            }});
+    Define({cmd::Print,
+            tr("&Print...\tCtrl+P"),
+            {QKeySequence(Qt::CTRL | Qt::Key_P)},
+            "document-print",
+            nullptr,
+            {}});
+    Define({cmd::PrintPreview, tr("Print Pre&view"), {}, "document-print-preview", nullptr, {}});
+    Define({cmd::PrintSetup, tr("P&rint Setup..."), {}, "document-properties", nullptr, {}});
+    Define({cmd::Exit, tr("E&xit"), {}, "application-exit", [this] { close(); }, {}});
+
+    // Measurement
+    Define({cmd::Start,
+            tr("Start"),
+            {},
+            "media-playback-start",
+            [&d] { d.StartMeasurement(0); },
+            [&d] { return d.CanStart(); }});
+    Define({cmd::StartTracking,
+            tr("Start in tracking mode"),
+            {},
+            "media-seek-forward",
+            [&d] { d.StartTracking(); },
+            [&d] { return d.CanStart(); }});
+    Define({cmd::Stop,
+            tr("Stop"),
+            {},
+            "media-playback-stop",
+            [&d] { d.Stop(); },
+            [&d] { return d.CanStop(); }});
+    Define({cmd::Record,
+            tr("Record"),
+            {},
+            "media-record",
+            [&d] { d.Record(); },
+            [&d] { return d.CanRecord(); }});
+    Define({cmd::Options, tr("Options"), {}, "preferences-system", nullptr, idle});
+    Define({cmd::SetFilename, tr("Set filename"), {}, "", nullptr, [&d] {
+                return !d.RecordingActive();
+            }});
+    Define({cmd::Space, tr("Space"), {QKeySequence(Qt::Key_Space)}, "", [&d] { d.Space(); }, {}});
+    Define({cmd::Filter,
+            tr("Filter"),
+            {QKeySequence(Qt::CTRL | Qt::Key_F)},
+            "",
+            [&d] { d.Filter(); },
+            {}});
+
+    // Excitations
+    Define({cmd::GenerateExcitation, tr("Generate excitation signals"), {}, "", nullptr, idle});
+    Define({cmd::ImportExcitation,
+            tr("&Import excitation"),
+            {},
+            "insert-object",
+            [this, &d] {
+                const QString path =
+                    AskOpenPath(tr("Import excitation"), tr("Excitation Files (*.opt)"),
+                                d.setup.excitationFolder);
+                if (!path.isEmpty()) d.ImportExcitation(path.toLocal8Bit().toStdString());
+            },
+            idle});
+    Define({cmd::NextExcitation,
+            tr("Select next excitation"),
+            {},
+            "go-next",
+            [&d] { d.SelectNextExcitation(); },
+            [&d] { return d.CanSelectNextExcitation(); }});
+    Define({cmd::PreviousExcitation,
+            tr("Select previous excitation"),
+            {},
+            "go-previous",
+            [&d] { d.SelectPreviousExcitation(); },
+            [&d] { return d.CanSelectPreviousExcitation(); }});
+    Define({cmd::CopyExcitation,
+            tr("Copy"),
+            {},
+            "edit-copy",
+            [this, &d] { CopyToClipboard(d.CopyExcitationText()); },
+            {}});
+
+    // Calibration
+    Define({cmd::ImportCalibration,
+            tr("Import calibration data"),
+            {},
+            "",
+            [this, &d] {
+                const QString path =
+                    AskOpenPath(tr("Import calibration data"), tr("Calibration Files (*.cal)"),
+                                d.setup.calibrationFolder);
+                if (!path.isEmpty()) d.ImportCalibration(path.toLocal8Bit().toStdString());
+            },
+            idle});
+    Define({cmd::CopyCalibration,
+            tr("Copy"),
+            {},
+            "edit-copy",
+            [this, &d] { CopyToClipboard(d.CopyCalibrationText()); },
+            {}});
+
+    // Impedance
+    Define({cmd::CopyImpedance,
+            tr("&Copy impedance data\tCtrl+C"),
+            {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+            "edit-copy",
+            nullptr,
+            [&d] { return d.CanExportData(); }});
+    Define({cmd::OpenImpedanceInExcel,
+            tr("Open impedance data in Excel"),
+            {},
+            "x-office-spreadsheet",
+            nullptr,
+            [&d] { return d.CanExportData(); }});
+    Define({cmd::Store, tr("Store"), {}, "list-add", nullptr, {}});
+    Define({cmd::ImportFromFiles, tr("Import from files"), {}, "", nullptr, idle});
+    Define(
+        {cmd::ClearStored, tr("Clear all stored impedance data"), {}, "edit-clear", nullptr, {}});
+    Define({cmd::CopyStored, tr("Copy stored data"), {}, "edit-copy", nullptr, {}});
+    Define({cmd::OpenStoredInExcel,
+            tr("Open stored data in Excel"),
+            {},
+            "x-office-spreadsheet",
+            nullptr,
+            {}});
+
+    // View
+    Define({cmd::ViewToolbar,
+            tr("&Toolbar"),
+            {},
+            "",
+            [this] { toolBar_->setVisible(!toolBar_->isVisible()); },
+            {},
+            [this] { return toolBar_ && !toolBar_->isHidden(); }});
+    Define({cmd::ViewStatusBar,
+            tr("&Status Bar"),
+            {},
+            "",
+            [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+            {},
+            [this] { return !statusBar()->isHidden(); }});
+    Define({cmd::ShowImpedance, tr("&Impedance"), {}, "", nullptr, {}, [] { return false; }});
+    Define({cmd::ShowStored, tr("Stored impedance"), {}, "", nullptr, {}, [] { return false; }});
+    Define({cmd::ShowXY, tr("XY plot"), {}, "", nullptr, {}, [] { return false; }});
+    Define({cmd::ShowSpectrum, tr("Signal spectrum"), {}, "", nullptr, {}, [] { return false; }});
+    Define({cmd::SaveScaling, tr("Save current scaling"), {}, "", nullptr, {}});
+    Define({cmd::ToSavedValues, tr("To saved values"), {}, "view-restore", nullptr, {}});
+    Define({cmd::ToFactoryValues, tr("To factory default values"), {}, "", nullptr, {}});
+    Define({cmd::SetTimeWindow, tr("Set time window"), {}, "", nullptr, {}});
+    Define(
+        {cmd::BlackBackground, tr("Black background"), {}, "", nullptr, {}, [] { return false; }});
+
+    // Help
+    Define({cmd::About,
+            tr("&About Pelmor..."),
+            {},
+            "help-about",
+            [this] {
+                QMessageBox::about(this, tr("About Pelmor"),
+                                   tr("Pelmor Version 1.1\nRespiratory impedance by forced "
+                                      "oscillation"));
+            },
+            {}});
+    Define({cmd::ViewHelp,
+            tr("View help"),
+            {QKeySequence(Qt::Key_F1)},
+            "help-contents",
+            [this] { shell_.OpenHelp(""); },
+            {}});
+}
+
+void CMainFrame::BuildMenus() {
+    auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(Action(id));
+        }
+    };
+    add(menuBar()->addMenu(tr("&File")),
+        {cmd::NewSetup, cmd::OpenSetup, cmd::SaveSetup, cmd::SaveSetupAs, 0, cmd::ImportData,
+         cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::PrintSetup, 0, cmd::Exit});
+    add(menuBar()->addMenu(tr("&Measurement")), {cmd::Start, cmd::StartTracking, cmd::Stop,
+                                                 cmd::Record, 0, cmd::Options, cmd::SetFilename});
+    add(menuBar()->addMenu(tr("E&xcitations")),
+        {cmd::GenerateExcitation, cmd::ImportExcitation, 0, cmd::NextExcitation,
+         cmd::PreviousExcitation, 0, cmd::CopyExcitation});
+    add(menuBar()->addMenu(tr("&Calibration")), {cmd::ImportCalibration, 0, cmd::CopyCalibration});
+    add(menuBar()->addMenu(tr("&Impedance")),
+        {cmd::CopyImpedance, cmd::OpenImpedanceInExcel, 0, cmd::Store, cmd::ImportFromFiles,
+         cmd::ClearStored, 0, cmd::CopyStored, cmd::OpenStoredInExcel});
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    add(view, {cmd::ViewToolbar, cmd::ViewStatusBar, 0, cmd::ShowImpedance, cmd::ShowStored,
+               cmd::ShowXY, cmd::ShowSpectrum, 0, cmd::SaveScaling});
+    add(view->addMenu(tr("Reset scaling")), {cmd::ToSavedValues, cmd::ToFactoryValues});
+    add(view, {cmd::SetTimeWindow, 0, cmd::BlackBackground});
+    add(menuBar()->addMenu(tr("&Help")), {cmd::About, 0, cmd::ViewHelp});
+}
+
+void CMainFrame::BuildToolBar() {
+    toolBar_ = addToolBar(tr("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("Toolbar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const int layout[] = {cmd::OpenSetup,
+                          cmd::SaveSetup,
+                          cmd::ImportData,
+                          cmd::ExportData,
+                          0,
+                          cmd::Start,
+                          cmd::StartTracking,
+                          cmd::Stop,
+                          0,
+                          cmd::Record,
+                          0,
+                          cmd::Options,
+                          0,
+                          cmd::ImportExcitation,
+                          cmd::PreviousExcitation,
+                          cmd::NextExcitation,
+                          0,
+                          cmd::ShowXY,
+                          cmd::ShowImpedance,
+                          cmd::ShowSpectrum,
+                          cmd::ToSavedValues,
+                          cmd::SetTimeWindow,
+                          0,
+                          cmd::ShowStored,
+                          cmd::Store,
+                          0,
+                          cmd::CopyStored,
+                          cmd::OpenStoredInExcel,
+                          0,
+                          cmd::BlackBackground,
+                          0,
+                          cmd::Print,
+                          cmd::About};
+    for (int id : layout) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* a = Action(id);
+        if (a->icon().isNull()) {
+            // Without a themed icon the button shows its short name.
+            a->setIconText(CommandToolTip(id).isEmpty() ? a->text() : CommandToolTip(id));
+        }
+        toolBar_->addAction(a);
+    }
+    toolBar_->setToolButtonStyle(Qt::ToolButtonFollowStyle);
+}
+
+void CMainFrame::BuildStatusBar() {
+    const int widths[4] = {80, 450, 100, 0};
+    for (int i = 0; i < 4; ++i) {
+        panes_[i] = new QLabel(this);
+        panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (widths[i]) panes_[i]->setMinimumWidth(widths[i]);
+        statusBar()->addWidget(panes_[i], i == 3 ? 1 : 0);
+    }
+    panes_[0]->setText(tr("Ready"));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!doc_.CanCloseFrame()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace pelmor

@@ -1,0 +1,11 @@
+// Pelmor, the desktop program.
+#include <QApplication>
+
+#include "gui/CPelmorApp.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    pelmor::CPelmorApp pelmorApp;
+    if (!pelmorApp.InitInstance(QApplication::arguments())) return 1;
+    return app.exec();
+}
