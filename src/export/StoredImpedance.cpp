@@ -8,6 +8,7 @@
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "excitation/ExcitationRecords.h"
+#include "export/TextHandoff.h"
 #include "platform/UserInterface.h"
 
 namespace pelmor {
@@ -231,6 +232,13 @@ const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInter
     }
     text += ModelBlockText(merged, mergedCount, inputs, options);
     return text;
+}
+
+bool StoredImpedance::HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui,
+                                         Shell& shell) {
+    const std::string& text = BuildStoredTable(profile, ui);
+    return toSpreadsheet ? OpenTextInSpreadsheet(text, shell, ui)
+                         : CopyTextToClipboard(text, shell);
 }
 
 }  // namespace pelmor

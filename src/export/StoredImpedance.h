@@ -10,6 +10,7 @@ namespace pelmor {
 
 class ImpedanceCalculator;
 class Profile;
+class Shell;
 class UserInterface;
 struct ActiveExcitation;
 
@@ -100,6 +101,10 @@ class StoredImpedance {
     // and standard deviation over the marked results that hold it and each marked result's
     // values, then (after the user accepts the model options) the model block.
     const std::string& BuildStoredTable(Profile& profile, UserInterface& ui);
+
+    // "Copy stored data" / "Open stored data in Excel": builds the table and hands it to the
+    // clipboard or the spreadsheet. False when nothing was handed out.
+    bool HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui, Shell& shell);
 };
 
 }  // namespace pelmor

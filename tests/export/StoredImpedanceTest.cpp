@@ -209,6 +209,12 @@ TEST_F(StoredFixture, MergedListWithEmptyColumnsWhereAResultHasNoValue) {
     EXPECT_EQ(lines[3], "6\t    6\t   -6\t\t\t\t\t\t    6\t   -6\t  0.5");
     EXPECT_EQ(lines[5], "12\t    3\t   -3\t\t\t    3\t   -3\t  0.5\t\t\t");
     EXPECT_EQ(ui.offeredModelFrequencies.size(), 4u);
+
+    // The table built for the clipboard is what "Copy impedance data" hands out from then on.
+    test::RecordingShell shell;
+    ASSERT_TRUE(stored->HandOutStoredTable(false, profile, ui, shell));
+    ASSERT_EQ(shell.clipboard.size(), 1u);
+    EXPECT_EQ(shell.clipboard[0], stored->tableText);
 }
 
 TEST_F(StoredFixture, NoMarkedResultLeavesTheMeansEmptyAndAsksForNoModel) {

@@ -181,6 +181,16 @@ TEST_F(TableFixture, BreathRateRowsFromRisingCrossingsOfTheSmoothedFlow) {
         "\r\nRespiratory rate\t\tFlow\r\n\t\t-1.375\r\n\t\t-0.375\r\n\t\t0.625\r\n\t\t1.125\r\n");
 }
 
+TEST_F(TableFixture, NumbersKeepThePointWhateverTheProcessLocale) {
+    test::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no decimal-comma locale installed";
+    TwoFrequencies();
+    calc->ensembleR[0] = 0.25;
+    calc->coherence[0] = 0.5;
+    ASSERT_TRUE(BuildImpedanceTable(false, Source(), shell, ui));
+    EXPECT_NE(shell.clipboard[0].find("\r\n4\t0.25\t0\t0.5\r\n"), std::string::npos);
+}
+
 TEST_F(TableFixture, CopyImpedanceDataUsesTheStoredTableOnceItExists) {
     TwoFrequencies();
     EXPECT_TRUE(HandOutImpedanceData(false, "", Source(), shell, ui));
