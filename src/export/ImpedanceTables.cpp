@@ -26,14 +26,15 @@ std::string NormalModeTable(const ImpedanceCalculator& c, bool running) {
     text += "\r\n";
     const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     if (count == 0) return "";
-    const int ringLength = std::max<int>(c.ringLength, 1);
-    const int ringCount = std::clamp<int>(c.ringCount, 0, ImpedanceCalculator::kRingSlots);
+    const int ringLength = std::clamp<int>(c.ringLength, 1, ImpedanceCalculator::kRingSlots);
+    const int ringCount = std::clamp<int>(c.ringCount, 0, ringLength);
+    const int oldest = std::clamp<int>(c.ringIndex, 0, ringLength - 1);
     for (int i = 0; i < count; ++i) {
         text += Format("%lg", c.frequencyHz[i]);
         if (running) {
             text += Format("\t%lg\t%lg", c.averageR[i], c.averageX[i]);
             for (int j = 0; j < ringCount; ++j) {
-                const int slot = (c.ringIndex + j) % ringLength;
+                const int slot = (oldest + j) % ringLength;
                 text += Format("\t%lg\t%lg", c.instantR[slot][i], c.instantX[slot][i]);
             }
         } else {
