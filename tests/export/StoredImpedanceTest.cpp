@@ -217,6 +217,18 @@ TEST_F(StoredFixture, MergedListWithEmptyColumnsWhereAResultHasNoValue) {
     EXPECT_EQ(shell.clipboard[0], stored->tableText);
 }
 
+TEST_F(StoredFixture, MergeEndsAtValuesItCannotTake) {
+    // A frequency of a million hertz or more, or not a number, is never taken; the merge ends
+    // when nothing else is left instead of waiting for it.
+    StoreSpectrum({4, 2e6, 16}, 0, "A");
+    StoreSpectrum({std::nan(""), 2}, 0, "B");
+    StoreSpectrum({8}, 0, "C");
+    double merged[256];
+    ASSERT_EQ(stored->MergedFrequencies(merged), 2);
+    EXPECT_EQ(merged[0], 4);
+    EXPECT_EQ(merged[1], 8);
+}
+
 TEST_F(StoredFixture, NoMarkedResultLeavesTheMeansEmptyAndAsksForNoModel) {
     StoreSpectrum({4, 8}, 1, "A");
     stored->results[0].marked = false;
