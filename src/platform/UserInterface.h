@@ -4,6 +4,8 @@
 
 namespace pelmor {
 
+struct ModelOptions;
+
 // What the engine asks of the user in the middle of an operation. Every call may come from the
 // acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
 // answered. Texts are single-byte (Latin-1).
@@ -24,6 +26,16 @@ class UserInterface {
     virtual int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) {
         (void)frequencies;
         return count > 0 ? preselected : -1;
+    }
+    // The model options of the stored-data table: the two frequency ranges as positions in the
+    // given list, preset from the settings. The dialog refuses ranges that ValidateModelOptions
+    // rejects (showing its message) and stays open. True for OK with the chosen ranges in
+    // options; without a dialog the preset ranges are accepted.
+    virtual bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) {
+        (void)options;
+        (void)frequencies;
+        (void)count;
+        return true;
     }
 };
 

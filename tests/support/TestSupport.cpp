@@ -34,6 +34,15 @@ int ScriptedUserInterface::ChooseExcitationFrequency(const double* frequencies, 
     return frequencyChoice ? *frequencyChoice : preselected;
 }
 
+bool ScriptedUserInterface::EditModelOptions(ModelOptions& options, const double* frequencies,
+                                             int count) {
+    Lock lock(mutex_);
+    offeredModelFrequencies.assign(frequencies, frequencies + std::max(count, 0));
+    offeredModelOptions = options;
+    if (modelChoice) options = *modelChoice;
+    return modelAccepted;
+}
+
 void ScriptedUserInterface::QueueAnswer(bool yes) {
     Lock lock(mutex_);
     answers_.push_back(yes);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/ModelFit.h"
 #include "platform/Clock.h"
 #include "platform/MemoryProfile.h"
 #include "platform/Profile.h"
@@ -32,6 +33,9 @@ class ScriptedUserInterface : public UserInterface {
     // The tracking-mode frequency choice: frequencyChoice when set (-1 is Cancel), otherwise
     // the preselected entry. The offered frequencies are kept.
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
+    // The model options: modelChoice when set (the preset otherwise); false (Cancel) when
+    // modelAccepted is false. The offered list and preset are kept.
+    bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) override;
 
     void QueueAnswer(bool yes);
     std::vector<std::string> Messages() const;
@@ -43,6 +47,10 @@ class ScriptedUserInterface : public UserInterface {
     std::optional<int> frequencyChoice;
     std::vector<double> offeredFrequencies;
     int offeredPreselection = -1;
+    bool modelAccepted = true;
+    std::optional<ModelOptions> modelChoice;
+    std::vector<double> offeredModelFrequencies;
+    std::optional<ModelOptions> offeredModelOptions;
 
   private:
     mutable std::mutex mutex_;

@@ -1,0 +1,244 @@
+#include "export/StoredImpedance.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/ImpedanceCalculator.h"
+#include "analysis/ModelFit.h"
+#include "core/FileBytes.h"
+#include "core/NumberFormat.h"
+#include "excitation/ExcitationRecords.h"
+#include "export/TextHandoff.h"
+#include "platform/UserInterface.h"
+
+namespace pelmor {
+
+namespace {
+
+const char kFullMessage[] = "No more samples can be stored.";
+constexpr int kMaxMerged = StoredResult::kMaxFrequencies;
+// A frequency at or above this is never taken into the merged list.
+constexpr double kMergeLimit = 1000000.0;
+
+// Position of f in the result's list (exact match), or -1.
+int IndexOf(const StoredResult& r, double f) {
+    for (int i = 0; i < r.frequencyCount; ++i)
+        if (r.frequencies[i] == f) return i;
+    return -1;
+}
+
+}  // namespace
+
+std::string StoredLabel(const std::string& dataFile, const std::string& startTimeText, double t0,
+                        double t1) {
+    const std::string source = dataFile.empty() ? startTimeText : FileNameOf(dataFile);
+    return source + Format(", %.3lfs-%.3lfs", t0, t1);
+}
+
+bool StoredImpedance::CanStore(bool measurementRunning, bool haveSamples, bool trendDisplay,
+                               bool storedFullScreen) const {
+    return !measurementRunning && haveSamples && count < kCapacity && !trendDisplay &&
+           !storedFullScreen;
+}
+
+bool StoredImpedance::CanImportBatch(bool measurementRunning) const {
+    return !measurementRunning && count < kCapacity;
+}
+
+bool StoredImpedance::CanSelectNext(bool shown) const {
+    return shown && count > 0 && selected < count - 1;
+}
+
+bool StoredImpedance::CanSelectPrevious(bool shown) const {
+    return shown && count > 0 && selected > 0;
+}
+
+bool StoredImpedance::Store(const ImpedanceCalculator& c, const std::string& label,
+                            UserInterface& ui) {
+    if (count >= kCapacity) {
+        ui.ShowMessage(kFullMessage);
+        return false;
+    }
+    StoredResult& r = results[count];
+    r.frequencyCount = std::clamp<int32_t>(c.frequencyCount, 0, StoredResult::kMaxFrequencies);
+    for (int i = 0; i < r.frequencyCount; ++i) {
+        r.frequencies[i] = c.frequencyHz[i];
+        r.re[i] = c.ensembleR[i];
+        r.im[i] = c.ensembleX[i];
+        r.coherence[i] = c.coherence[i];
+    }
+    r.label = label;
+    r.breathingRate = c.breathingRate;
+    r.breathingVolume = c.breathingVolume;
+    r.marked = true;
+    selected = count;
+    ++count;
+    return true;
+}
+
+int StoredImpedance::ImportBatch(
+    const std::vector<std::string>& paths, ImpedanceCalculator& calculator,
+    ActiveExcitation& activeExcitation,
+    const std::function<ImportOutcome(const std::string& path)>& importOne, UserInterface& ui) {
+    if (paths.empty()) return 0;
+    int stored = 0;
+    std::string refused;
+    for (const std::string& path : paths) {
+        if (count >= kCapacity) {
+            ui.ShowMessage(kFullMessage);
+            break;
+        }
+        const ActiveExcitation savedExcitation = activeExcitation;
+        calculator.calibrationBackup = calculator.workingCalibration;
+        const ImportOutcome outcome = importOne(path);
+        // A refused file leaves the previous file's results in the calculator: storing them
+        // would label them with this file's name.
+        if (outcome.accepted) {
+            Store(calculator,
+                  StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd), ui);
+            ++stored;
+        } else {
+            refused += FileNameOf(path) + ": " +
+                       (outcome.reason.empty() ? "it could not be imported" : outcome.reason) +
+                       "\n";
+        }
+        activeExcitation = savedExcitation;
+        calculator.workingCalibration = calculator.calibrationBackup;
+    }
+    selected = std::max(count - 1, 0);
+    if (!refused.empty()) ui.ShowMessage("These files were not stored:\n\n" + refused);
+    return stored;
+}
+
+void StoredImpedance::SelectNext() {
+    if (count > 0 && selected < count - 1) selected = std::min(selected + 1, count - 1);
+}
+
+void StoredImpedance::SelectPrevious() {
+    if (count > 0 && selected > 0) selected = std::max(selected - 1, 0);
+}
+
+void StoredImpedance::ToggleMarked() {
+    if (selected >= 0 && selected < count) results[selected].marked = !results[selected].marked;
+}
+
+void StoredImpedance::DeleteSelected() {
+    if (selected < 0 || selected >= count) return;
+    for (int i = selected; i < count - 1; ++i) results[i] = results[i + 1];
+    --count;
+    if (selected >= count) selected = count - 1;
+    if (selected < 0) selected = 0;
+}
+
+int StoredImpedance::MergedFrequencies(double* merged) const {
+    int next[kCapacity] = {};
+    int n = 0;
+    while (n < kMaxMerged) {
+        if (n > 0) {
+            for (int r = 0; r < count; ++r) {
+                if (next[r] < results[r].frequencyCount &&
+                    results[r].frequencies[next[r]] == merged[n - 1])
+                    ++next[r];
+            }
+        }
+        int best = -1;
+        double smallest = kMergeLimit;
+        for (int r = 0; r < count; ++r) {
+            if (next[r] < results[r].frequencyCount && results[r].frequencies[next[r]] < smallest) {
+                best = r;
+                smallest = results[r].frequencies[next[r]];
+            }
+        }
+        if (best < 0) break;
+        merged[n++] = smallest;
+        ++next[best];
+    }
+    return n;
+}
+
+const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInterface& ui) {
+    double merged[kMaxMerged];
+    const int mergedCount = MergedFrequencies(merged);
+    std::vector<const StoredResult*> marked;
+    for (int r = 0; r < count; ++r)
+        if (results[r].marked) marked.push_back(&results[r]);
+    const bool several = count > 1;
+
+    std::string& text = tableText;
+    text = several ? "\t\t\t\t" : "\t\t";
+    for (const StoredResult* r : marked)
+        text += "\t" + r->label + "\t" + r->label + "\t" + r->label;
+    text += several ? "\r\nf\t<re>\t<im>\tsd(re)\tsd(im)" : "\r\nf\t<re>\t<im>";
+    for (std::size_t k = 1; k <= marked.size(); ++k) {
+        const int column = static_cast<int>(k);
+        text += Format("\tre %d\tim %d\tcoh %d", column, column, column);
+    }
+    text += "\r\n";
+
+    // Each marked result's values paired with the merged list by frequency (not a number where
+    // it has none), for the rows and the model fit.
+    std::vector<std::vector<double>> re(marked.size()), im(marked.size());
+    for (int i = 0; i < mergedCount; ++i) {
+        const double f = merged[i];
+        text += Format("%lg", f);
+        double sumRe = 0, sumIm = 0, squaresRe = 0, squaresIm = 0;
+        int n = 0;
+        std::string columns;
+        for (std::size_t k = 0; k < marked.size(); ++k) {
+            const StoredResult& r = *marked[k];
+            const int at = IndexOf(r, f);
+            re[k].push_back(at >= 0 ? r.re[at] : std::nan(""));
+            im[k].push_back(at >= 0 ? r.im[at] : std::nan(""));
+            if (at < 0) {
+                columns += "\t\t\t";
+                continue;
+            }
+            ++n;
+            sumRe += r.re[at];
+            sumIm += r.im[at];
+            squaresRe += r.re[at] * r.re[at];
+            squaresIm += r.im[at] * r.im[at];
+            columns += Format("\t%5lg\t%5lg\t%5lg", r.re[at], r.im[at], r.coherence[at]);
+        }
+        // No marked result holds this frequency: there is no mean to print.
+        const double meanRe = n > 0 ? sumRe / n : 0, meanIm = n > 0 ? sumIm / n : 0;
+        text += n > 0 ? Format("\t%5lg\t%5lg", meanRe, meanIm) : std::string("\t\t");
+        if (several) {
+            if (n > 1) {
+                text += Format("\t%5lg\t%5lg",
+                               std::sqrt(std::fabs((squaresRe - n * meanRe * meanRe) / (n - 1))),
+                               std::sqrt(std::fabs((squaresIm - n * meanIm * meanIm) / (n - 1))));
+            } else {
+                text += "\t\t";
+            }
+        }
+        text += columns + "\r\n";
+    }
+
+    // The model fit needs at least one marked result and two frequencies for its LC range.
+    if (marked.empty() || mergedCount < 2) return text;
+    ModelOptions options = LoadModelOptions(profile, merged, mergedCount);
+    if (!ui.EditModelOptions(options, merged, mergedCount)) return text;
+    const std::string problem = ValidateModelOptions(options, mergedCount);
+    if (!problem.empty()) {
+        ui.ShowMessage(problem);
+        return text;
+    }
+    SaveModelOptions(profile, options, merged);
+    std::vector<ModelInput> inputs;
+    for (std::size_t k = 0; k < marked.size(); ++k) {
+        inputs.push_back({marked[k]->label, re[k].data(), im[k].data(), marked[k]->breathingRate,
+                          marked[k]->breathingVolume});
+    }
+    text += ModelBlockText(merged, mergedCount, inputs, options);
+    return text;
+}
+
+bool StoredImpedance::HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui,
+                                         Shell& shell) {
+    const std::string& text = BuildStoredTable(profile, ui);
+    return toSpreadsheet ? OpenTextInSpreadsheet(text, shell, ui)
+                         : CopyTextToClipboard(text, shell);
+}
+
+}  // namespace pelmor
