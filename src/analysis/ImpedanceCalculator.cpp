@@ -165,11 +165,21 @@ int ImpedanceCalculator::AnalyseLatestPeriod(const AnalysisInputs& in, int slotA
     const int n = 1 << m;
     if (std::fabs(static_cast<double>(n) / P - 1.0) > 0.001) return 1;
     std::vector<double> a(n), b(n);
+    // The acquisition thread appends while we read, so the two slots are taken over the same
+    // time span: the newest period of one, and the other by time. Two "newest" snapshots
+    // taken one after the other could be a block apart and give a wrong ratio.
+    const TraceBuffer& bufferA = in.state.buffers[slotA];
+    const TraceBuffer& bufferB = in.state.buffers[slotB];
     double start = 0, interval = 0;
     int32_t count = n;
-    in.state.buffers[slotA].Latest(count, a.data(), start, interval);
-    in.state.buffers[slotB].Latest(count, b.data(), start, interval);
+    bufferB.Latest(count, b.data(), start, interval);
     if (count != n) return 1;
+    if (bufferA.Window(start, n, 0, a.data()) != n) {
+        // Slot A lags slot B: its newest period, and slot B over the same span.
+        count = n;
+        bufferA.Latest(count, a.data(), start, interval);
+        if (count != n || bufferB.Window(start, n, 0, b.data()) != n) return 1;
+    }
     return AnalyseBlock(n, a.data(), b.data(), kMethodLive, P);
 }
 
