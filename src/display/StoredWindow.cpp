@@ -25,7 +25,11 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
             const std::string line = (r.marked ? "* " : "  ") + std::string(r.label);
             const SurfaceSize size = s.TextExtent(line);
             const SurfaceRect box{rect.left, y, rect.left + size.cx, y + size.cy};
+            // Black on an opaque white box, so that the inversions below stay legible.
+            s.FillSolid(box, 0xFFFFFF);
+            const Color oldText = s.SetTextColor(0x000000);
             s.DrawTextInBox(box, line, TextAlign::Left, false);
+            s.SetTextColor(oldText);
             if (black) s.InvertRect(box);
             if (i == stored.selected) s.InvertRect(box);
             widest = std::max(widest, box.right);

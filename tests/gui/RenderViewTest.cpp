@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
@@ -115,6 +116,36 @@ TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
     Keep(black, "black.png");
     EXPECT_FALSE(RenderViewToPng(*doc, view, 100, 100, dir.File("no/such/folder/x.png"), error));
     EXPECT_NE(error.find("no/such/folder/x.png"), std::string::npos);
+}
+
+TEST_F(RenderFixture, StoredResultsFullScreenOnBlack) {
+    Stop();
+    const double* hz = doc->calculator.frequencyHz;
+    const int n = doc->calculator.frequencyCount;
+    std::vector<double> r(n), x(n), r2(n), x2(n);
+    for (int i = 0; i < n; ++i) {
+        r[i] = 0.25;
+        x[i] = 0.001 * 6.283 * hz[i] - 1 / (6.283 * hz[i] * 0.25);
+        r2[i] = 0.5;
+        x2[i] = x[i] / 2;
+    }
+    StoredResultsView stored;
+    stored.count = 2;
+    stored.results[0] = {"first.inpx 0-4 s", n, hz, r.data(), x.data(), true};
+    stored.results[1] = {"second.inpx 2-6 s", n, hz, r2.data(), x2.data(), false};
+    stored.selected = 0;
+    view.storedFullScreen = true;
+    view.storedRescale = true;
+    ToggleBlackBackground(view);
+    QImage image = RenderViewToImage(*doc, view, 1200, 800, &stored);
+    Keep(image, "stored.png");
+    const PlotWindow& w = doc->plotSetup.windows[kStoredImpedanceWindow];
+    ASSERT_TRUE(w.shown);
+    EXPECT_GT(w.left, 3);                                    // right of the list
+    EXPECT_LT(w.ymin, -0.25);                                // rescaled to the data
+    EXPECT_GT(CountColour(image, RectOf(w), 0x0000FF), 50);  // the selected entry
+    EXPECT_GT(CountColour(image, RectOf(w), 0x00000A), 10);  // the unmarked one, faint
+    EXPECT_FALSE(view.storedRescale);
 }
 
 }  // namespace
