@@ -186,7 +186,12 @@ void DrawTimeBar(const DrawContext& c, const SurfaceRect& bar, int32_t left, int
 
 void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored,
              const SurfaceRect& area, bool printing) {
-    DrawContext c{surface, doc, view, printing, printing ? kPrinting : kScreen};
+    DrawContext c{surface,
+                  doc,
+                  view,
+                  printing,
+                  printing ? kPrinting : kScreen,
+                  doc.state.buffers[0].EndTime()};
     const bool haveStored = stored.count > 0;
     if (!haveStored || !view.showStoredImpedance) view.storedFullScreen = false;
     const int32_t samples = doc.state.buffers[0].Count();

@@ -160,7 +160,7 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
         double interval = 0;
         if (n > 0) buffer.Latest(n, trace, start, interval);
     } else if (measuring) {
-        const double p0 = w > 0 ? std::floor(first.EndTime() / w) * w : first.EndTime();
+        const double p0 = w > 0 ? std::floor(c.firstEnd / w) * w : c.firstEnd;
         double a = p0, b = p0 + w;
         n = buffer.Range(a, b, trace, ViewState::kTraceCapacity);
         start = a;

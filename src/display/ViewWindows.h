@@ -19,6 +19,9 @@ struct DrawContext {
     ViewState& view;
     bool printing;
     int p;  // colour pair index: kScreen or kPrinting
+    // End time of trace buffer 0 when the repaint began: every row pages by the same end even
+    // while samples keep arriving.
+    double firstEnd;
 };
 
 // The settings every graph gets: grid, clipping and colours (spectrum windows keep the graph's

@@ -432,5 +432,26 @@ TEST_F(ViewFixture, SpectrumWindowInDecibelsPutsZeroAtTheBottom) {
     EXPECT_EQ(Rec(1).right + 3 + SpectrumWidth({0, 0, 800, 296}) + 0, 800);
 }
 
+TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
+    Fill(4);
+    doc->printHeader = "Sample rate=512 Hz, signal period=1 s\nf=1,2,3 Hz";
+    RecordingSurface s({0, 0, 2000, 3000}, true);
+    PrintPage(s, *doc, view, stored, {0, 0, 2000, 3000});
+    const auto boxes = s.Calls(SurfaceOp::TextInBox);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, doc->printHeader);
+    EXPECT_TRUE(boxes[0].multiLine);
+    EXPECT_EQ(boxes[0].font, (SurfaceFont{43, 700, true, false}));
+    const int32_t headerBottom = boxes[0].rect.bottom;
+    EXPECT_EQ(headerBottom - 150, 2 * 43);  // two lines of the header font
+    EXPECT_TRUE(s.Calls(SurfaceOp::Icon).empty());
+    EXPECT_TRUE(s.Calls(SurfaceOp::SunkenEdge).empty());
+    // The XY window's band starts at the plot area's top; its graph 20 units inside the frame.
+    EXPECT_EQ(Rec(kXYWindow).top, headerBottom);
+    EXPECT_EQ(Rec(kXYWindow).right, 1900);
+    EXPECT_EQ(Rec(0).left, 120);
+    EXPECT_EQ(s.font, (SurfaceFont{}));  // the header font is released
+}
+
 }  // namespace
 }  // namespace pelmor
