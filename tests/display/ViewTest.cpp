@@ -432,6 +432,39 @@ TEST_F(ViewFixture, SpectrumWindowInDecibelsPutsZeroAtTheBottom) {
     EXPECT_EQ(Rec(1).right + 3 + SpectrumWidth({0, 0, 800, 296}) + 0, 800);
 }
 
+TEST_F(ViewFixture, OfflineTrendFollowsTheTimeWindow) {
+    Fill(4);
+    Rec(0).xmin = 1;
+    Rec(0).xmax = 3;
+    ImpedanceCalculator& z = doc->calculator;
+    z.zTrendDisplay = 1;
+    z.selectedFrequencyIndex = 40;  // beyond the twelve frequencies
+    z.offlineTrendCount = 5;
+    for (int i = 0; i < 5; ++i) {
+        z.trendTime[i] = 0.5 * i;
+        z.trendR[i] = 1 + i;
+        z.trendX[i] = -2 + 0.1 * i;
+    }
+    view.zRescale = true;
+    RecordingSurface s;
+    Draw(s);
+    EXPECT_EQ(z.selectedFrequencyIndex, 11);
+    const PlotWindow& t = Rec(kImpedanceTimeWindow);
+    EXPECT_TRUE(t.shown);
+    EXPECT_EQ(t.xmin, 1);
+    EXPECT_EQ(t.xmax, 3);
+    EXPECT_EQ(t.ymin, -2);
+    EXPECT_EQ(t.ymax, 5);
+    EXPECT_FALSE(view.zRescale);
+    const auto boxes = s.Calls(SurfaceOp::TextInBox);
+    const auto label = std::find_if(boxes.begin(), boxes.end(),
+                                    [](const SurfaceCall& c) { return c.text == "12 Hz"; });
+    ASSERT_NE(label, boxes.end());
+    EXPECT_EQ(label->align, TextAlign::Center);
+    EXPECT_EQ(label->rect.right, t.right - 3);
+    EXPECT_EQ(label->rect.bottom, t.bottom - 3 - 2);
+}
+
 TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     Fill(4);
     doc->printHeader = "Sample rate=512 Hz, signal period=1 s\nf=1,2,3 Hz";
