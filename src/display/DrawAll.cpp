@@ -164,22 +164,25 @@ void DrawTimeBar(const DrawContext& c, const SurfaceRect& bar, int32_t left, int
     s.Rectangle(bar);
     s.SelectPen(oldPen);
     s.SelectBrush(oldBrush);
-    c.view.timeBar = bar;
-    c.view.timeBarThumb = {};
+    SurfaceRect thumb{};
     const TraceBuffer& first = c.doc.state.buffers[0];
     const int32_t count = first.Count();
-    if (count < 1) return;
     const double newest = first.EndTime();
     const double oldest = newest - count * first.SampleInterval();
-    if (!(newest > oldest)) return;
-    const PlotWindow& w0 = c.doc.plotSetup.windows[kSignalWindow0];
-    const double t0 = std::clamp(w0.xmin, oldest, newest);
-    const double t1 = std::clamp(w0.xmax, oldest, newest);
-    const double width = right - left;
-    const auto x0 = static_cast<int32_t>((t0 - oldest) / (newest - oldest) * width + left);
-    const auto x1 = static_cast<int32_t>((t1 - oldest) / (newest - oldest) * width + left);
-    c.view.timeBarThumb = {x0, bar.top, x1, bar.bottom - 1};
-    s.FillSolid(c.view.timeBarThumb, 0x808080);
+    if (count > 0 && newest > oldest) {
+        const PlotWindow& w0 = c.doc.plotSetup.windows[kSignalWindow0];
+        const double t0 = std::clamp(w0.xmin, oldest, newest);
+        const double t1 = std::clamp(w0.xmax, oldest, newest);
+        const double width = right - left;
+        const auto x0 = static_cast<int32_t>((t0 - oldest) / (newest - oldest) * width + left);
+        const auto x1 = static_cast<int32_t>((t1 - oldest) / (newest - oldest) * width + left);
+        thumb = {x0, bar.top, x1, bar.bottom - 1};
+        s.FillSolid(thumb, 0x808080);
+    }
+    if (!c.printing) {
+        c.view.timeBar = bar;
+        c.view.timeBarThumb = thumb;
+    }
 }
 
 }  // namespace
@@ -201,8 +204,10 @@ void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredRes
     const bool measuring = doc.MeasurementRunning();
 
     for (PlotWindow& w : doc.plotSetup.windows) w.shown = 0;
-    view.scaleIcons.fill(SurfaceRect{});
-    view.timeBar = view.timeBarThumb = SurfaceRect{};
+    if (!printing) {  // the mouse keeps using the screen's rectangles while a page prints
+        view.scaleIcons.fill(SurfaceRect{});
+        view.timeBar = view.timeBarThumb = SurfaceRect{};
+    }
     if (!haveStored && samples < 10) return;
 
     ApplyTimeWindow(doc, view);

@@ -468,6 +468,10 @@ TEST_F(ViewFixture, OfflineTrendFollowsTheTimeWindow) {
 TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     Fill(4);
     doc->printHeader = "Sample rate=512 Hz, signal period=1 s\nf=1,2,3 Hz";
+    RecordingSurface screen;
+    Draw(screen);
+    const SurfaceRect bar = view.timeBar;
+    const auto icons = view.scaleIcons;
     RecordingSurface s({0, 0, 2000, 3000}, true);
     PrintPage(s, *doc, view, stored, {0, 0, 2000, 3000});
     const auto boxes = s.Calls(SurfaceOp::TextInBox);
@@ -484,6 +488,8 @@ TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     EXPECT_EQ(Rec(kXYWindow).right, 1900);
     EXPECT_EQ(Rec(0).left, 120);
     EXPECT_EQ(s.font, (SurfaceFont{}));  // the header font is released
+    EXPECT_EQ(view.timeBar, bar);        // the mouse keeps the screen's rectangles
+    EXPECT_EQ(view.scaleIcons, icons);
 }
 
 }  // namespace
