@@ -84,6 +84,8 @@ SurfaceRect RectOf(const PlotWindow& w) { return {w.left, w.top, w.right, w.bott
 TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
     view.showSpectrum = true;
     doc->calculator.zDisplayMode = 1;
+    view.zRescale = true;
+    view.slidingDisplay = true;  // the emulator runs ahead: a fresh page may still be empty
     QImage live = RenderViewToImage(*doc, view, 1600, 1000);
     Keep(live, "live.png");
     const PlotWindow& z = doc->plotSetup.windows[kImpedanceFrequencyWindow];
@@ -93,6 +95,10 @@ TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
     for (int s = 0; s < 3; ++s) EXPECT_TRUE(doc->plotSetup.windows[kSpectrumWindow0 + s].shown);
     EXPECT_GT(CountColour(live, RectOf(doc->plotSetup.windows[kSpectrumWindow0]), 0x008000), 20);
     EXPECT_TRUE(view.drewWhileRunning);
+    // The subject's reactance is negative at 2 Hz and positive at 24 Hz: the rescaled range
+    // reaches below zero.
+    EXPECT_LT(z.ymin, -0.2);
+    EXPECT_GT(z.ymax, 0.25);
 
     Stop();
     view.showSpectrum = false;
