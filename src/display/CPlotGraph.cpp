@@ -416,30 +416,31 @@ void CPlotGraph::DrawLinesFast(const PlotCurve& c) {
         points_.clear();
         reducer.Restart();
     };
-    ForEachPoint(c, [&](double x, double y) {
-        if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
-            flush();
-            return;
-        }
-        const SurfacePoint p{PixelOfFinite((x - xmin) * xScale + left),
-                             PixelOfFinite(bottom - (y - ymin) * yScale)};
-        if (!moved) {
-            surface_.MoveTo(p.x, p.y);
-            moved = true;
-        }
-        if (columnReduction) {
-            reducer.Add(p);
-        } else {
-            points_.push_back(p);
-        }
-    });
+    ForEachPoint(
+        c, [&](double x, double y) __attribute__((always_inline)) {
+            if (!std::isfinite(x) || !std::isfinite(y)) {  // a gap in the trace
+                flush();
+                return;
+            }
+            const SurfacePoint p{PixelOfFinite((x - xmin) * xScale + left),
+                                 PixelOfFinite(bottom - (y - ymin) * yScale)};
+            if (!moved) {
+                surface_.MoveTo(p.x, p.y);
+                moved = true;
+            }
+            if (columnReduction) {
+                reducer.Add(p);
+            } else {
+                points_.push_back(p);
+            }
+        });
     flush();
 }
 
 void CPlotGraph::DrawCurve(const PlotCurve& c) {
     surface_.SelectPen({PenSolid, c.penWidth, c.color});
     surface_.SelectBrush({c.color, false});
-    if (c.flags == PlotConnect) {
+    if ((c.flags & ~uint32_t{PlotThick}) == PlotConnect) {  // lines only, thin or thick
         if (fixedRange_) {
             DrawClippedLines(c);
         } else {

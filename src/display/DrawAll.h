@@ -1,0 +1,63 @@
+#pragma once
+
+// The whole view drawn into one rectangle of a surface: the layout of the signal rows and the
+// side column, the time bar, the printed page, and the frame every window shares.
+
+#include <cstdint>
+
+#include "display/ViewState.h"
+#include "document/CPelmorDoc.h"
+#include "platform/Surface.h"
+
+namespace pelmor {
+
+// Where the windows of one repaint go.
+struct ViewLayout {
+    bool xy = false, impedance = false, stored = false;
+    bool timeBarShown = false;
+    int32_t timeBarHeight = 10;
+    SurfaceRect xyRect{}, impedanceRect{}, storedRect{};
+    // The signal area: area.left … signalRight, area.top … signalBottom.
+    int32_t signalRight = 0;
+    int32_t signalBottom = 0;
+    SurfaceRect timeBar{};
+};
+
+// Time bar height of a client area: max(height / 80, 10).
+int32_t TimeBarHeight(const SurfaceRect& area);
+
+// The layout for the side windows chosen (xy, impedance, stored), the number of displayed
+// channels and the full-screen and time-bar states.
+ViewLayout ComputeViewLayout(const SurfaceRect& area, bool xy, bool impedance, bool stored,
+                             int channelCount, bool storedFullScreen, bool timeBarShown);
+
+// Row k of n in a signal area from top to bottom.
+SurfaceRect SignalRowRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int k, int n);
+
+// Draws every window. printing selects the second colour of each pair, the printed frame and
+// scale, and leaves out the screen-only glyphs.
+void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored,
+             const SurfaceRect& area, bool printing);
+
+// The printed page's rectangles: the central 90 % of the printable area, the header font
+// height and the plot area below a header of headerHeight units.
+struct PrintLayout {
+    SurfaceRect reduced{};
+    int32_t headerFontHeight = 0;
+    SurfaceRect plotArea{};
+};
+PrintLayout ComputePrintLayout(const SurfaceRect& printable, int32_t headerHeight);
+
+// One printed page: the document's print header, then the view below it.
+void PrintPage(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored,
+               const SurfaceRect& printable);
+
+// The frame around a window: a sunken edge on screen (the rectangle shrinks by 3 on each side),
+// a 1-unit black frame when printing (it shrinks by 20).
+void DrawWindowFrame(Surface& surface, SurfaceRect& rect, bool printing);
+
+// The time window (record 0's x range) after a completed mouse selection, kept overlapping the
+// data of trace buffer 0 by ten samples.
+void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view);
+
+}  // namespace pelmor

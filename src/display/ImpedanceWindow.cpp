@@ -1,0 +1,159 @@
+// The impedance window: R (red) and X (blue) against frequency or against time at the selected
+// frequency, live while measuring and from the displayed interval afterwards.
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/NumberFormat.h"
+#include "display/ViewWindows.h"
+
+namespace pelmor {
+
+namespace {
+
+constexpr Color kRed = 0x0000FF;
+constexpr Color kBlue = 0xFF0000;
+
+void StoreRange(PlotWindow& rec, const PlotRange& r) {
+    rec.xmin = r.xmin;
+    rec.xmax = r.xmax;
+    rec.ymin = r.ymin;
+    rec.ymax = r.ymax;
+}
+
+// The live trend ring unrolled into the view's arrays, oldest first; the count of points.
+int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
+    const ImpedanceCalculator& z = c.doc.calculator;
+    const int32_t capacity = std::clamp(z.trendCapacity, 1, ImpedanceCalculator::kTrendLength);
+    const int32_t count = std::clamp(z.trendCount, 0, capacity);
+    const double newest = c.doc.state.buffers[0].EndTime();
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t at = ((i + z.trendStart) % capacity + capacity) % capacity;
+        c.view.trendTimes[i] = newest + (i - count) / 10.0 - shift;
+        c.view.trendRs[i] = z.trendR[at];
+        c.view.trendXs[i] = z.trendX[at];
+    }
+    return count;
+}
+
+}  // namespace
+
+void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
+    CPelmorDoc& doc = c.doc;
+    ViewState& view = c.view;
+    ImpedanceCalculator& z = doc.calculator;
+    const bool trend = z.zTrendDisplay != 0;
+    const int record = trend ? kImpedanceTimeWindow : kImpedanceFrequencyWindow;
+    PlotWindow& recorded = doc.plotSetup.windows[record];
+    recorded.left = band.left;
+    recorded.top = band.top;
+    recorded.right = band.right;
+    recorded.bottom = band.bottom;
+    recorded.shown = 1;
+
+    SurfaceRect inner = band;
+    DrawWindowFrame(c.surface, inner, c.printing);
+    CPlotGraph graph(c.surface, inner);
+    ApplyGraphSettings(graph, c, false);
+
+    const bool measuring = doc.MeasurementRunning();
+    const bool tracking = doc.setup.measurementMode == 1;
+    const uint32_t averaged = PlotStyleFlags(view.zAveragePlotStyle) | PlotThick;
+    const uint32_t instant = PlotStyleFlags(view.zInstantPlotStyle);
+    const int32_t fc = std::clamp(z.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    const bool fixed = !view.zRescale && !view.zAutoscale;
+    PlotWindow& freqRec = doc.plotSetup.windows[kImpedanceFrequencyWindow];
+    PlotWindow& timeRec = doc.plotSetup.windows[kImpedanceTimeWindow];
+    PlotWindow* used = &freqRec;
+    bool keepRange = true;  // a one-shot rescale writes the range used back
+    bool notes = false;
+
+    if (measuring && !tracking && !trend) {
+        graph.SetTitles("Frequency [Hz]", "Impedance");
+        if (z.zDisplayMode >= 1 && fc > 0 && z.ringLength > 0) {
+            for (int32_t i = std::max(z.ringCount - 8, 0); i < z.ringCount; ++i) {
+                const int32_t slot = (z.ringIndex + i) % z.ringLength;
+                const auto v = static_cast<uint8_t>(230 - (102 * i) / z.ringCount);
+                graph.AddCurve(fc, z.frequencyHz, z.instantR[slot], instant, MakeColor(255, v, v));
+                graph.AddCurve(fc, z.frequencyHz, z.instantX[slot], instant, MakeColor(v, v, 255));
+            }
+        }
+        if (z.zDisplayMode <= 1 && fc > 0) {
+            graph.AddCurve(fc, z.frequencyHz, z.averageR, averaged, kRed);
+            graph.AddCurve(fc, z.frequencyHz, z.averageX, averaged, kBlue);
+        }
+    } else if (measuring) {
+        // The live trend; tracking shows it whatever the trend flag says.
+        graph.SetTitles("Time [s]", "Impedance");
+        used = &timeRec;
+        const double shift = 0.1 * (tracking ? z.ringLength : z.trendCapacity) * 0.5;
+        const int32_t n = UnrollLiveTrend(c, shift);
+        if (n > 0) {
+            graph.AddCurve(n, view.trendTimes.get(), view.trendRs.get(),
+                           tracking ? averaged : instant, kRed);
+            graph.AddCurve(n, view.trendTimes.get(), view.trendXs.get(),
+                           tracking ? averaged : instant, kBlue);
+            const double last = view.trendTimes[n - 1];
+            if (tracking) {
+                timeRec.xmin = last - (timeRec.xmax - timeRec.xmin);
+            } else {
+                timeRec.xmin = view.trendTimes[0];
+            }
+            timeRec.xmax = last;
+        }
+    } else if (trend) {
+        graph.SetTitles("Time [s]", "Impedance");
+        used = &timeRec;
+        keepRange = false;
+        if (z.selectedFrequencyIndex >= fc) z.selectedFrequencyIndex = std::max(fc - 1, 0);
+        const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
+        timeRec.xmin = w0.xmin;
+        timeRec.xmax = w0.xmax;
+        const int32_t n = std::clamp(z.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
+        if (n > 0) {
+            graph.AddCurve(n, z.trendTime, z.trendR, instant, kRed);
+            graph.AddCurve(n, z.trendTime, z.trendX, instant, kBlue);
+            if (view.zRescale) {
+                const auto [r0, r1] = std::minmax_element(z.trendR, z.trendR + n);
+                const auto [x0, x1] = std::minmax_element(z.trendX, z.trendX + n);
+                timeRec.ymin = std::min(*r0, *x0);
+                timeRec.ymax = std::max(*r1, *x1);
+            }
+        }
+    } else {
+        graph.SetTitles("Frequency [Hz]", "Impedance");
+        const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
+        AnalysisInputs in = doc.Inputs();
+        z.AnalyseInterval(in, std::max(w0.xmin, 0.0), w0.xmax);
+        if (fc > 0) {
+            graph.AddCurve(fc, z.frequencyHz, z.ensembleR, averaged, kRed);
+            graph.AddCurve(fc, z.frequencyHz, z.ensembleX, averaged, kBlue);
+        }
+        notes = true;
+    }
+
+    const bool useRange = trend && !measuring ? !view.zAutoscale : fixed;
+    if (useRange) graph.SetRange(used->xmin, used->xmax, used->ymin, used->ymax);
+    graph.Draw();
+    if (keepRange && view.zRescale && graph.CurveCount() > 0) StoreRange(*used, graph.GetRange());
+    view.zRescale = false;
+
+    Surface& s = c.surface;
+    if (notes) {
+        const SurfaceSize size = s.TextExtent("Ay");
+        const SurfaceRect line{inner.left + 22, inner.bottom - size.cy, inner.right, inner.bottom};
+        s.DrawTextInBox(line, Format("Samples:%d", z.periodsAccumulated), TextAlign::Right, false);
+        s.DrawTextInBox(line, Format("R=%.1lf V=%.3lg", z.breathingRate * 60, z.breathingVolume),
+                        TextAlign::Left, false);
+    }
+    if (trend && z.selectedFrequencyIndex >= 0 && z.selectedFrequencyIndex < fc) {
+        const std::string text = Format("%lg Hz", z.frequencyHz[z.selectedFrequencyIndex]);
+        const SurfaceSize size = s.TextExtent(text);
+        const SurfaceRect box{inner.right - size.cx - 4, inner.bottom - 2 - size.cy, inner.right,
+                              inner.bottom - 2};
+        s.DrawTextInBox(box, text, TextAlign::Center, false);
+    }
+    DrawScaleIcon(c, inner, record);
+}
+
+}  // namespace pelmor

@@ -1,0 +1,85 @@
+// The stored impedance window: every stored result's R and X in one chart, the selected one
+// bold, and in full screen the list of their labels beside it.
+
+#include <algorithm>
+#include <string>
+
+#include "display/ViewWindows.h"
+
+namespace pelmor {
+
+void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, SurfaceRect rect) {
+    if (stored.count < 1) return;
+    CPelmorDoc& doc = c.doc;
+    ViewState& view = c.view;
+    Surface& s = c.surface;
+    const int32_t count = std::min(stored.count, kMaxStoredResults);
+    const bool black = BlackBackground(view);
+    DrawWindowFrame(s, rect, c.printing);
+
+    if (view.storedFullScreen) {
+        int32_t y = rect.top;
+        int32_t widest = rect.left;
+        for (int32_t i = 0; i < count; ++i) {
+            const StoredResultView& r = stored.results[i];
+            const std::string line = (r.marked ? "* " : "  ") + std::string(r.label);
+            const SurfaceSize size = s.TextExtent(line);
+            const SurfaceRect box{rect.left, y, rect.left + size.cx, y + size.cy};
+            // Black on an opaque white box, so that the inversions below stay legible.
+            s.FillSolid(box, 0xFFFFFF);
+            const Color oldText = s.SetTextColor(0x000000);
+            s.DrawTextInBox(box, line, TextAlign::Left, false);
+            s.SetTextColor(oldText);
+            if (black) s.InvertRect(box);
+            if (i == stored.selected) s.InvertRect(box);
+            widest = std::max(widest, box.right);
+            y += size.cy;
+        }
+        rect.left = widest;
+    }
+
+    PlotWindow& rec = doc.plotSetup.windows[kStoredImpedanceWindow];
+    rec.left = rect.left;
+    rec.top = rect.top;
+    rec.right = rect.right;
+    rec.bottom = rect.bottom;
+    rec.shown = 1;
+
+    CPlotGraph graph(s, rect);
+    graph.SetTitles("Frequency [Hz]", "Stored impedance");
+    const uint32_t style = PlotStyleFlags(view.zAveragePlotStyle);
+    for (int32_t i = 0; i < count; ++i) {
+        const StoredResultView& r = stored.results[i];
+        const int32_t n = std::clamp(r.frequencyCount, 0, kMaxSpectrumPoints);
+        if (n < 1 || r.frequencies == nullptr || r.R == nullptr || r.X == nullptr) continue;
+        Color red = 0x0000C8, blue = 0xC80000;
+        uint32_t flags = style;
+        if (i == stored.selected) {
+            red = 0x0000FF;
+            blue = 0xFF0000;
+            flags |= PlotConnect | PlotThick;
+        } else if (!r.marked) {
+            red = black ? 0x00000A : 0xF5F5FF;
+            blue = black ? 0x0A0000 : 0xFFF5F5;
+        }
+        graph.AddCurve(n, r.frequencies, r.R, flags, red);
+        graph.AddCurve(n, r.frequencies, r.X, flags, blue);
+    }
+    if (!view.storedRescale && !view.storedAutoscale)
+        graph.SetRange(rec.xmin, rec.xmax, rec.ymin, rec.ymax);
+    ApplyGraphSettings(graph, c, false);
+    graph.Draw();
+    if (view.storedRescale) {
+        if (graph.CurveCount() > 0) {
+            const PlotRange r = graph.GetRange();
+            rec.xmin = r.xmin;
+            rec.xmax = r.xmax;
+            rec.ymin = r.ymin;
+            rec.ymax = r.ymax;
+        }
+        view.storedRescale = false;
+    }
+    DrawScaleIcon(c, rect, kStoredImpedanceWindow);
+}
+
+}  // namespace pelmor

@@ -1,0 +1,61 @@
+#include "gui/RenderView.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+
+#include "display/DrawAll.h"
+#include "gui/QtSurface.h"
+
+namespace pelmor {
+
+namespace {
+
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    static int argc = 1;
+    static char name[] = "pelmor";
+    static char* argv[] = {name, nullptr};
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: Qt's globals may be gone when static objects are torn down.
+    new QGuiApplication(argc, argv);
+}
+
+}  // namespace
+
+QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
+                         const StoredResultsView* stored) {
+    EnsureGuiApplication();
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtSurface surface(painter);
+        const SurfaceRect area{0, 0, width, height};
+        if (BlackBackground(view)) surface.FillSolid(area, 0x000000);
+        const StoredResultsView none;
+        DrawAll(surface, doc, view, stored != nullptr ? *stored : none, area, false);
+    }
+    return image;
+}
+
+bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,
+                     const std::string& path, std::string& error, const StoredResultsView* stored) {
+    const QImage image = RenderViewToImage(doc, view, width, height, stored);
+    QFile file(QString::fromLocal8Bit(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = "Can't write " + path + ": " + file.errorString().toStdString();
+        return false;
+    }
+    if (!image.save(&file, "PNG")) {
+        error = "Can't write " + path + ": " + file.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pelmor

@@ -1,0 +1,25 @@
+#pragma once
+
+// The whole view rendered into an image, as the screen shows it: for the command line's plot
+// command and for pictures in tests and benchmarks.
+
+#include <QImage>
+#include <string>
+
+#include "display/ViewState.h"
+#include "document/CPelmorDoc.h"
+
+namespace pelmor {
+
+// Draws the view into a width × height image (at least 1 × 1) with the screen colours. Makes a
+// headless application object first when the process has none.
+QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
+                         const StoredResultsView* stored = nullptr);
+
+// The same picture written as a PNG file. False with the reason in error when the file cannot
+// be written.
+bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,
+                     const std::string& path, std::string& error,
+                     const StoredResultsView* stored = nullptr);
+
+}  // namespace pelmor
