@@ -68,7 +68,7 @@ CExcitationDlg::CExcitationDlg(QWidget* parent, const ExcitationDefinition& defi
         enabled_[j]->setObjectName(QStringLiteral("component%1").arg(j));
         componentAmplitude_[j] = new QLineEdit(components);
         componentAmplitude_[j]->setObjectName(QStringLiteral("componentAmplitude%1").arg(j));
-        componentAmplitude_[j]->setMaximumWidth(80);
+        componentAmplitude_[j]->setFixedWidth(64);
         const int row = j % kRows;
         const int column = j / kRows * 2;
         componentGrid->addWidget(enabled_[j], row, column);

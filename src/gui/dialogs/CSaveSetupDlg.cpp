@@ -45,6 +45,8 @@ CSaveSetupDlg::CSaveSetupDlg(QWidget* parent, const SaveOptions& options)
     folder_ = new QPlainTextEdit(this);
     folder_->setObjectName(QStringLiteral("folder"));
     folder_->setReadOnly(true);
+    folder_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    folder_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     folder_->setMinimumWidth(280);
     folder_->setFixedHeight(folder_->fontMetrics().lineSpacing() * 3 + 12);
     auto* select = new QPushButton(QStringLiteral("Select"), this);

@@ -143,6 +143,7 @@ CZDisplayDlg::CZDisplayDlg(QWidget* parent, const ZDisplayValues& values)
     general->addWidget(averagingTime_, 0, 1);
     general->addWidget(Label(this, "Display mode"), 1, 0);
     general->addWidget(displayMode_, 1, 1);
+    general->setColumnStretch(2, 1);
 
     auto* styles = new QGroupBox(QStringLiteral("Plot style"), this);
     auto* styleGrid = new QGridLayout(styles);
