@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "device/DeviceEmulator.h"
+#include "document/CPelmorDoc.h"
 #include "gui/dialogs/CExcitationDlg.h"
 #include "gui/dialogs/CExcitationFrequencyDlg.h"
 #include "gui/dialogs/CModelOptionsDlg.h"
@@ -22,6 +24,7 @@
 #include "gui/dialogs/CSaveSetupDlg.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "gui/dialogs/DisplayDialogs.h"
+#include "platform/Clock.h"
 #include "support/TestSupport.h"
 
 namespace pelmor {
@@ -72,6 +75,23 @@ struct DialogTest : ::testing::Test {
     }
     std::string LastMessage() const { return messages.empty() ? "" : messages.back(); }
 };
+
+// Acts on the modal dialog the entry function opens as soon as its event loop runs; the act
+// must end the dialog.
+void WhenModal(std::function<void(QDialog&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no modal dialog";
+            return;
+        }
+        act(*dialog);
+        if (dialog->isVisible()) {  // never leave the test waiting
+            ADD_FAILURE() << "the dialog stayed open";
+            dialog->reject();
+        }
+    });
+}
 
 // ---------------------------------------------------------------- Options
 
@@ -210,6 +230,38 @@ TEST_F(OptionsTest, SignalNamesHoldTwentyCharacters) {
     EXPECT_EQ(LastMessage(), "Enter no more than 20 characters.");
 }
 
+TEST_F(OptionsTest, TheOptionsCommandWritesTheDocumentAndMarksAnOpenSetupModified) {
+    test::MemoryProfile profile;
+    test::ScriptedUserInterface ui;
+    test::RecordingShell shell;
+    SystemClock clock;
+    EmulatorOptions emulatorOptions;
+    emulatorOptions.realtime = false;
+    DeviceEmulator emulator(emulatorOptions, &clock);
+    CPelmorDoc doc(*state, DocumentServices{profile, ui, shell, clock, emulator});
+    for (const char* path : {"", "/m/setup.plm"}) {
+        SCOPED_TRACE(path);
+        doc.setupPath = path;
+        doc.modified = false;
+        WhenModal([](QDialog& d) {
+            Child<QCheckBox>(d, "channel3")->setChecked(true);
+            SetText(d, "recordingTime", "20");
+            ClickOk(d);
+        });
+        ASSERT_TRUE(EditDocumentOptions(nullptr, doc));
+        EXPECT_EQ(doc.setup.channelMask, 0xE0);
+        EXPECT_EQ(doc.setup.channelCount, 3);
+        EXPECT_EQ(doc.setup.recordingTime, 20);
+        EXPECT_EQ(doc.modified, *path != 0);
+    }
+    WhenModal([](QDialog& d) {
+        SetText(d, "recordingTime", "30");
+        d.reject();
+    });
+    EXPECT_FALSE(EditDocumentOptions(nullptr, doc));
+    EXPECT_EQ(doc.setup.recordingTime, 20);
+}
+
 // ---------------------------------------------------------------- Excitation definition
 
 TEST_F(DialogTest, ExcitationDefinitionStartsFromAFreshProfileAndRelabels) {
@@ -333,23 +385,6 @@ TEST_F(DialogTest, ModelOptionsRefuseEmptyRangesAndKeepThemInTheProfile) {
 }
 
 // ---------------------------------------------------------------- Entry functions
-
-// Acts on the modal dialog the entry function opens as soon as its event loop runs; the act
-// must end the dialog.
-void WhenModal(std::function<void(QDialog&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "no modal dialog";
-            return;
-        }
-        act(*dialog);
-        if (dialog->isVisible()) {  // never leave the test waiting
-            ADD_FAILURE() << "the dialog stayed open";
-            dialog->reject();
-        }
-    });
-}
 
 TEST_F(DialogTest, EntryFunctionsReturnTheChoiceOrCancel) {
     const double hz[] = {2, 4.5, 6};
