@@ -11,10 +11,18 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "display/ViewSettings.h"
+#include "excitation/ExcitationContext.h"
+#include "excitation/ExcitationDefinition.h"
+#include "excitation/Multisine.h"
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
+#include "gui/dialogs/CExcitationDlg.h"
+#include "gui/dialogs/COptionsDlg.h"
+#include "gui/dialogs/DialogValues.h"
+#include "gui/dialogs/DisplayDialogs.h"
 
 namespace pelmor {
 
@@ -99,6 +107,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+    LoadViewSettings(doc_.services.profile, view_->State());
     connect(view_, &CPelmorView::Ticked, this, [this](const StatusTexts& texts) {
         ShowStatus(texts);
         UpdateCommandUi();
@@ -106,7 +115,10 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     UpdateCommandUi();
 }
 
-CMainFrame::~CMainFrame() { ui_.statusSink = nullptr; }
+CMainFrame::~CMainFrame() {
+    SaveViewSettings(doc_.services.profile, view_->State());
+    ui_.statusSink = nullptr;
+}
 
 void CMainFrame::Define(FrameCommand command) {
     auto* action = new QAction(command.text, this);
@@ -240,7 +252,12 @@ void CMainFrame::DefineCommands() {
             "media-record",
             [&d] { d.Record(); },
             [&d] { return d.CanRecord(); }});
-    Define({cmd::Options, tr("Options"), {}, "preferences-system", nullptr, idle});
+    Define({cmd::Options,
+            tr("Options"),
+            {},
+            "preferences-system",
+            [this, &d] { EditDocumentOptions(this, d); },
+            idle});
     Define({cmd::SetFilename, tr("Set filename"), {}, "", nullptr, [&d] {
                 return !d.RecordingActive();
             }});
@@ -253,7 +270,19 @@ void CMainFrame::DefineCommands() {
             {}});
 
     // Excitations
-    Define({cmd::GenerateExcitation, tr("Generate excitation signals"), {}, "", nullptr, idle});
+    Define({cmd::GenerateExcitation,
+            tr("Generate excitation signals"),
+            {},
+            "",
+            [this, &d] {
+                ExcitationDefinition definition = LoadExcitationDefinition(d.services.profile);
+                if (!CExcitationDlg::Edit(this, definition, d.services.profile)) return;
+                ExcitationContext ctx{d.excitationBank,   d.selectedSignal,
+                                      d.services.profile, d.services.ui,
+                                      d.services.clock,   [&d] { d.MarkModified(); }};
+                GenerateExcitations(ctx, definition);
+            },
+            idle});
     Define({cmd::ImportExcitation,
             tr("&Import excitation"),
             {},
@@ -343,27 +372,80 @@ void CMainFrame::DefineCommands() {
             [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
             {},
             [this] { return !statusBar()->isHidden(); }});
-    Define({cmd::ShowImpedance, tr("&Impedance"), {}, "", nullptr, {}, [] { return false; }});
-    Define({cmd::ShowStored, tr("Stored impedance"), {}, "", nullptr, {}, [] { return false; }});
-    Define({cmd::ShowXY, tr("XY plot"), {}, "", nullptr, {}, [] { return false; }});
-    Define({cmd::ShowSpectrum, tr("Signal spectrum"), {}, "", nullptr, {}, [] { return false; }});
-    Define({cmd::SaveScaling, tr("Save current scaling"), {}, "", nullptr, {}});
-    Define({cmd::ToSavedValues, tr("To saved values"), {}, "view-restore", nullptr, {}});
-    Define({cmd::ToFactoryValues, tr("To factory default values"), {}, "", nullptr, {}});
-    Define({cmd::SetTimeWindow, tr("Set time window"), {}, "", nullptr, {}});
-    Define(
-        {cmd::BlackBackground, tr("Black background"), {}, "", nullptr, {}, [] { return false; }});
+    ViewState& v = view_->State();
+    Profile& profile = d.services.profile;
+    auto toggle = [this](bool& flag) {
+        return [this, &flag] {
+            flag = !flag;
+            view_->update();
+        };
+    };
+    auto isOn = [](const bool& flag) { return [&flag] { return flag; }; };
+    Define({cmd::ShowImpedance,
+            tr("&Impedance"),
+            {},
+            "",
+            toggle(v.showImpedance),
+            {},
+            isOn(v.showImpedance)});
+    Define({cmd::ShowStored,
+            tr("Stored impedance"),
+            {},
+            "",
+            toggle(v.showStoredImpedance),
+            {},
+            isOn(v.showStoredImpedance)});
+    Define({cmd::ShowXY, tr("XY plot"), {}, "", toggle(v.showXY), {}, isOn(v.showXY)});
+    Define({cmd::ShowSpectrum,
+            tr("Signal spectrum"),
+            {},
+            "",
+            toggle(v.showSpectrum),
+            {},
+            isOn(v.showSpectrum)});
+    Define({cmd::SaveScaling,
+            tr("Save current scaling"),
+            {},
+            "",
+            [&d, &profile] { SaveCurrentScaling(profile, d.plotSetup); },
+            {}});
+    Define({cmd::ToSavedValues,
+            tr("To saved values"),
+            {},
+            "view-restore",
+            [&d, &profile] { RestoreSavedScaling(profile, d.plotSetup); },
+            {}});
+    Define({cmd::ToFactoryValues,
+            tr("To factory default values"),
+            {},
+            "",
+            [&d] { SetFactoryRanges(d.plotSetup); },
+            {}});
+    Define({cmd::SetTimeWindow,
+            tr("Set time window"),
+            {},
+            "",
+            [this, &d] {
+                PlotWindow& w = d.plotSetup.windows[kSignalWindow0];
+                TimeWindowValues values = TimeWindowFromRange(w.xmin, w.xmax);
+                if (CTimeWindowDlg::Edit(this, values))
+                    ApplyTimeWindow(values, d.setup.signalPeriod, w.xmin, w.xmax);
+            },
+            {}});
+    Define({cmd::BlackBackground,
+            tr("Black background"),
+            {},
+            "",
+            [&v] { ToggleBlackBackground(v); },
+            {},
+            [&v] { return BlackBackground(v); }});
 
     // Help
     Define({cmd::About,
             tr("&About Pelmor..."),
             {},
             "help-about",
-            [this] {
-                QMessageBox::about(this, tr("About Pelmor"),
-                                   tr("Pelmor Version 1.1\nRespiratory impedance by forced "
-                                      "oscillation"));
-            },
+            [this] { CAboutDlg::Show(this); },
             {}});
     Define({cmd::ViewHelp,
             tr("View help"),

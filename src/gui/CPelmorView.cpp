@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QTimerEvent>
 
+#include "gui/RenderView.h"
+
 namespace pelmor {
 
 CPelmorView::CPelmorView(CPelmorDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
@@ -31,18 +33,17 @@ void CPelmorView::timerEvent(QTimerEvent* event) {
 
 void CPelmorView::Tick() {
     StatusTexts texts;
-    const bool redraw = doc_.OnTimerTick(flags_, texts);
+    const bool redraw = doc_.OnTimerTick(view_, texts);
     emit Ticked(texts);
     if (redraw) update();
 }
 
 void CPelmorView::paintEvent(QPaintEvent*) {
+    // The whole frame is drawn off screen and copied in one block: never a half-drawn frame.
+    const StoredResultsView stored = storedResults ? storedResults() : StoredResultsView{};
+    const QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
     QPainter painter(this);
-    if (drawAll) {
-        drawAll(painter, rect(), false);
-        return;
-    }
-    painter.fillRect(rect(), Qt::white);
+    painter.drawImage(0, 0, picture);
 }
 
 }  // namespace pelmor

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "display/ViewState.h"
 #include "document/CPelmorDoc.h"
 
 namespace pelmor {
@@ -15,11 +16,11 @@ class CPelmorView : public QWidget {
   public:
     explicit CPelmorView(CPelmorDoc& doc, QWidget* parent = nullptr);
 
-    ViewTickFlags& TickFlags() { return flags_; }
+    ViewState& State() { return view_; }
     // Runs one timer tick now (tests).
     void Tick();
-    // Draws the whole view into painter's device (the screen's back buffer or a printer).
-    std::function<void(QPainter&, const QRect&, bool printing)> drawAll;
+    // What the stored impedance window shows (filled by the frame from the collection).
+    std::function<StoredResultsView()> storedResults;
 
   signals:
     void Ticked(const StatusTexts& texts);
@@ -32,7 +33,7 @@ class CPelmorView : public QWidget {
   private:
     CPelmorDoc& doc_;
     QBasicTimer timer_;
-    ViewTickFlags flags_;
+    ViewState view_;
 };
 
 }  // namespace pelmor

@@ -5,6 +5,9 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "gui/dialogs/CExcitationFrequencyDlg.h"
+#include "gui/dialogs/CModelOptionsDlg.h"
+
 namespace pelmor {
 
 void RunOnGuiThread(const std::function<void()>& f) {
@@ -56,6 +59,26 @@ void QtUserInterface::SetBusy(bool busy) {
         else
             QApplication::restoreOverrideCursor();
     });
+}
+
+}  // namespace pelmor
+
+namespace pelmor {
+
+int QtUserInterface::ChooseExcitationFrequency(const double* frequencies, int count,
+                                               int preselected) {
+    int chosen = -1;
+    RunOnGuiThread([&] {
+        chosen = pelmor::ChooseExcitationFrequency(parent_, frequencies, count, preselected);
+    });
+    return chosen;
+}
+
+bool QtUserInterface::EditModelOptions(ModelOptions& options, const double* frequencies,
+                                       int count) {
+    bool ok = false;
+    RunOnGuiThread([&] { ok = pelmor::EditModelOptions(parent_, options, frequencies, count); });
+    return ok;
 }
 
 }  // namespace pelmor

@@ -19,6 +19,8 @@ class QtUserInterface : public UserInterface {
     bool AskYesNo(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
     void SetBusy(bool busy) override;
+    int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
+    bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) override;
 
     // Where status pane 0 texts go (set by the main frame).
     std::function<void(const QString&)> statusSink;

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <chrono>
+#include <thread>
+
+#include "device/DeviceEmulator.h"
+#include "document/CPelmorDoc.h"
+#include "gui/CMainFrame.h"
+#include "gui/CPelmorView.h"
+#include "gui/CommandIds.h"
+#include "gui/QtShell.h"
+#include "gui/QtUserInterface.h"
+#include "support/TestSupport.h"
+
+namespace pelmor {
+namespace {
+
+struct MainFrameFixture : ::testing::Test {
+    MemoryProfile profile;
+    test::ScriptedUserInterface ui;
+    test::RecordingShell shell;
+    SystemClock clock;
+    DeviceEmulator emulator{[] {
+        EmulatorOptions o;
+        o.realtime = false;
+        return o;
+    }()};
+    std::unique_ptr<MeasurementState> state = std::make_unique<MeasurementState>();
+    std::unique_ptr<CPelmorDoc> doc =
+        std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, emulator});
+    QtUserInterface frameUi;
+    QtShell frameShell;
+    std::unique_ptr<CMainFrame> frame;
+
+    void SetUp() override {
+        ASSERT_NE(QApplication::instance(), nullptr);
+        frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
+        frame->resize(1200, 800);
+    }
+    void TearDown() override {
+        doc->Stop();
+        doc->WaitForMeasurementEnd();
+        frame.reset();
+    }
+};
+
+TEST_F(MainFrameFixture, MenusCarryTheCommandsInOrder) {
+    QStringList menus;
+    for (QAction* a : frame->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Measurement", "E&xcitations", "&Calibration",
+                                  "&Impedance", "&View", "&Help"}));
+    QMenu* measurement = frame->menuBar()->actions()[1]->menu();
+    QStringList items;
+    for (QAction* a : measurement->actions()) items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, (QStringList{"Start", "Start in tracking mode", "Stop", "Record", "-",
+                                  "Options", "Set filename"}));
+    EXPECT_EQ(frame->Action(cmd::Start)->statusTip(), "Start sampling");
+    EXPECT_EQ(frame->Action(cmd::Start)->toolTip(), "Start");
+    EXPECT_EQ(frame->Action(cmd::DeleteStored), nullptr);  // a key of the view, not a menu item
+    EXPECT_EQ(frame->Action(cmd::CopyImpedance)->shortcuts().size(), 2);
+    EXPECT_EQ(frame->Action(cmd::Filter)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(frame->windowTitle().remove("[*]"), "Untitled - Pelmor");
+}
+
+TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
+    auto enabled = [&](int id) { return frame->Action(id)->isEnabled(); };
+    EXPECT_TRUE(enabled(cmd::Start));
+    EXPECT_FALSE(enabled(cmd::Stop));
+    EXPECT_FALSE(enabled(cmd::Record));
+    EXPECT_TRUE(enabled(cmd::Options));
+
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_EQ(state->measurementRunning, 1);
+    EXPECT_FALSE(enabled(cmd::Start));
+    EXPECT_FALSE(enabled(cmd::Options));
+    EXPECT_FALSE(enabled(cmd::ImportExcitation));
+    EXPECT_TRUE(enabled(cmd::Stop));
+    EXPECT_TRUE(enabled(cmd::Record));
+    frame->View()->Tick();
+    EXPECT_EQ(frame->PaneText(0), "Sampling...");
+    EXPECT_TRUE(frame->PaneText(1).startsWith("T=1 s"));
+
+    for (int i = 0; i < 2000 && state->buffers[0].Count() < 4096; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(frame->RunCommand(cmd::Record));
+    EXPECT_FALSE(enabled(cmd::Record));
+    EXPECT_FALSE(enabled(cmd::SetFilename));
+    frame->View()->Tick();
+    EXPECT_EQ(frame->PaneText(0), "Recording...");
+
+    ASSERT_TRUE(frame->RunCommand(cmd::Stop));
+    doc->WaitForMeasurementEnd();
+    frame->View()->Tick();
+    EXPECT_EQ(frame->PaneText(0), "Ready");
+    EXPECT_TRUE(enabled(cmd::Start));
+    EXPECT_FALSE(enabled(cmd::Stop));
+
+    if (const char* shot = std::getenv("PELMOR_SCREENSHOT")) {
+        frame->show();
+        frame->grab().save(shot);
+    }
+}
+
+TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {
+    ViewState& v = frame->View()->State();
+    const bool before = v.showXY;
+    ASSERT_TRUE(frame->RunCommand(cmd::ShowXY));
+    EXPECT_EQ(v.showXY, !before);
+    EXPECT_EQ(frame->Action(cmd::ShowXY)->isChecked(), !before);
+    ASSERT_TRUE(frame->RunCommand(cmd::BlackBackground));
+    EXPECT_TRUE(frame->Action(cmd::BlackBackground)->isChecked());
+}
+
+}  // namespace
+}  // namespace pelmor
