@@ -4,6 +4,8 @@
 
 namespace pelmor {
 
+struct SaveOptions;
+
 // What the engine asks of the user in the middle of an operation. Every call may come from the
 // acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
 // answered. Texts are single-byte (Latin-1).
@@ -24,6 +26,12 @@ class UserInterface {
     virtual int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) {
         (void)frequencies;
         return count > 0 ? preselected : -1;
+    }
+    // The save-options dialog of recorded files: the user edits the title and the folder in
+    // place. False for Cancel. Without a dialog the options are accepted as they are.
+    virtual bool EditSaveOptions(SaveOptions& options) {
+        (void)options;
+        return true;
     }
 };
 

@@ -78,6 +78,16 @@ int ScriptedUserInterface::ChooseExcitationFrequency(const double* frequencies, 
     return frequencyChoice ? *frequencyChoice : preselected;
 }
 
+bool ScriptedUserInterface::EditSaveOptions(SaveOptions& options) {
+    std::function<bool(SaveOptions&)> editor;
+    {
+        Lock lock(mutex_);
+        ++saveOptionsDialogs;
+        editor = saveOptionsEditor;
+    }
+    return editor ? editor(options) : true;
+}
+
 void ScriptedUserInterface::QueueAnswer(bool yes) {
     Lock lock(mutex_);
     answers_.push_back(yes);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -53,6 +54,9 @@ class ScriptedUserInterface : public UserInterface {
     // The tracking-mode frequency choice: frequencyChoice when set (-1 is Cancel), otherwise
     // the preselected entry. The offered frequencies are kept.
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
+    // The save-options dialog: saveOptionsEditor when set (its result is OK or Cancel),
+    // otherwise OK with the options unchanged. Every dialog shown is counted.
+    bool EditSaveOptions(SaveOptions& options) override;
 
     void QueueAnswer(bool yes);
     std::vector<std::string> Messages() const;
@@ -64,6 +68,8 @@ class ScriptedUserInterface : public UserInterface {
     std::optional<int> frequencyChoice;
     std::vector<double> offeredFrequencies;
     int offeredPreselection = -1;
+    std::function<bool(SaveOptions&)> saveOptionsEditor;
+    int saveOptionsDialogs = 0;
 
   private:
     mutable std::mutex mutex_;
