@@ -94,6 +94,10 @@ class CPelmorDoc : public RecordingSink {
     bool modified = false;
 
     bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
+    // The X and Y slots of the XY window, brought into the measured slots wherever they came
+    // from (profile, setup file, dialog).
+    int XSlot() const { return ClampSlotIndex(setup.xChannelIndex, setup.channelCount); }
+    int YSlot() const { return ClampSlotIndex(setup.yChannelIndex, setup.channelCount); }
     bool RecordingActive() const { return state.recordingState.load() != 0; }
 
     // --- settings ---

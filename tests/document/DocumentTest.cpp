@@ -38,6 +38,7 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     profile.WriteInt("Options", "Sample rate", 7);
     profile.WriteInt("Options", "Data bits", 5);
     profile.WriteInt("Options", "Channel mask", 0x21);
+    profile.WriteInt("Options", "X channel index", 9);
     profile.WriteInt("Options", "Z display trend", 1);
     profile.WriteString("Options", "Channel Name3", "Flow");
     profile.WriteBinary("Options", "Sweep setup", std::vector<uint8_t>(31, 1));
@@ -53,6 +54,8 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     EXPECT_EQ(doc->setup.dataBits, 1);
     EXPECT_EQ(doc->setup.channelCount, 2);
     EXPECT_EQ(state->buffers[0].ChannelNumber(), 2);
+    EXPECT_EQ(doc->setup.xChannelIndex, 9);  // kept as stored, used within the slots
+    EXPECT_EQ(doc->XSlot(), 1);
     EXPECT_EQ(doc->setup.channelNames[2], "Flow");
     EXPECT_EQ(doc->setup.sweep.enabled, 0);
     EXPECT_EQ(doc->setup.sweep.endFrequency, 10.0);
