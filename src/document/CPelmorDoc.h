@@ -169,6 +169,8 @@ class CPelmorDoc : public RecordingSink {
     // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
     // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);
+    // The same for the range the first signal window shows.
+    bool ExportData(const std::string& path);
 
     // --- setup files (DocumentSetupFile.cpp) ---
     bool SaveSetup(const std::string& path);

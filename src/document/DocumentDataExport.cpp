@@ -85,4 +85,9 @@ bool CPelmorDoc::ExportData(const std::string& path, double fromSeconds, double 
     return true;
 }
 
+bool CPelmorDoc::ExportData(const std::string& path) {
+    const PlotWindow& shown = plotSetup.windows[kSignalWindow0];
+    return ExportData(path, shown.xmin, shown.xmax);
+}
+
 }  // namespace pelmor

@@ -286,7 +286,9 @@ TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {
     EXPECT_EQ(out.Sample(0, 1), static_cast<float>(slot1[256]));
     EXPECT_EQ(out.info.channelNames[2], "name2");
 
-    ASSERT_TRUE(doc->ExportData(home.File("e.INP"), -3, 100));  // cut to the record
+    doc->plotSetup.windows[0].xmin = -3;  // the displayed range, cut to the record
+    doc->plotSetup.windows[0].xmax = 100;
+    ASSERT_TRUE(doc->ExportData(home.File("e.INP")));
     ASSERT_EQ(LoadDataFile(home.File("e.INP"), out, message), DataFileLoad::Loaded) << message;
     EXPECT_EQ(out.info.format, DataFormat::TwelveBit);
     EXPECT_EQ(out.framesRead, 2048);
