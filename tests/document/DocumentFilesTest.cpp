@@ -159,6 +159,25 @@ TEST_F(RecordingFixture, ALongTwelveBitRecordingIsSavedInFullPrecision) {
     EXPECT_EQ(back.framesRead, kMaxTwelveBitFrames + 1);
 }
 
+// The save step runs on the acquisition thread while the user-interface thread keeps reading
+// the status panes.
+TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
+    emulatorOptions.realtime = false;
+    doc = MakeDocument();
+    doc->setup.recordingTime = 1;
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "live"));
+    ASSERT_EQ(doc->StartMeasurement(0), 0);
+    doc->Record();
+    while (state->measurementRunning) doc->UpdateStatusText();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(doc->UpdateStatusText().pane3, "live 001.inpx");
+    DataFileContents back;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(home.File("live 001.inpx"), back, message), DataFileLoad::Loaded);
+    EXPECT_GE(back.framesRead, 512);
+    EXPECT_EQ(back.info.excitation.componentCount, doc->activeExcitation.componentCount);
+}
+
 // ---------------------------------------------------------------- setup files
 
 struct SetupFixture : DocumentFixture {

@@ -201,8 +201,9 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
     // Let two seconds of frames arrive, then fill the live ring from the newest periods.
     while (state->buffers[1].Count() < 2 * 512 && state->measurementRunning)
         std::this_thread::sleep_for(1ms);
-    // Slot 0 and slot 1 are read one after the other while the acquisition thread appends, so
-    // a tick may pair periods a few samples apart; a fresh round of ticks is taken then.
+    // The newest periods may still hold the first second of the stream, or a tick may pair
+    // periods read apart while the acquisition thread appends: a fresh round of ticks is taken
+    // once more samples have arrived.
     auto liveMatches = [&] {
         for (int i = 0; i < 12; ++i) {
             auto [r, x] = expected(i + 1.0);
@@ -218,6 +219,9 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
     for (int round = 0; round < 20; ++round) {
         for (int tick = 0; tick < 8; ++tick) doc->OnTimerTick(view, status);
         if (liveMatches()) break;
+        const int32_t seen = state->buffers[1].Count();
+        while (state->buffers[1].Count() < seen + 512 && state->measurementRunning)
+            std::this_thread::sleep_for(1ms);
     }
     check(doc->calculator.averageR, doc->calculator.averageX, "live");
 
