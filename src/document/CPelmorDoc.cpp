@@ -84,7 +84,10 @@ void CPelmorDoc::BuildPrintHeader() {
 
 int CPelmorDoc::StartMeasurement(int mode) {
     if (MeasurementRunning()) return 0;
-    naming.currentDataFile.clear();
+    {
+        std::lock_guard<std::mutex> lock(namingMutex);
+        naming.currentDataFileName.clear();
+    }
     state.ResetAllBuffers();
     ApplyMeasurementSetup();
     calculator.workingCalibration = calculator.loadedCalibration;
@@ -176,17 +179,21 @@ StatusTexts CPelmorDoc::UpdateStatusText() {
         s.pane0 = text;
         activityShown_ = false;
     }
+    std::unique_lock<std::mutex> lock(namingMutex);
+    const bool chosen = naming.baseNameChosen;
+    const std::string beingWritten = nameBeingWritten;
+    const std::string current = naming.currentDataFileName;
+    lock.unlock();
     if (setup.signalPeriod > 0) {
         text.clear();
-        if (!naming.baseName.empty())
-            text = "Last file: " + WithoutFolder(naming.nameBeingWritten) + " | ";
+        if (chosen) text = "Last file: " + WithoutFolder(beingWritten) + " | ";
         text += Format("T=%lg s", setup.signalPeriod);
         if (calculator.frequencyCount != 0)
             text += ", f=" + JoinFrequencies(calculator.frequencyHz, calculator.frequencyCount);
     }
     s.pane1 = text;
     s.pane2.clear();
-    s.pane3 = WithoutFolder(naming.currentDataFile);
+    s.pane3 = WithoutFolder(current);
     return s;
 }
 
@@ -244,10 +251,5 @@ bool CPelmorDoc::ImportCalibration(const std::string& path) {
 }
 
 std::string CPelmorDoc::CopyCalibrationText() const { return calculator.CopyCalibration(); }
-
-int CPelmorDoc::SaveRecording(const Recording& recording) {
-    if (recordingSink) return recordingSink->SaveRecording(recording);
-    return 0;
-}
 
 }  // namespace pelmor

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@
 #include "device/Acquisition.h"
 #include "device/AcquisitionThread.h"
 #include "excitation/ExcitationRecords.h"
+#include "files/DataFile.h"
+#include "files/FileNaming.h"
 
 namespace pelmor {
 
@@ -21,6 +24,7 @@ class Profile;
 class SerialDriver;
 class Shell;
 class UserInterface;
+struct SetupFileImage;
 
 // The platform services the document works through. All must outlive the document.
 struct DocumentServices {
@@ -46,15 +50,6 @@ struct BreathingLimits {
     double expirationMax = 10.0;
     double inspirationMin = 0.0;
     double inspirationMax = 10.0;
-};
-
-// File naming state of recordings.
-struct FileNamingState {
-    std::string baseName;  // chosen in the save-options dialog; empty until then
-    int serialNumber = 0;
-    int extraSerialStep = 0;
-    std::string currentDataFile;   // the data file in use (written or imported)
-    std::string nameBeingWritten;  // the recording's file name
 };
 
 // The display flags the update pipeline reads and clears; they belong to the view.
@@ -87,7 +82,11 @@ class CPelmorDoc : public RecordingSink {
     ImpedanceCalculator& calculator;
     PlotSetup plotSetup;
     BreathingLimits breathing;
-    FileNamingState naming;
+    // Recorded-file naming. The acquisition thread's save step and the user-interface thread
+    // both use it: read and change it only under namingMutex.
+    FileNaming naming;
+    std::string nameBeingWritten;  // the next or last recording's path
+    mutable std::mutex namingMutex;
     std::string printHeader;
     int printHeaderLines = 0;
     // The open setup file ("" when none) and the modified mark.
@@ -95,6 +94,10 @@ class CPelmorDoc : public RecordingSink {
     bool modified = false;
 
     bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
+    // The X and Y slots of the XY window, brought into the measured slots wherever they came
+    // from (profile, setup file, dialog).
+    int XSlot() const { return ClampSlotIndex(setup.xChannelIndex, setup.channelCount); }
+    int YSlot() const { return ClampSlotIndex(setup.yChannelIndex, setup.channelCount); }
     bool RecordingActive() const { return state.recordingState.load() != 0; }
 
     // --- settings ---
@@ -124,6 +127,9 @@ class CPelmorDoc : public RecordingSink {
     bool CanRecord() const { return MeasurementRunning() && !RecordingActive(); }
     bool CanChangeSetup() const { return !MeasurementRunning(); }
     bool CanExportData() const;
+    bool CanImportData() const { return !MeasurementRunning(); }
+    bool CanSetFileName() const { return !RecordingActive(); }
+    bool CanOpenSetup() const { return !MeasurementRunning(); }
     bool CanSelectNextExcitation() const;
     bool CanSelectPreviousExcitation() const;
 
@@ -143,10 +149,37 @@ class CPelmorDoc : public RecordingSink {
     // Blocks until the acquisition thread has ended (tests, the CLI and shutdown).
     void WaitForMeasurementEnd();
 
-    // The recording save step. Until a file writer is installed the recording is handed to
-    // `recordingSink` when set.
+    // --- recorded files (DocumentRecording.cpp) ---
+    // The acquisition thread's save step: names the file (asking for a base name first when
+    // none was chosen) and writes it. A file that cannot be written is reported and the
+    // save-options dialog offered again until it is written or the user lets the data go.
+    // 0 when written, 1 when the user discarded the recording.
     int SaveRecording(const Recording& recording) override;
-    RecordingSink* recordingSink = nullptr;
+    // "Set filename": the save-options dialog, then the base name from it. False on Cancel and
+    // while a recording is active.
+    bool SetFileName();
+    // The base name from a folder and a title; the next recording gets the first free number.
+    bool SetFileName(const std::string& folder, const std::string& title);
+    // The current data file (the last written or imported), with its folder.
+    std::string CurrentDataFile() const;
+
+    // --- data import and export (DocumentImport.cpp, DocumentDataExport.cpp) ---
+    // Loads a data file into the trace buffers and reruns the analysis over it.
+    void ImportDataFile(const std::string& path);
+    // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
+    // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
+    bool ExportData(const std::string& path, double fromSeconds, double toSeconds);
+    // The same for the range the first signal window shows.
+    bool ExportData(const std::string& path);
+
+    // --- setup files (DocumentSetupFile.cpp) ---
+    bool SaveSetup(const std::string& path);
+    // Refused while a measurement runs; a file that cannot be read whole changes nothing.
+    bool OpenSetup(const std::string& path);
+    // Keeps the setup and drops the file association.
+    void NewSetup();
+    SetupFileImage MakeSetupImage() const;
+    void ApplySetupImage(const SetupFileImage& image);
 
     // Called when the document's setup changes while a setup file is open.
     void MarkModified();
@@ -155,6 +188,17 @@ class CPelmorDoc : public RecordingSink {
 
   private:
     void BuildPrintHeader();
+    // Recording helpers.
+    bool ChooseBaseName(int dataBits);
+    bool WriteRecording(const Recording& recording, int dataBits, std::string& path,
+                        std::string& message);
+    // Import helpers.
+    void AdoptDataFile(const std::string& path, const DataFileContents& contents);
+    bool AnalyseFullPrecisionFile(const DataFileContents& contents);
+    bool AnalyseTwelveBitFile(int frames);
+    void AnalysePeriods(int frames);
+    void FinishAnalysis();
+    void ShowWholeRecord();
     AcquisitionThread thread_;
     bool activityShown_ = false;
 };

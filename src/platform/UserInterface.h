@@ -5,6 +5,7 @@
 namespace pelmor {
 
 struct ModelOptions;
+struct SaveOptions;
 
 // What the engine asks of the user in the middle of an operation. Every call may come from the
 // acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
@@ -35,6 +36,12 @@ class UserInterface {
         (void)options;
         (void)frequencies;
         (void)count;
+        return true;
+    }
+    // The save-options dialog of recorded files: the user edits the title and the folder in
+    // place. False for Cancel. Without a dialog the options are accepted as they are.
+    virtual bool EditSaveOptions(SaveOptions& options) {
+        (void)options;
         return true;
     }
 };

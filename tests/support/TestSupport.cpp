@@ -43,6 +43,16 @@ bool ScriptedUserInterface::EditModelOptions(ModelOptions& options, const double
     return modelAccepted;
 }
 
+bool ScriptedUserInterface::EditSaveOptions(SaveOptions& options) {
+    std::function<bool(SaveOptions&)> editor;
+    {
+        Lock lock(mutex_);
+        ++saveOptionsDialogs;
+        editor = saveOptionsEditor;
+    }
+    return editor ? editor(options) : true;
+}
+
 void ScriptedUserInterface::QueueAnswer(bool yes) {
     Lock lock(mutex_);
     answers_.push_back(yes);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -36,6 +37,9 @@ class ScriptedUserInterface : public UserInterface {
     // The model options: modelChoice when set (the preset otherwise); false (Cancel) when
     // modelAccepted is false. The offered list and preset are kept.
     bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) override;
+    // The save-options dialog: saveOptionsEditor when set (its result is OK or Cancel),
+    // otherwise OK with the options unchanged. Every dialog shown is counted.
+    bool EditSaveOptions(SaveOptions& options) override;
 
     void QueueAnswer(bool yes);
     std::vector<std::string> Messages() const;
@@ -51,6 +55,8 @@ class ScriptedUserInterface : public UserInterface {
     std::optional<ModelOptions> modelChoice;
     std::vector<double> offeredModelFrequencies;
     std::optional<ModelOptions> offeredModelOptions;
+    std::function<bool(SaveOptions&)> saveOptionsEditor;
+    int saveOptionsDialogs = 0;
 
   private:
     mutable std::mutex mutex_;

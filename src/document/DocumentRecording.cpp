@@ -1,0 +1,101 @@
+// The recording's file: naming, the save-options dialog and the write. The save step runs on the
+// acquisition thread; the naming state is shared with the user-interface thread under
+// namingMutex, which is never held while a dialog is up.
+#include "core/NumberFormat.h"
+#include "document/CPelmorDoc.h"
+#include "files/DataFile.h"
+#include "files/FileNaming.h"
+#include "platform/Profile.h"
+#include "platform/Shell.h"
+#include "platform/UserInterface.h"
+
+namespace pelmor {
+
+namespace {
+
+constexpr const char* kDataWillBeLost = "Data will be lost. Do you want to continue?";
+
+}  // namespace
+
+std::string CPelmorDoc::CurrentDataFile() const {
+    std::lock_guard<std::mutex> lock(namingMutex);
+    return naming.currentDataFileName;
+}
+
+// The save-options dialog; on OK the base name is set from it and moved past existing files.
+// The dialog's values reach the profile however it ends.
+bool CPelmorDoc::ChooseBaseName(int dataBits) {
+    SaveOptionsSession session(services.profile, dataBits, services.shell.HomeFolder());
+    if (!services.ui.EditSaveOptions(session.options)) return false;
+    std::lock_guard<std::mutex> lock(namingMutex);
+    nameBeingWritten =
+        pelmor::SetFileName(naming, session.options.folder, session.options.title, dataBits);
+    return true;
+}
+
+bool CPelmorDoc::SetFileName() {
+    if (!CanSetFileName()) return false;
+    return ChooseBaseName(setup.dataBits);
+}
+
+bool CPelmorDoc::SetFileName(const std::string& folder, const std::string& title) {
+    if (!CanSetFileName()) return false;
+    std::lock_guard<std::mutex> lock(namingMutex);
+    nameBeingWritten = pelmor::SetFileName(naming, folder, title, setup.dataBits);
+    return true;
+}
+
+// Names the next file, writes it and takes the naming steps. True when written.
+bool CPelmorDoc::WriteRecording(const Recording& r, int dataBits, std::string& path,
+                                std::string& message) {
+    {
+        std::lock_guard<std::mutex> lock(namingMutex);
+        path = FindFreeName(naming.baseName, naming.serialNumber, dataBits);
+        nameBeingWritten = path;
+    }
+    DataFileInput in;
+    in.sampleRate = r.sampleRate;
+    in.signalPeriod = setup.signalPeriod;
+    in.samplesPerPeriod = setup.samplesPerPeriod;
+    in.channelCount = r.channelCount;
+    in.frameCount = r.frames;
+    in.recordingTime = r.activeRecordingTime;
+    in.timeStamp = DataFileTimeStamp(services.clock, r.startTime);
+    in.excitation = &activeExcitation;
+    in.calibration = &calculator.workingCalibration;
+    in.channelNames = setup.signalNames;
+    in.rawSamples = r.rawValues;
+    const bool written = WriteDataFile(path, DataFormatForBits(dataBits), in, message);
+    std::lock_guard<std::mutex> lock(namingMutex);
+    AdvanceAfterRecording(naming, path, written);
+    return written;
+}
+
+int CPelmorDoc::SaveRecording(const Recording& recording) {
+    // The 12-bit count field cannot describe a longer recording: it is kept in full precision.
+    const bool tooLongForTwelveBits =
+        recording.dataBits != 1 && recording.frames > kMaxTwelveBitFrames;
+    const int dataBits = tooLongForTwelveBits ? 1 : recording.dataBits;
+    bool chosen;
+    {
+        std::lock_guard<std::mutex> lock(namingMutex);
+        chosen = naming.baseNameChosen;
+    }
+    if (!chosen && !ChooseBaseName(dataBits) && services.ui.AskYesNo(kDataWillBeLost)) return 1;
+    for (;;) {
+        std::string path, message;
+        if (WriteRecording(recording, dataBits, path, message)) {
+            selectedSignal = NextSelectedSignal(selectedSignal, SignalCountOf(excitationBank));
+            if (tooLongForTwelveBits)
+                services.ui.ShowMessage(
+                    Format("The recording of %d frames is longer than the 12-bit format can hold "
+                           "(%d frames), so it was saved in full precision as %s.",
+                           recording.frames, kMaxTwelveBitFrames, path.c_str()));
+            return 0;
+        }
+        services.ui.ShowMessage(message);
+        if (!ChooseBaseName(dataBits) && services.ui.AskYesNo(kDataWillBeLost)) return 1;
+    }
+}
+
+}  // namespace pelmor

@@ -1,0 +1,314 @@
+// Recorded-file naming and writing, and setup files, through the document.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "core/FileBytes.h"
+#include "document/DocumentFixture.h"
+#include "files/DataFile.h"
+#include "files/FileNaming.h"
+#include "files/SetupFile.h"
+
+namespace pelmor {
+namespace {
+
+constexpr const char* kDataWillBeLost = "Data will be lost. Do you want to continue?";
+
+Recording MakeRecording(int frames, int dataBits = 1) {
+    Recording r;
+    r.channelCount = 2;
+    r.frames = frames;
+    r.rawValues.resize(static_cast<std::size_t>(frames) * 2);
+    for (int k = 0; k < frames * 2; ++k) r.rawValues[k] = (k % 2 ? -1 : 1) * k * 4096;
+    r.startTime = 1700000000;
+    r.sampleRate = 512;
+    r.activeRecordingTime = 10;
+    r.dataBits = dataBits;
+    return r;
+}
+
+struct RecordingFixture : DocumentFixture {
+    void SetUp() override {
+        doc = MakeDocument();
+        doc->excitationBank.signalCount = 3;
+        doc->setup.signalPeriod = 1.0;
+    }
+    void Touch(const std::string& name) {
+        std::string reason;
+        ASSERT_TRUE(WriteFileBytes(home.File(name), std::vector<uint8_t>{1}, reason));
+    }
+};
+
+TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
+    Touch("run 001.inpx");
+    Touch("run 002.inpx");
+    Touch("run 003.inp");  // another extension does not count
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "run"));
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(600)), 0);
+    EXPECT_EQ(doc->CurrentDataFile(), home.File("run 003.inpx"));
+    EXPECT_EQ(doc->naming.serialNumber, 3);
+    EXPECT_EQ(doc->selectedSignal, 1);
+    EXPECT_EQ(ui.saveOptionsDialogs, 0);  // the base name was chosen already
+    EXPECT_TRUE(ui.Messages().empty());
+
+    DataFileContents back;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(doc->CurrentDataFile(), back, message), DataFileLoad::Loaded);
+    EXPECT_EQ(back.framesRead, 600);
+    EXPECT_EQ(back.Sample(3, 1), static_cast<float>(-7 * 4096 / kRawPerVolt));
+
+    // The extra serial step skips a number after every written file.
+    doc->naming.extraSerialStep = 1;
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "x"));
+    std::vector<std::string> written;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+        written.push_back(FileNameOf(doc->CurrentDataFile()));
+    }
+    EXPECT_EQ(written, (std::vector<std::string>{"x 001.inpx", "x 003.inpx", "x 005.inpx"}));
+    EXPECT_EQ(doc->selectedSignal, 1);  // 1, 2, 0, 1: wraps at the signal count
+
+    // "Set filename" waits while a recording is active.
+    state->recordingState = 1;
+    EXPECT_FALSE(doc->SetFileName(home.Path(), "y"));
+    EXPECT_FALSE(doc->SetFileName());
+    EXPECT_EQ(doc->naming.baseName, home.File("x"));
+}
+
+TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose) {
+    // OK in the dialog: the folder and title typed, remembered in the profile.
+    ui.saveOptionsEditor = [this](SaveOptions& o) {
+        EXPECT_EQ(o.title, "x");
+        EXPECT_EQ(o.folder, home.Path());
+        o.title = "subject";
+        return true;
+    };
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(doc->CurrentDataFile(), home.File("subject 001.inpx"));
+    EXPECT_EQ(profile.GetString("Save Options", "Working Folder", "?"), home.Path());
+
+    // A fresh document asks again. Cancel, then Yes: the recording is dropped.
+    doc = MakeDocument();
+    ui.saveOptionsEditor = [](SaveOptions&) { return false; };
+    ui.QueueAnswer(true);
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 1);
+    EXPECT_EQ(ui.Questions(), std::vector<std::string>{kDataWillBeLost});
+    EXPECT_EQ(doc->CurrentDataFile(), "");
+
+    // Cancel, then No: written under the empty base name in the current folder, and the next
+    // recording asks again.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(home.Path());
+    ui.QueueAnswer(false);
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(doc->CurrentDataFile(), " 001.inpx");
+    EXPECT_TRUE(FileExists(home.File(" 001.inpx")));
+    ui.QueueAnswer(false);
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(doc->CurrentDataFile(), " 002.inpx");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(ui.saveOptionsDialogs, 4);
+}
+
+TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
+    ASSERT_TRUE(doc->SetFileName(home.File("missing"), "run"));
+    // The dialog offered after the failure points to a folder that exists.
+    ui.saveOptionsEditor = [this](SaveOptions& o) {
+        o.folder = home.Path();
+        o.title = "saved";
+        return true;
+    };
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].find("Can't write file " + home.File("missing/run 001.inpx")), 0u);
+    const std::size_t reason = ui.Messages()[0].find("\r\n");  // then the system's reason
+    ASSERT_NE(reason, std::string::npos);
+    EXPECT_GT(ui.Messages()[0].size(), reason + 2);
+    EXPECT_EQ(ui.saveOptionsDialogs, 1);
+    EXPECT_EQ(doc->CurrentDataFile(), home.File("saved 001.inpx"));
+    EXPECT_EQ(doc->selectedSignal, 1);
+
+    // Cancel and No try the same base again; Cancel and Yes let the data go.
+    ui.ClearRecords();
+    ASSERT_TRUE(doc->SetFileName(home.File("missing"), "run"));
+    ui.saveOptionsEditor = [](SaveOptions&) { return false; };
+    ui.QueueAnswer(false);
+    ui.QueueAnswer(true);
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 1);
+    EXPECT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kDataWillBeLost, kDataWillBeLost}));
+    EXPECT_EQ(doc->selectedSignal, 1);
+}
+
+TEST_F(RecordingFixture, ALongTwelveBitRecordingIsSavedInFullPrecision) {
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "long"));
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(kMaxTwelveBitFrames, 0)), 0);
+    EXPECT_EQ(doc->CurrentDataFile(), home.File("long 001.inp"));
+    EXPECT_TRUE(ui.Messages().empty());
+
+    EXPECT_EQ(doc->SaveRecording(MakeRecording(kMaxTwelveBitFrames + 1, 0)), 0);
+    const std::string path = home.File("long 002.inpx");
+    EXPECT_EQ(doc->CurrentDataFile(), path);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].find(path), std::string::npos);
+    DataFileContents back;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(path, back, message), DataFileLoad::Loaded) << message;
+    EXPECT_EQ(back.framesRead, kMaxTwelveBitFrames + 1);
+}
+
+// The save step runs on the acquisition thread while the user-interface thread keeps reading
+// the status panes.
+TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
+    emulatorOptions.realtime = false;
+    doc = MakeDocument();
+    doc->setup.recordingTime = 1;
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "live"));
+    ASSERT_EQ(doc->StartMeasurement(0), 0);
+    doc->Record();
+    while (state->measurementRunning) doc->UpdateStatusText();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(doc->UpdateStatusText().pane3, "live 001.inpx");
+    DataFileContents back;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(home.File("live 001.inpx"), back, message), DataFileLoad::Loaded);
+    EXPECT_GE(back.framesRead, 512);
+    EXPECT_EQ(back.info.excitation.componentCount, doc->activeExcitation.componentCount);
+}
+
+// ---------------------------------------------------------------- setup files
+
+struct SetupFixture : DocumentFixture {
+    void SetUp() override { doc = MakeDocument(); }
+    std::vector<uint8_t> Image() { return WriteSetupFile(doc->MakeSetupImage()); }
+    std::string Write(const std::vector<uint8_t>& bytes, const std::string& name = "s.plm") {
+        std::string reason;
+        EXPECT_TRUE(WriteFileBytes(home.File(name), bytes, reason)) << reason;
+        return home.File(name);
+    }
+};
+
+TEST_F(SetupFixture, EveryFieldTravelsThroughASetupFile) {
+    CPelmorDoc& d = *doc;
+    d.excitationBank.signalCount = 2;
+    d.excitationBank.componentCount[1] = 4;
+    d.excitationBank.amplitude[1][3] = 0.7;
+    d.calculator.loadedCalibration.count = 2;
+    d.calculator.loadedCalibration.ch[1] = {3, 4};
+    d.setup.sweep.enabled = 1;
+    d.plotSetup.windows[kXYWindow].xmin = -9;
+    d.plotSetup.timeStep = 0.25;
+    d.setup.channelCount = 3;
+    d.setup.channelMask = 0xE0;
+    d.setup.sampleRate = 1024;
+    d.setup.sampleRateIndex = 2;
+    d.setup.recordingTime = 33;
+    d.setup.dataBits = 0;
+    d.setup.xChannelIndex = 1;
+    d.setup.yChannelIndex = 2;
+    d.setup.measurementMode = 1;
+    d.naming.extraSerialStep = 1;
+    d.selectedSignal = 1;
+    d.naming.baseName = std::string(300, 'b');
+    d.naming.serialNumber = 7;
+    d.setup.excitationFolder = "/e";
+    d.setup.calibrationFolder = "/c";
+    d.naming.currentDataFileName = "/d/run 007.inpx";
+    d.setup.channelNames[7] = "Flow";
+    d.calculator.SetAveragingTime(2.0);
+    d.calculator.frequencyCount = 3;
+    d.calculator.selectedFrequencyIndex = 2;
+    d.calculator.frequencyIndex[255] = 77;
+    d.calculator.frequencyHz[2] = 12.5;
+    d.calculator.zDisplayMode = 2;
+    d.calculator.zTrendDisplay = 1;
+    const std::vector<uint8_t> saved = Image();
+    const std::string path = home.File("s.plm");
+    ASSERT_TRUE(d.SaveSetup(path));
+    EXPECT_EQ(d.setupPath, path);
+
+    doc = MakeDocument();
+    state->buffers[3].Append(1.0);
+    ASSERT_TRUE(doc->OpenSetup(path));
+    EXPECT_EQ(state->buffers[3].Count(), 0);
+    EXPECT_EQ(doc->setupPath, path);
+    EXPECT_FALSE(doc->modified);
+    // The selected frequency goes into the active excitation; everything else back in place.
+    EXPECT_EQ(doc->activeExcitation.selectedFrequencyIndex, 2);
+    doc->calculator.selectedFrequencyIndex = 2;
+    EXPECT_EQ(Image(), saved);
+    EXPECT_EQ(doc->calculator.ringLength, 20);
+    doc->MarkModified();
+    EXPECT_TRUE(doc->modified);
+
+    doc->NewSetup();
+    EXPECT_EQ(doc->setupPath, "");
+    EXPECT_FALSE(doc->modified);
+    EXPECT_EQ(doc->setup.recordingTime, 33);
+}
+
+TEST_F(SetupFixture, ValuesFromAFileAreBroughtIntoRange) {
+    struct Case {
+        double averaging;
+        double loaded;
+        int ringLength;
+    };
+    for (const Case& c : {Case{0.05, 0.1, 1}, Case{7.0, 5.0, 50}}) {
+        SetupFileImage image = doc->MakeSetupImage();
+        image.averagingTime = c.averaging;
+        image.sampleRateIndex = 7;
+        image.channelCount = 2;
+        image.xChannelIndex = 9;
+        image.yChannelIndex = -1;
+        ASSERT_TRUE(doc->OpenSetup(Write(WriteSetupFile(image))));
+        EXPECT_EQ(doc->calculator.averagingTime, c.loaded);
+        EXPECT_EQ(doc->calculator.ringLength, c.ringLength);
+        EXPECT_EQ(doc->setup.sampleRateIndex, 2);
+        EXPECT_EQ(doc->setup.xChannelIndex, 1);
+        EXPECT_EQ(doc->setup.yChannelIndex, 0);
+    }
+}
+
+TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
+    doc->setup.recordingTime = 42;
+    const std::vector<uint8_t> good = Image();
+    doc->setupPath = "/kept.plm";
+    std::vector<uint8_t> wrongMarker = good;
+    wrongMarker[0] ^= 1;
+    const std::vector<std::vector<uint8_t>> refused = {
+        wrongMarker,
+        std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2),
+        std::vector<uint8_t>(good.begin(), good.begin() + 4),  // the marker alone
+        std::vector<uint8_t>(good.begin(), good.end() - 1),
+    };
+    std::vector<uint8_t> other = good;
+    other[good.size() - 4] = 9;  // a different zTrendDisplay
+    for (const auto& bytes : refused) {
+        ui.ClearRecords();
+        state->buffers[0].Append(1.0);
+        EXPECT_FALSE(doc->OpenSetup(Write(bytes)));
+        EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Unexpected file format."});
+        EXPECT_EQ(Image(), good);
+        EXPECT_GT(state->buffers[0].Count(), 0);
+        EXPECT_EQ(doc->setupPath, "/kept.plm");
+    }
+
+    ui.ClearRecords();
+    EXPECT_FALSE(doc->OpenSetup(home.File("none.plm")));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].find("none.plm"), std::string::npos);
+    EXPECT_FALSE(doc->SaveSetup(home.File("none/s.plm")));
+    EXPECT_NE(ui.Messages().back().find("none/s.plm"), std::string::npos);
+
+    state->measurementRunning = 1;  // no setup is opened under a running measurement
+    EXPECT_FALSE(doc->OpenSetup(Write(other)));
+    state->measurementRunning = 0;
+    EXPECT_EQ(Image(), good);
+    EXPECT_TRUE(doc->OpenSetup(Write(other)));
+    EXPECT_EQ(doc->calculator.zTrendDisplay, 9);
+}
+
+}  // namespace
+}  // namespace pelmor

@@ -1,0 +1,332 @@
+// Import and export of data files through the document.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+#include "core/FileBytes.h"
+#include "document/DocumentFixture.h"
+#include "files/DataFile.h"
+
+namespace pelmor {
+namespace {
+
+constexpr const char* kTwoChannels =
+    "Only two channels are found in this file.\nWould you like to generate the third channel "
+    "from the first one?";
+constexpr const char* kNoCalibration =
+    "No calibration data found for each used frequency.\nNo calibration will be "
+    "used.\nWould you like to continue?";
+constexpr const char* kCalibrationDiffers =
+    "Calibration data found in this file are not the same as the calibration data currently "
+    "used by the program.\n\nNote that it is recommended to use the file's calibration "
+    "data.\n\nWould you like to ignore calibration data found in this file anyway?";
+
+// Slot 1 carries cosines at 4, 8 and 12 Hz (0.25 V each), slot 0 twice slot 1 (Z = 2), slot 2
+// and beyond a ramp that tells the channels apart.
+std::vector<double> TestVolts(int frames, int channels, double rate) {
+    std::vector<double> v(static_cast<std::size_t>(frames) * channels);
+    for (int k = 0; k < frames; ++k) {
+        double x = 0;
+        for (int f : {4, 8, 12}) x += 0.25 * std::cos(2 * std::numbers::pi * f * k / rate);
+        for (int c = 0; c < channels; ++c)
+            v[static_cast<std::size_t>(k) * channels + c] = c == 0   ? 2 * x
+                                                            : c == 1 ? x
+                                                                     : 0.01 * c + 1e-5 * k;
+    }
+    return v;
+}
+
+struct ImportFixture : DocumentFixture {
+    std::vector<double> volts;
+    ActiveExcitation excitation;
+    CalibrationTable calibration;
+
+    ImportFixture() {
+        excitation.period = 0.5;
+        excitation.componentCount = 3;
+        for (int i = 0; i < 3; ++i) excitation.frequencyIndex[i] = 2 * (i + 1);
+    }
+
+    void SetUp() override {
+        doc = MakeDocument();
+        // The bank's first signal matches the files' excitation: 4, 8, 12 Hz in 0.5 s.
+        doc->excitationBank.period = 0.5;
+        doc->excitationBank.componentCount[0] = 3;
+        for (int i = 0; i < 3; ++i) doc->excitationBank.frequencyIndex[0][i] = 2 * (i + 1);
+    }
+
+    std::vector<uint8_t> Bytes(DataFormat format, int frames, int channels, double rate,
+                               double period = 0.5) {
+        volts = TestVolts(frames, channels, rate);
+        DataFileInput in;
+        in.sampleRate = rate;
+        in.signalPeriod = period;
+        in.samplesPerPeriod = static_cast<int>(rate * period + 0.5);
+        in.channelCount = channels;
+        in.frameCount = frames;
+        in.recordingTime = frames / rate;
+        in.timeStamp = "2026/01/02   03:04:05";
+        in.excitation = &excitation;
+        in.calibration = &calibration;
+        for (int c = 0; c < channels; ++c) in.channelNames[c] = "name" + std::to_string(c);
+        in.voltSamples = volts;
+        std::vector<uint8_t> bytes;
+        std::string message;
+        EXPECT_TRUE(BuildDataFile(format, in, bytes, message)) << message;
+        return bytes;
+    }
+
+    std::string File(const std::vector<uint8_t>& bytes, const std::string& name = "d.inpx") {
+        std::string reason;
+        EXPECT_TRUE(WriteFileBytes(home.File(name), bytes, reason)) << reason;
+        return home.File(name);
+    }
+
+    std::vector<double> Slot(int slot) {
+        std::vector<double> v(state->buffers[slot].Count());
+        for (int k = 0; k < static_cast<int>(v.size()); ++k)
+            v[k] = state->buffers[slot].ValueFromOldest(k);
+        return v;
+    }
+};
+
+// The 12-bit path: a window of a power of two samples that lasts whole seconds is analysed
+// period by period; shorter records are refused with a message; other rates are only shown.
+TEST_F(ImportFixture, TwelveBitFilesAreAnalysedPeriodByPeriodWhenTheirWindowAllows) {
+    struct Case {
+        int frames;
+        double rate;
+        double period;
+        int extraBytes;
+        int periods;  // analysed periods; -1: refused with the duration message
+        double shownSeconds;
+    };
+    const Case cases[] = {
+        {5120, 512, 0.5, 0, 20, 10.0},   // W = 4096, 8 s
+        {5120, 512, 0.5, 7, 20, 10.0},   // bytes between header and samples are skipped
+        {100, 256, 0.25, 0, -1, 0.0},    // shorter than a second
+        {10000, 1000, 0.5, 0, 0, 10.0},  // W = 8192 is not whole seconds: shown, not analysed
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frames);
+        ui.ClearRecords();
+        doc->calculator.ResetCalculator();
+        doc->plotSetup.windows[0].xmax = -1;
+        std::vector<uint8_t> bytes = Bytes(DataFormat::TwelveBit, c.frames, 3, c.rate, c.period);
+        bytes.insert(bytes.begin() + 79, c.extraBytes, 0x55);
+        doc->ImportDataFile(File(bytes, "t.inp"));
+        ASSERT_EQ(state->buffers[0].Count(), c.frames);
+        EXPECT_EQ(doc->setup.channelCount, 3);
+        EXPECT_NEAR(state->buffers[1].ValueFromOldest(0), 0.75, kTwelveBitVolts);
+        EXPECT_EQ(doc->CurrentDataFile(), home.File("t.inp"));
+        if (c.periods < 0) {
+            EXPECT_EQ(ui.Messages(),
+                      std::vector<std::string>{"Duration is less than a second is not supported "
+                                               "for the 12-bit file format."});
+            EXPECT_EQ(doc->plotSetup.windows[0].xmax, -1);  // the range is left alone
+            continue;
+        }
+        EXPECT_TRUE(ui.Messages().empty());
+        EXPECT_EQ(doc->calculator.periodsAccumulated, c.periods);
+        EXPECT_NEAR(doc->plotSetup.windows[2].xmin, 0.0, 1e-9);
+        EXPECT_NEAR(doc->plotSetup.windows[2].xmax, c.shownSeconds, 1e-9);
+        if (c.periods == 0) {
+            EXPECT_EQ(doc->calculator.offlineTrendCount, 0);
+            continue;
+        }
+        EXPECT_GT(doc->calculator.offlineTrendCount, 0);
+        EXPECT_EQ(doc->activeExcitation.componentCount, 3);
+        EXPECT_EQ(doc->activeExcitation.definitionPoints, 256);
+        EXPECT_EQ(doc->activeExcitation.amplitude[2], 1.0);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(doc->calculator.ensembleR[i], 2.0, 0.02);
+        EXPECT_EQ(doc->printHeader, "Sample rate=512 Hz, signal period=0.5 s\nf=4,8,12 Hz");
+    }
+}
+
+TEST_F(ImportFixture, TwelveBitPeriodMismatchIsReportedAndTheFilePeriodUsed) {
+    doc->excitationBank.period = 1.0;
+    doc->ImportDataFile(File(Bytes(DataFormat::TwelveBit, 5120, 3, 512), "t.inp"));
+    EXPECT_EQ(ui.Messages(),
+              std::vector<std::string>{"Signal period does not match.\nThe period defined in the "
+                                       "file will be used.\nThe frequencies will be changed "
+                                       "accordindly."});
+    EXPECT_EQ(doc->calculator.frequencyHz[0], 4.0);
+    EXPECT_EQ(doc->activeExcitation.period, 0.5);
+}
+
+TEST_F(ImportFixture, TwoChannelFilesCanGetAThirdChannelFromTheFirst) {
+    for (DataFormat format : {DataFormat::FullPrecision, DataFormat::TwelveBit}) {
+        for (bool yes : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (format == DataFormat::TwelveBit) << yes);
+            ui.ClearRecords();
+            state->ResetAllBuffers();
+            doc->setup.signalNames = {"a", "b", "c"};
+            ui.QueueAnswer(yes);
+            doc->ImportDataFile(File(Bytes(format, 1024, 2, 512)));
+            ASSERT_FALSE(ui.Questions().empty());
+            EXPECT_EQ(ui.Questions()[0], kTwoChannels);
+            EXPECT_EQ(doc->setup.channelCount, yes ? 3 : 2);
+            EXPECT_EQ(state->buffers[2].Count(), yes ? 1024 : 0);
+            if (yes) {
+                EXPECT_EQ(Slot(2), Slot(0));
+            }
+            const bool full = format == DataFormat::FullPrecision;
+            EXPECT_EQ(doc->setup.signalNames[0], full ? "name0" : "a");
+            EXPECT_EQ(doc->setup.signalNames[2], full && yes ? "name0" : "c");
+        }
+    }
+}
+
+TEST_F(ImportFixture, CalibrationQuestionsDecideWhichTableIsUsed) {
+    // The program has a table covering 4, 8 and 12 Hz; the file has none.
+    CalibrationTable& loaded = doc->calculator.loadedCalibration;
+    loaded.count = 3;
+    for (int i = 0; i < 3; ++i) {
+        loaded.frequency[i] = 4.0 * (i + 1);
+        loaded.A[i] = {1, 0};
+        loaded.D[i] = {1, 0};
+    }
+    const std::string path = File(Bytes(DataFormat::FullPrecision, 1024, 3, 512));
+
+    ui.QueueAnswer(false);  // keep the file's (empty) table ...
+    ui.QueueAnswer(true);   // ... and go on without calibration
+    doc->ImportDataFile(path);
+    EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kCalibrationDiffers, kNoCalibration}));
+    EXPECT_EQ(doc->calculator.workingCalibration.count, 0);
+    EXPECT_EQ(doc->calculator.calibrationOff, 1);
+    EXPECT_GT(doc->calculator.offlineTrendCount, 0);
+
+    ui.ClearRecords();
+    ui.QueueAnswer(true);  // ignore the file's table: the loaded one covers every frequency
+    doc->ImportDataFile(path);
+    EXPECT_EQ(ui.Questions(), std::vector<std::string>{kCalibrationDiffers});
+    EXPECT_EQ(doc->calculator.workingCalibration.count, 3);
+    EXPECT_EQ(doc->calculator.calibrationOff, 0);
+
+    ui.ClearRecords();
+    doc->plotSetup.windows[0].xmax = -1;
+    ui.QueueAnswer(false);
+    ui.QueueAnswer(false);  // stop at the coverage question: loaded, not analysed
+    doc->ImportDataFile(path);
+    EXPECT_EQ(state->buffers[0].Count(), 1024);
+    EXPECT_EQ(doc->calculator.offlineTrendCount, 0);
+    EXPECT_EQ(doc->plotSetup.windows[0].xmax, -1);
+}
+
+TEST_F(ImportFixture, FullPrecisionImportTakesTheFileExcitationNamesAndRange) {
+    doc->calculator.frequencyCount = 12;  // as a measurement of twelve components left it
+    doc->calculator.selectedFrequencyIndex = 9;
+    doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 1536, 4, 512)));
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(doc->setup.channelCount, 4);
+    EXPECT_EQ(doc->setup.sampleRate, 512.0);
+    EXPECT_EQ(doc->setup.samplesPerPeriod, 256);
+    EXPECT_EQ(doc->setup.activeRecordingTime, 3);
+    EXPECT_EQ(doc->plotSetup.timeStep, 0.5);
+    EXPECT_EQ(doc->setup.signalNames[3], "name3");
+    EXPECT_EQ(doc->activeExcitation.frequencyIndex[2], 6);
+    EXPECT_EQ(doc->calculator.frequencyCount, 3);
+    EXPECT_EQ(doc->calculator.selectedFrequencyIndex, 2);  // lowered to the last component
+    EXPECT_EQ(Slot(3).back(), static_cast<float>(0.03 + 1e-5 * 1535));
+    EXPECT_EQ(doc->plotSetup.windows[3].xmin, 0.0);
+    EXPECT_EQ(doc->plotSetup.windows[3].xmax, 3.0);
+    EXPECT_EQ(doc->UpdateStatusText().pane3, "d.inpx");
+    EXPECT_GT(doc->calculator.offlineTrendCount, 0);
+}
+
+TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
+    ActiveExcitation& before = doc->activeExcitation;
+    const int components = before.componentCount;
+    state->buffers[0].Append(7.0);
+    // Rejected: a valid excitation block behind an invalid rate changes nothing.
+    std::vector<uint8_t> bytes = Bytes(DataFormat::FullPrecision, 1024, 3, 512);
+    const double badRate = 100.0;
+    std::memcpy(bytes.data() + 4, &badRate, 8);
+    doc->ImportDataFile(File(bytes, "bad.inpx"));
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Invalid sample rate: 100\nToo short "
+                                                      "recording time: 0\n"});
+    EXPECT_EQ(doc->activeExcitation.componentCount, components);
+    EXPECT_EQ(state->buffers[0].Count(), 1);
+    EXPECT_EQ(doc->CurrentDataFile(), "");
+
+    ui.ClearRecords();
+    doc->ImportDataFile(home.File("missing.inpx"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].find("missing.inpx"), std::string::npos);
+    EXPECT_EQ(state->buffers[0].Count(), 1);
+
+    // Short: the frames present are loaded, never a repeated last frame.
+    ui.ClearRecords();
+    bytes = Bytes(DataFormat::FullPrecision, 1024, 3, 512);
+    bytes.resize(bytes.size() - 3 * 4 * 100 - 30);
+    const std::string path = File(bytes, "short.inpx");
+    doc->ImportDataFile(path);
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_EQ(ui.Messages()[0], path +
+                                    " is shorter than its header says: 923 of 1024 frames "
+                                    "were read.");
+    EXPECT_EQ(state->buffers[0].Count(), 923);
+}
+
+TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {
+    doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 2048, 3, 512)));
+    const std::vector<double> slot1 = Slot(1);
+    ui.ClearRecords();
+
+    // 2.5 periods from 0.5 s; full precision for any extension but ".inp".
+    ASSERT_TRUE(doc->ExportData(home.File("e.dat"), 0.5, 1.75));
+    DataFileContents out;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(home.File("e.dat"), out, message), DataFileLoad::Loaded) << message;
+    EXPECT_EQ(out.info.format, DataFormat::FullPrecision);
+    EXPECT_EQ(out.framesRead, 640);
+    EXPECT_EQ(out.Sample(0, 1), static_cast<float>(slot1[256]));
+    EXPECT_EQ(out.info.channelNames[2], "name2");
+
+    doc->plotSetup.windows[0].xmin = -3;  // the displayed range, cut to the record
+    doc->plotSetup.windows[0].xmax = 100;
+    ASSERT_TRUE(doc->ExportData(home.File("e.INP")));
+    ASSERT_EQ(LoadDataFile(home.File("e.INP"), out, message), DataFileLoad::Loaded) << message;
+    EXPECT_EQ(out.info.format, DataFormat::TwelveBit);
+    EXPECT_EQ(out.framesRead, 2048);
+    EXPECT_EQ(out.info.recordingTime, 4.0f);
+
+    EXPECT_FALSE(doc->ExportData(home.File("short.inpx"), 1.0, 1.4));
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"At least one period must be selected."});
+    EXPECT_FALSE(FileExists(home.File("short.inpx")));
+
+    ui.ClearRecords();
+    EXPECT_FALSE(doc->ExportData(home.File("none/e.inpx"), 0, 2));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].find("none/e.inpx"), std::string::npos);
+}
+
+TEST_F(ImportFixture, ExportStartsAtTheOldestSampleAndRefusesLongTwelveBitFiles) {
+    doc->setup.signalPeriod = 0.5;
+    doc->setup.sampleRate = 1024;
+    doc->setup.channelCount = 2;
+    // 70,000 samples: the first 4,464 were overwritten.
+    for (TraceBuffer& b : state->buffers) b.SetSampleInterval(1.0 / 1024);
+    for (int k = 0; k < 70000; ++k) {
+        state->buffers[0].Append(k * 1e-4);
+        state->buffers[1].Append(-k * 1e-4);
+    }
+    EXPECT_FALSE(doc->ExportData(home.File("long.inp"), 0, 60));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].find("full-precision"), std::string::npos);
+    EXPECT_FALSE(FileExists(home.File("long.inp")));
+
+    ASSERT_TRUE(doc->ExportData(home.File("old.inpx"), 0, 5));
+    DataFileContents out;
+    std::string message;
+    ASSERT_EQ(LoadDataFile(home.File("old.inpx"), out, message), DataFileLoad::Loaded);
+    // The buffer's window read of a wrapped buffer lands within a sample of the oldest one.
+    EXPECT_NEAR(out.Sample(0, 0), 4464 * 1e-4, 1.01e-4);
+    EXPECT_NEAR(out.Sample(1, 1), -4465 * 1e-4, 1.01e-4);
+}
+
+}  // namespace
+}  // namespace pelmor
