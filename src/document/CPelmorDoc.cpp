@@ -33,6 +33,8 @@ CPelmorDoc::CPelmorDoc(MeasurementState& measurementState, const DocumentService
     : state(measurementState),
       calculatorStorage(std::make_unique<ImpedanceCalculator>()),
       calculator(*calculatorStorage),
+      storedStorage(std::make_unique<StoredImpedance>()),
+      stored(*storedStorage),
       services(s) {
     ResetExcitationBank(excitationBank, activeExcitation);
     SetFactoryRanges(plotSetup);
@@ -192,7 +194,7 @@ StatusTexts CPelmorDoc::UpdateStatusText() {
             text += ", f=" + JoinFrequencies(calculator.frequencyHz, calculator.frequencyCount);
     }
     s.pane1 = text;
-    s.pane2.clear();
+    s.pane2 = stored.count > 0 ? Format("Stored samples:%d", stored.count) : std::string();
     s.pane3 = WithoutFolder(current);
     return s;
 }

@@ -14,6 +14,7 @@
 #include "device/Acquisition.h"
 #include "device/AcquisitionThread.h"
 #include "excitation/ExcitationRecords.h"
+#include "export/StoredImpedance.h"
 #include "files/DataFile.h"
 #include "files/FileNaming.h"
 
@@ -164,8 +165,22 @@ class CPelmorDoc : public RecordingSink {
     std::string CurrentDataFile() const;
 
     // --- data import and export (DocumentImport.cpp, DocumentDataExport.cpp) ---
-    // Loads a data file into the trace buffers and reruns the analysis over it.
-    void ImportDataFile(const std::string& path);
+    // Loads a data file into the trace buffers and reruns the analysis over it. False (with
+    // the reason in refusal) when the file was refused or the user stopped before the analysis.
+    bool ImportDataFile(const std::string& path, std::string* refusal = nullptr);
+
+    // --- tables and the stored impedance collection ---
+    bool CanStore(bool storedFullScreen) const;
+    // "Store": the displayed impedance result into the collection.
+    bool StoreImpedance();
+    // "Import from files": each file's whole-record result into the collection.
+    int ImportFromFiles(const std::vector<std::string>& paths);
+    // "Copy impedance data" / "Open impedance data in Excel".
+    bool HandOutImpedanceData(bool toSpreadsheet);
+    // "Copy stored data" / "Open stored data in Excel".
+    bool HandOutStoredData(bool toSpreadsheet);
+    std::unique_ptr<StoredImpedance> storedStorage;
+    StoredImpedance& stored;
     // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
     // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);

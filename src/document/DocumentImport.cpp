@@ -42,21 +42,28 @@ int32_t LowerToCount(int32_t index, int count) {
 
 }  // namespace
 
-void CPelmorDoc::ImportDataFile(const std::string& path) {
-    if (!CanImportData()) return;
+bool CPelmorDoc::ImportDataFile(const std::string& path, std::string* refusal) {
+    auto refuse = [refusal](const char* why) {
+        if (refusal) *refusal = why;
+        return false;
+    };
+    if (!CanImportData()) return refuse("a measurement is running");
     auto contents = std::make_unique<DataFileContents>();
     std::string message;
     const DataFileLoad load = LoadDataFile(path, *contents, message);
     if (load == DataFileLoad::Unreadable || load == DataFileLoad::Rejected) {
         services.ui.ShowMessage(message);
-        return;
+        return refuse(load == DataFileLoad::Unreadable ? "the file cannot be read"
+                                                       : "the file's header is invalid");
     }
     AdoptDataFile(path, *contents);
     if (load == DataFileLoad::Short) services.ui.ShowMessage(message);
     const bool analysed = contents->info.format == DataFormat::FullPrecision
                               ? AnalyseFullPrecisionFile(*contents)
                               : AnalyseTwelveBitFile(contents->framesRead);
-    if (analysed) ShowWholeRecord();
+    if (!analysed) return refuse("the import was stopped before the analysis");
+    ShowWholeRecord();
+    return true;
 }
 
 // The file's rate, period and channels become the document's, and its samples fill the buffers.

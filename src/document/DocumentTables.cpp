@@ -1,0 +1,65 @@
+// The document's table hand-offs and the stored impedance collection.
+#include "document/CPelmorDoc.h"
+#include "export/ImpedanceTables.h"
+#include "platform/Clock.h"
+#include "platform/Shell.h"
+#include "platform/UserInterface.h"
+
+namespace pelmor {
+
+namespace {
+ImpedanceTableSource TableSource(const CPelmorDoc& doc) {
+    return {doc.calculator, doc.state, doc.setup.measurementMode, doc.setup.samplesPerPeriod};
+}
+}  // namespace
+
+bool CPelmorDoc::CanStore(bool storedFullScreen) const {
+    return stored.CanStore(MeasurementRunning(), state.buffers[0].Count() > 0,
+                           calculator.zTrendDisplay != 0, storedFullScreen);
+}
+
+bool CPelmorDoc::StoreImpedance() {
+    const std::string label =
+        StoredLabel(CurrentDataFile(),
+                    services.clock.FormatLocalTime(kStoredTimeFormat, state.recordingStartTime),
+                    calculator.intervalStart, calculator.intervalEnd);
+    const bool ok = stored.Store(calculator, label, services.ui);
+    UpdateStatusText();
+    return ok;
+}
+
+int CPelmorDoc::ImportFromFiles(const std::vector<std::string>& paths) {
+    if (!stored.CanImportBatch(MeasurementRunning())) return 0;
+    auto importOne = [this](const std::string& path) {
+        ImportOutcome outcome;
+        std::string refusal;
+        if (!ImportDataFile(path, &refusal)) {
+            outcome.accepted = false;
+            outcome.reason = refusal;
+            return outcome;
+        }
+        AnalysisInputs in = Inputs();
+        if (calculator.AnalyseInterval(in, 0, 0) != 0) {
+            outcome.accepted = false;
+            outcome.reason = "no whole excitation period to analyse";
+            return outcome;
+        }
+        outcome.accepted = true;
+        return outcome;
+    };
+    const int storedCount =
+        stored.ImportBatch(paths, calculator, activeExcitation, importOne, services.ui);
+    UpdateStatusText();
+    return storedCount;
+}
+
+bool CPelmorDoc::HandOutImpedanceData(bool toSpreadsheet) {
+    return pelmor::HandOutImpedanceData(toSpreadsheet, stored.tableText, TableSource(*this),
+                                        services.shell, services.ui);
+}
+
+bool CPelmorDoc::HandOutStoredData(bool toSpreadsheet) {
+    return stored.HandOutStoredTable(toSpreadsheet, services.profile, services.ui, services.shell);
+}
+
+}  // namespace pelmor

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "core/FileBytes.h"
+#include "document/DocumentFixture.h"
+
+namespace pelmor {
+namespace {
+
+// Records the emulated subject once and returns the written file.
+std::string RecordOnce(DocumentFixture& f) {
+    f.emulatorOptions.realtime = false;
+    f.doc = f.MakeDocument();
+    f.TwelveHarmonics();
+    f.doc->setup.recordingTime = 2;
+    EXPECT_EQ(f.doc->StartMeasurement(0), 0);
+    f.doc->Record();
+    EXPECT_TRUE(f.WaitUntilIdle());
+    return f.doc->CurrentDataFile();
+}
+
+TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
+    const std::string file = RecordOnce(*this);
+    ASSERT_TRUE(FileExists(file)) << file;
+    ASSERT_TRUE(doc->ImportDataFile(file));
+    EXPECT_FALSE(doc->CanStore(true));  // not while the stored window fills the view
+    ASSERT_TRUE(doc->CanStore(false));
+    ASSERT_TRUE(doc->StoreImpedance());
+    EXPECT_EQ(doc->UpdateStatusText().pane2, "Stored samples:1");
+    EXPECT_EQ(doc->stored.results[0].label.rfind(FileNameOf(file), 0), 0u)
+        << doc->stored.results[0].label;
+
+    // A refused file is not stored, and one message names it with its reason.
+    const std::string broken = home.File("broken.inpx");
+    std::string reason;
+    ASSERT_TRUE(WriteFileBytes(broken, std::vector<uint8_t>(40, 7), reason));
+    ui.ClearRecords();
+    EXPECT_EQ(doc->ImportFromFiles({file, broken}), 1);
+    EXPECT_EQ(doc->stored.count, 2);
+    const auto messages = ui.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("broken.inpx"), std::string::npos) << messages.back();
+
+    // With stored results, "Copy impedance data" hands out the stored table.
+    ASSERT_TRUE(doc->HandOutStoredData(false));
+    ASSERT_FALSE(shell.clipboard.empty());
+    const std::string storedTable = shell.clipboard.back();
+    ASSERT_TRUE(doc->HandOutImpedanceData(false));
+    EXPECT_EQ(shell.clipboard.back(), storedTable);
+}
+
+}  // namespace
+}  // namespace pelmor
