@@ -61,7 +61,7 @@ void ReportImage(Report& r, const SetupFileImage& s) {
     r.AddList("calibration_frequencies", FirstOf(cal.frequency, cal.count, kMaxCalibrationPoints));
     const SweepBlock& w = s.sweep;
     r.Add("sweep",
-          ordered_json{{"enabled", w.enabled != 0},
+          ordered_json{{"enabled", static_cast<int>(w.enabled)},
                        {"period", w.period},
                        {"start", w.startFrequency},
                        {"end", w.endFrequency}},
