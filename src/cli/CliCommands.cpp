@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/CliApp.h"
+#include "cli/CliReport.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
 #include "excitation/ExcitationContext.h"
@@ -19,8 +20,6 @@
 #include "files/DataFile.h"
 
 namespace pelmor::cli {
-
-using nlohmann::ordered_json;
 
 MeasurementState& ProcessMeasurementState() {
     static auto* state = new MeasurementState();  // lives for the process, like the buffers
@@ -38,49 +37,6 @@ int ApplyGlobalOptions(CommandContext& ctx) {
 }
 
 namespace {
-
-std::string Join(const std::vector<std::string>& items, const char* separator) {
-    std::string s;
-    for (size_t i = 0; i < items.size(); ++i) s += (i ? separator : "") + items[i];
-    return s;
-}
-
-// One "key: value" line each, or one JSON object.
-class Report {
-  public:
-    explicit Report(bool json) : json_(json) {}
-    void Add(const std::string& key, const ordered_json& value, const std::string& text) {
-        if (json_)
-            object_[key] = value;
-        else
-            text_ += key + ": " + text + "\n";
-    }
-    void Add(const std::string& key, double value) { Add(key, value, Format("%lg", value)); }
-    void Add(const std::string& key, int value) { Add(key, value, Format("%d", value)); }
-    void Add(const std::string& key, const std::string& value) { Add(key, value, value); }
-    void AddList(const std::string& key, const std::vector<double>& values) {
-        std::vector<std::string> texts;
-        for (double v : values) texts.push_back(Format("%lg", v));
-        Add(key, ordered_json(values), Join(texts, ","));
-    }
-    void Print(std::ostream& out) const {
-        if (json_)
-            out << object_.dump(2) << "\n";
-        else
-            out << text_;
-    }
-
-  private:
-    bool json_;
-    ordered_json object_ = ordered_json::object();
-    std::string text_;
-};
-
-void AddFormatOption(CLI::App* command, std::string& format) {
-    command->add_option("--format", format, "Output format")
-        ->check(CLI::IsMember({"text", "json"}))
-        ->default_val("text");
-}
 
 std::vector<double> ExcitationFrequencies(const ActiveExcitation& e) {
     std::vector<double> hz;
@@ -208,7 +164,6 @@ int RunCalibrationCheck(CommandContext& ctx, const std::string& path) {
 }  // namespace
 
 void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands) {
-    (void)global;
     // info
     {
         auto path = std::make_shared<std::string>();
@@ -267,12 +222,19 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
             };
         });
     }
+    RegisterDataCommands(app, commands);
+    RegisterRecordCommand(app, global, commands);
+    RegisterSetupCommands(app, commands);
+    RegisterPlotCommand(app, commands);
 }
 
-bool OpenSetupFile(CommandContext& ctx, const std::string& path) {
-    (void)path;
-    ctx.err << "Setup files are not supported yet.\n";
-    return false;
-}
+bool OpenSetupFile(CommandContext& ctx, const std::string& path) { return ctx.doc.OpenSetup(path); }
 
 }  // namespace pelmor::cli
+
+#ifndef PELMOR_CLI_PLOT
+namespace pelmor::cli {
+// Built without the Qt surface: there is nothing to draw with.
+void RegisterPlotCommand(CLI::App&, CommandSet&) {}
+}  // namespace pelmor::cli
+#endif

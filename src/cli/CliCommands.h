@@ -42,6 +42,16 @@ struct CommandSet {
 // Adds every subcommand to app; the chosen one sets commands.selected while parsing.
 void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands);
 
+// The commands of each group (CliDataCommands.cpp, CliRecord.cpp, CliSetup.cpp, CliPlot.cpp).
+void RegisterDataCommands(CLI::App& app, CommandSet& commands);
+void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& commands);
+void RegisterSetupCommands(CLI::App& app, CommandSet& commands);
+// Without the Qt surface the plot command says that it is not available.
+void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
+
+// Import data, as the desktop program's command does; exit code 1 when the file was refused.
+int ImportForCommand(CommandContext& ctx, const std::string& path);
+
 // --setup, --excitation and --calibration, in that order, as the desktop program's commands.
 int ApplyGlobalOptions(CommandContext& ctx);
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
@@ -17,6 +19,12 @@ struct CliAnswers {
     std::optional<int> trackingFrequency;  // the tracking start's frequency (0-based position)
 };
 
+// The model ranges of the stored-data table as frequencies (Hz); unset: the whole list.
+struct CliModelRanges {
+    std::optional<std::pair<double, double>> r;
+    std::optional<std::pair<double, double>> lc;
+};
+
 // Messages go to standard error followed by a newline; each question is printed followed by
 // " [Yes]" or " [No]" and answered as the command line says.
 class CliUserInterface : public UserInterface {
@@ -25,9 +33,28 @@ class CliUserInterface : public UserInterface {
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
+    // The ranges take the list entries within 0.001 Hz of the chosen frequencies. A frequency
+    // that is not in the list or a range the dialog would refuse prints the dialog's message,
+    // sets modelOptionsRefused and answers Cancel.
+    bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) override;
+    // The recording's base name: the first time the folder and title of recordingBase; when the
+    // document asks again (the file could not be written), the path that failed with the reason
+    // is printed and the temporary folder offered with the same title; after that Cancel.
+    bool EditSaveOptions(SaveOptions& options) override;
+    // The tracking start's frequency (0-based position).
+    void SetTrackingFrequency(int k) { answers_.trackingFrequency = k; }
 
     // How many messages were shown (a command that showed a refusal exits 1).
     int messageCount = 0;
+    std::string lastMessage;
+    CliModelRanges modelRanges;
+    bool modelOptionsRefused = false;
+    std::string recordingBase;
+    // The path the document tried to write last (read when it asks for another name).
+    std::function<std::string()> pathBeingWritten;
+    std::function<std::string()> tempFolder;
+    int saveOptionsAsked = 0;
+    bool gaveUpSaving = false;
 
   private:
     std::ostream& err_;

@@ -1,0 +1,51 @@
+#pragma once
+
+// Output helpers shared by the commands: "key: value" lines or one JSON object, and tables of
+// tab-separated text turned into JSON rows.
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace pelmor::cli {
+
+using nlohmann::ordered_json;
+
+std::string Join(const std::vector<std::string>& items, const char* separator);
+
+// One "key: value" line each, or one JSON object.
+class Report {
+  public:
+    explicit Report(bool json) : json_(json) {}
+    void Add(const std::string& key, const ordered_json& value, const std::string& text);
+    void Add(const std::string& key, double value);
+    void Add(const std::string& key, int value);
+    void Add(const std::string& key, const std::string& value);
+    void Add(const std::string& key, const char* value) { Add(key, std::string(value)); }
+    void AddList(const std::string& key, const std::vector<double>& values);
+    void AddList(const std::string& key, const std::vector<int>& values);
+    void Print(std::ostream& out) const;
+
+  private:
+    bool json_;
+    ordered_json object_ = ordered_json::object();
+    std::string text_;
+};
+
+// --format text|json on a command.
+void AddFormatOption(CLI::App* command, std::string& format);
+
+// The lines of a handed-out table (CR LF ends), each split at its tabs.
+std::vector<std::vector<std::string>> SplitTable(const std::string& text);
+// A cell as JSON: a number when the whole cell is one, null when empty, else the text.
+ordered_json CellJson(const std::string& cell);
+// Rows [first, last) of a split table as JSON arrays of cells.
+ordered_json RowsJson(const std::vector<std::vector<std::string>>& rows, std::size_t first,
+                      std::size_t last);
+
+}  // namespace pelmor::cli
