@@ -59,6 +59,7 @@ void CPelmorDoc::MarkModified() {
 // ---------------------------------------------------------------- measurement control
 
 void CPelmorDoc::ApplyMeasurementSetup() {
+    TakeAcquisitionResults();
     setup.activeRecordingTime = setup.recordingTime;
     CopySignalToActive(excitationBank, selectedSignal, activeExcitation);
     DeriveRate(setup);
@@ -149,9 +150,19 @@ void CPelmorDoc::Filter() {
     calculator.BandPassChannels(in, services.ui);
 }
 
-void CPelmorDoc::WaitForMeasurementEnd() { thread_.Join(); }
+void CPelmorDoc::WaitForMeasurementEnd() {
+    thread_.Join();
+    TakeAcquisitionResults();
+}
+
+void CPelmorDoc::TakeAcquisitionResults() {
+    if (MeasurementRunning()) return;
+    const int next = signalAfterRecording.exchange(-1);
+    if (next >= 0) selectedSignal = next;
+}
 
 bool CPelmorDoc::OnTimerTick(ViewTickFlags& view, StatusTexts& status) {
+    TakeAcquisitionResults();
     status = UpdateStatusText();
     if (MeasurementRunning()) {
         view.storedFullScreen = false;
@@ -222,12 +233,14 @@ bool CPelmorDoc::CanSelectPreviousExcitation() const {
 }
 
 void CPelmorDoc::SelectNextExcitation() {
+    TakeAcquisitionResults();
     if (!CanSelectNextExcitation()) return;
     pelmor::SelectNextExcitation(excitationBank, selectedSignal);
     UpdateStatusText();
 }
 
 void CPelmorDoc::SelectPreviousExcitation() {
+    TakeAcquisitionResults();
     if (!CanSelectPreviousExcitation()) return;
     pelmor::SelectPreviousExcitation(selectedSignal);
     UpdateStatusText();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -149,6 +150,12 @@ class CPelmorDoc : public RecordingSink {
 
     // Blocks until the acquisition thread has ended (tests, the CLI and shutdown).
     void WaitForMeasurementEnd();
+    // Takes over what the acquisition thread's save step left for the user-interface thread
+    // (the excitation signal the next measurement uses). Run by the timer tick, the start,
+    // the selection commands and WaitForMeasurementEnd.
+    void TakeAcquisitionResults();
+    // The signal selected after a saved recording, -1 when there is none to take over.
+    std::atomic<int> signalAfterRecording{-1};
 
     // --- recorded files (DocumentRecording.cpp) ---
     // The acquisition thread's save step: names the file (asking for a base name first when

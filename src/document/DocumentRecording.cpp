@@ -85,7 +85,10 @@ int CPelmorDoc::SaveRecording(const Recording& recording) {
     for (;;) {
         std::string path, message;
         if (WriteRecording(recording, dataBits, path, message)) {
-            selectedSignal = NextSelectedSignal(selectedSignal, SignalCountOf(excitationBank));
+            // The user-interface thread reads selectedSignal all the time; it takes the
+            // advanced value over itself (TakeAcquisitionResults).
+            signalAfterRecording.store(
+                NextSelectedSignal(selectedSignal, SignalCountOf(excitationBank)));
             if (tooLongForTwelveBits)
                 services.ui.ShowMessage(
                     Format("The recording of %d frames is longer than the 12-bit format can hold "

@@ -82,6 +82,7 @@ void CPelmorDoc::ApplySetupImage(const SetupFileImage& s) {
 }
 
 bool CPelmorDoc::SaveSetup(const std::string& path) {
+    TakeAcquisitionResults();
     std::string message;
     // About 130 KB of blocks: built on the heap.
     auto image = std::make_unique<SetupFileImage>(MakeSetupImage());

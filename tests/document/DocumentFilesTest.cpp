@@ -13,6 +13,14 @@
 namespace pelmor {
 namespace {
 
+// The save step runs on the acquisition thread; the user-interface thread takes the advanced
+// signal over afterwards.
+int SaveThenTakeOver(CPelmorDoc& doc, const Recording& recording) {
+    const int result = doc.SaveRecording(recording);
+    doc.TakeAcquisitionResults();
+    return result;
+}
+
 constexpr const char* kDataWillBeLost = "Data will be lost. Do you want to continue?";
 
 Recording MakeRecording(int frames, int dataBits = 1) {
@@ -46,7 +54,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     Touch("run 003.inp");  // another extension does not count
     ASSERT_TRUE(doc->SetFileName(home.Path(), "run"));
     EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(600)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(600)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("run 003.inpx"));
     EXPECT_EQ(doc->naming.serialNumber, 3);
     EXPECT_EQ(doc->selectedSignal, 1);
@@ -64,7 +72,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     ASSERT_TRUE(doc->SetFileName(home.Path(), "x"));
     std::vector<std::string> written;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+        EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
         written.push_back(FileNameOf(doc->CurrentDataFile()));
     }
     EXPECT_EQ(written, (std::vector<std::string>{"x 001.inpx", "x 003.inpx", "x 005.inpx"}));
@@ -85,7 +93,7 @@ TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose
         o.title = "subject";
         return true;
     };
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("subject 001.inpx"));
     EXPECT_EQ(profile.GetString("Save Options", "Working Folder", "?"), home.Path());
 
@@ -93,7 +101,7 @@ TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose
     doc = MakeDocument();
     ui.saveOptionsEditor = [](SaveOptions&) { return false; };
     ui.QueueAnswer(true);
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 1);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 1);
     EXPECT_EQ(ui.Questions(), std::vector<std::string>{kDataWillBeLost});
     EXPECT_EQ(doc->CurrentDataFile(), "");
 
@@ -102,11 +110,11 @@ TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(home.Path());
     ui.QueueAnswer(false);
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), " 001.inpx");
     EXPECT_TRUE(FileExists(home.File(" 001.inpx")));
     ui.QueueAnswer(false);
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), " 002.inpx");
     std::filesystem::current_path(previous);
     EXPECT_EQ(ui.saveOptionsDialogs, 4);
@@ -120,7 +128,7 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
         o.title = "saved";
         return true;
     };
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].find("Can't write file " + home.File("missing/run 001.inpx")), 0u);
     const std::size_t reason = ui.Messages()[0].find("\r\n");  // then the system's reason
@@ -136,7 +144,7 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
     ui.saveOptionsEditor = [](SaveOptions&) { return false; };
     ui.QueueAnswer(false);
     ui.QueueAnswer(true);
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(20)), 1);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 1);
     EXPECT_EQ(ui.Messages().size(), 2u);
     EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kDataWillBeLost, kDataWillBeLost}));
     EXPECT_EQ(doc->selectedSignal, 1);
@@ -144,11 +152,11 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
 
 TEST_F(RecordingFixture, ALongTwelveBitRecordingIsSavedInFullPrecision) {
     ASSERT_TRUE(doc->SetFileName(home.Path(), "long"));
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(kMaxTwelveBitFrames, 0)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(kMaxTwelveBitFrames, 0)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("long 001.inp"));
     EXPECT_TRUE(ui.Messages().empty());
 
-    EXPECT_EQ(doc->SaveRecording(MakeRecording(kMaxTwelveBitFrames + 1, 0)), 0);
+    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(kMaxTwelveBitFrames + 1, 0)), 0);
     const std::string path = home.File("long 002.inpx");
     EXPECT_EQ(doc->CurrentDataFile(), path);
     ASSERT_EQ(ui.Messages().size(), 1u);
