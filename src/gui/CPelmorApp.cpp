@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "core/MeasurementState.h"
 #include "device/SerialDriverFactory.h"
@@ -57,7 +58,21 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
     frame_ = std::make_unique<CMainFrame>(*doc_, *ui_, *shell_);
     frame_->showMaximized();
     if (!warning.empty()) ui_->ShowMessage(warning);
-    (void)arguments;
+    // A setup file named on the command line (the first argument that is not an option).
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1Char('-'))) continue;
+        frame_->OpenSetupFile(arguments[i]);
+        break;
+    }
+    // PELMOR_SCREENSHOT=path saves a picture of the main window after PELMOR_SCREENSHOT_DELAY
+    // seconds (3 when not set): for checking the program on a machine without a screen.
+    const QString shot = qEnvironmentVariable("PELMOR_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        bool ok = false;
+        const int delay = qEnvironmentVariableIntValue("PELMOR_SCREENSHOT_DELAY", &ok);
+        QTimer::singleShot((ok ? delay : 3) * 1000, frame_.get(),
+                           [frame = frame_.get(), shot] { frame->grab().save(shot); });
+    }
     return true;
 }
 
