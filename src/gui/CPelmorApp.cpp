@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "core/MeasurementState.h"
@@ -56,6 +58,9 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
     doc_ = std::make_unique<CPelmorDoc>(
         *state_, DocumentServices{*profile_, *ui_, *shell_, *clock_, *driver_});
     frame_ = std::make_unique<CMainFrame>(*doc_, *ui_, *shell_);
+    // Without a window manager "maximised" means nothing: start at the screen's size anyway.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame_->resize(screen->availableGeometry().size());
     frame_->showMaximized();
     if (!warning.empty()) ui_->ShowMessage(warning);
     // A setup file named on the command line (the first argument that is not an option).
