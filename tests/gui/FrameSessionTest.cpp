@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QSettings>
 #include <QThread>
 #include <QToolBar>
@@ -274,6 +276,32 @@ TEST(QtProfileTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
     EXPECT_TRUE(frame.View()->State().showSpectrum);
     EXPECT_EQ(frame.RecentFiles(), QStringList{setup});
     EXPECT_EQ(profile.Settings().value("Recent File List/File1").toString(), setup);
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST_F(SessionFixture, PrintsThePageIntoAPdfFile) {
+    TwelveHarmonics(*doc);
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 600; }));
+    frame->RunCommand(cmd::Stop);
+    doc->WaitForMeasurementEnd();
+    ui.ClearRecords();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(home.File("page.pdf"));
+    printer.setOutputFileName(pdf);
+    frame->PrintTo(printer);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_GT(bytes.size(), 5000);  // the header text and the curves, not an empty page
+    EXPECT_TRUE(ui.Messages().empty());
 }
 
 }  // namespace
