@@ -81,6 +81,7 @@ class CMainFrame : public QMainWindow {
     bool SaveSetupTo(const QString& path);
     void AddRecentFile(const QString& path);
     void LoadRecentFiles();
+    void WriteRecentFiles();
     void UpdateRecentMenu();
     QStringList ChooseFiles(const QString& caption, const QString& filter, bool save,
                             bool multiple);

@@ -94,5 +94,7 @@ enum : int {
     StoredDefaultScaling,
     StoredOptimalScaling,
     StoredAutoscale,
+    StoredCopy,
+    StoredOpenInExcel,
 };
 }  // namespace pelmor::cmd

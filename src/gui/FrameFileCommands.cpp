@@ -166,7 +166,13 @@ bool CMainFrame::OpenSetupFile(const QString& path) {
     if (!SaveModified()) return false;
     // The setup already open is read again from its file.
     const bool opened = doc_.OpenSetup(Local(QFileInfo(path).absoluteFilePath()));
-    if (opened) AddRecentFile(QFileInfo(path).absoluteFilePath());
+    if (opened) {
+        AddRecentFile(QFileInfo(path).absoluteFilePath());
+    } else if (!QFileInfo::exists(path) && recent_.contains(QFileInfo(path).absoluteFilePath())) {
+        // A file that has gone leaves the recent-file list.
+        recent_.removeAll(QFileInfo(path).absoluteFilePath());
+        WriteRecentFiles();
+    }
     UpdateCommandUi();
     view_->update();
     return opened;
@@ -186,6 +192,10 @@ void CMainFrame::AddRecentFile(const QString& path) {
     recent_.removeAll(full);
     recent_.prepend(full);
     while (recent_.size() > kRecentFiles) recent_.removeLast();
+    WriteRecentFiles();
+}
+
+void CMainFrame::WriteRecentFiles() {
     for (int i = 0; i < kRecentFiles; ++i) {
         doc_.services.profile.WriteString(kRecentSection, Format("File%d", i + 1),
                                           i < recent_.size() ? Local(recent_[i]) : std::string());

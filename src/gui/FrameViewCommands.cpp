@@ -115,6 +115,14 @@ void CMainFrame::DefineStoredCommands() {
             "x-office-spreadsheet",
             [&d] { d.HandOutStoredData(true); },
             shownAndAny});
+    Define(
+        {cmd::StoredCopy, tr("Copy"), {}, "", [&d] { d.HandOutStoredData(false); }, shownAndAny});
+    Define({cmd::StoredOpenInExcel,
+            tr("Open in Excel"),
+            {},
+            "",
+            [&d] { d.HandOutStoredData(true); },
+            shownAndAny});
     Define({cmd::SelectNextStored,
             tr("Select next\tDOWN"),
             {QKeySequence(Qt::Key_Down)},
@@ -360,8 +368,8 @@ QMenu* CMainFrame::MakeContextMenu(const ContextHit& hit) {
                    cmd::ToggleMarked,
                    cmd::DeleteStored,
                    0,
-                   cmd::CopyStored,
-                   cmd::OpenStoredInExcel};
+                   cmd::StoredCopy,
+                   cmd::StoredOpenInExcel};
             break;
         case ContextWindow::Spectrum:
             contextSpectrum_ = hit.index;

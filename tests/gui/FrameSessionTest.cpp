@@ -213,6 +213,11 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     // A setup file that cannot be read changes nothing and stays out of the list.
     EXPECT_FALSE(frame->OpenSetupFile(QString::fromStdString(home.File("missing.plm"))));
     EXPECT_EQ(frame->RecentFiles(), QStringList{a});
+    // A listed file that has gone leaves the list.
+    ASSERT_TRUE(QFile::remove(a));
+    frame->RunCommand(cmd::RecentFile);
+    EXPECT_TRUE(frame->RecentFiles().isEmpty());
+    EXPECT_FALSE(frame->Action(cmd::RecentFile)->isVisible());
 }
 
 TEST(QtUserInterfaceTest, BoxesFromAnotherThreadAreAnsweredOnTheGuiThread) {
