@@ -7,10 +7,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QSettings>
 #include <QThread>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -307,6 +309,65 @@ TEST_F(SessionFixture, PrintsThePageIntoAPdfFile) {
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_GT(bytes.size(), 5000);  // the header text and the curves, not an empty page
     EXPECT_TRUE(ui.Messages().empty());
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
+    TwelveHarmonics(*doc);
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 1200; }));
+    frame->RunCommand(cmd::Stop);
+    doc->WaitForMeasurementEnd();
+    CPelmorView* view = frame->View();
+    view->resize(1200, 700);
+    RenderViewToImage(*doc, view->State(), 1200, 700);
+    const PlotWindow& xy = doc->plotSetup.windows[kXYWindow];
+    ASSERT_TRUE(xy.shown);
+
+    // Ctrl+wheel forward in the XY window's x zone narrows its x range to 0.8.
+    const QPointF at((xy.left + xy.right) / 2.0, xy.bottom - 5);
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    EXPECT_DOUBLE_EQ(xy.xmax - xy.xmin, 8.0);
+
+    // Shift+click in the signal window opens its help page.
+    const PlotWindow& s0 = doc->plotSetup.windows[kSignalWindow0];
+    std::string help;
+    view->openHelp = [&](const std::string& fragment) { help = fragment; };
+    const QPointF inSignal((s0.left + s0.right) / 2.0, (s0.top + s0.bottom) / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, inSignal, view->mapToGlobal(inSignal),
+                      Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(view, &press);
+    EXPECT_EQ(help, "#signal");
+
+    auto texts = [&](ContextWindow window) {
+        std::unique_ptr<QMenu> menu(frame->MakeContextMenu({window, 0}));
+        QStringList items;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) items << a->text();
+        return (menu->title() + ": " + items.join(", ")).toStdString();
+    };
+    EXPECT_EQ(texts(ContextWindow::Signal),
+              "Signal Window: Integrate, Default scaling, Autoscale, Sliding display mode, Copy");
+    EXPECT_EQ(texts(ContextWindow::Spectrum),
+              "Spectrum window: dB scale, Default scaling, Autoscale, Copy");
+    EXPECT_EQ(texts(ContextWindow::Stored),
+              "Z Store Window: Default scaling, Find optimal scaling, Autoscale, Full screen\tF5, "
+              "Select next\tDOWN, Select previous\tUP, Toggle marked state, Delete selected\tDEL, "
+              "Copy, Open in Excel");
+    EXPECT_EQ(frame->MakeContextMenu({ContextWindow::None, -1}), nullptr);
+
+    // "Integrate" acts on the window the menu was opened over.
+    delete frame->MakeContextMenu({ContextWindow::Signal, 1});
+    ASSERT_TRUE(frame->RunCommand(cmd::SignalIntegrate));
+    EXPECT_TRUE(view->State().integrate[1]);
+    EXPECT_FALSE(view->State().integrate[0]);
 }
 
 }  // namespace
