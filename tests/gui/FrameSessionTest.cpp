@@ -2,16 +2,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QSettings>
 #include <QThread>
 #include <QToolBar>
+#include <QUrl>
 #include <QWheelEvent>
 #include <atomic>
 #include <chrono>
@@ -205,6 +208,17 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     frame->RunCommand(cmd::NewSetup);
     EXPECT_TRUE(doc->setupPath.empty());
     EXPECT_FALSE(doc->modified);
+
+    // A dropped setup file opens.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(doc->setupPath, a.toStdString());
+    doc->NewSetup();
 
     // Reopening from the recent list reads the saved file back.
     doc->setup.recordingTime = 9;
