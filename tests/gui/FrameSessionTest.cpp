@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QSettings>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
@@ -24,6 +25,7 @@
 #include "device/SerialDriverFactory.h"
 #include "display/ViewInteraction.h"
 #include "document/CPelmorDoc.h"
+#include "files/FileNaming.h"
 #include "gui/CMainFrame.h"
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
@@ -382,6 +384,42 @@ TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
     ASSERT_TRUE(frame->RunCommand(cmd::SignalIntegrate));
     EXPECT_TRUE(view->State().integrate[1]);
     EXPECT_FALSE(view->State().integrate[0]);
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST(QtUserInterfaceTest, SaveOptionsDialogFromTheAcquisitionThreadRunsOnTheGuiThread) {
+    QtUserInterface ui;
+    SaveOptions options;
+    options.title = "run";
+    options.folder = "/tmp";
+    std::atomic<bool> done{false};
+    bool accepted = false;
+    std::thread worker([&] {
+        accepted = ui.EditSaveOptions(options);
+        done = true;
+    });
+    // The dialog appears on the GUI thread (in the event loop that waits for it); OK closes it
+    // with the values it was given.
+    bool shownOnGuiThread = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* shown = QApplication::activeModalWidget()) {
+            shownOnGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+            QMetaObject::invokeMethod(shown, "accept", Qt::QueuedConnection);
+        }
+    });
+    poll.start(5);
+    ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_TRUE(shownOnGuiThread);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(options.title, "run");
+    EXPECT_EQ(options.folder, "/tmp");
 }
 
 }  // namespace
