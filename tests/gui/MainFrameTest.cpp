@@ -22,6 +22,7 @@ struct MainFrameFixture : ::testing::Test {
     MemoryProfile profile;
     test::ScriptedUserInterface ui;
     test::RecordingShell shell;
+    test::TempDir home;  // recordings go here, not into the shared temporary folder
     SystemClock clock;
     DeviceEmulator emulator{[] {
         EmulatorOptions o;
@@ -37,6 +38,7 @@ struct MainFrameFixture : ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(QApplication::instance(), nullptr);
+        shell.homeFolder = home.Path();
         frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
         frame->resize(1200, 800);
     }
