@@ -14,6 +14,7 @@
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
 #include "platform/Profile.h"
+#include "platform/Shell.h"
 #include "platform/UserInterface.h"
 
 namespace pelmor {
@@ -36,10 +37,25 @@ bool IsSetupFile(const QString& path) {
 QStringList CMainFrame::ChooseFiles(const QString& caption, const QString& filter, bool save,
                                     bool multiple) {
     if (chooseFiles) return chooseFiles(caption, filter, save, multiple);
-    if (multiple) return QFileDialog::getOpenFileNames(this, caption, QString(), filter);
-    const QString path = save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
-                              : QFileDialog::getOpenFileName(this, caption, QString(), filter);
-    return path.isEmpty() ? QStringList() : QStringList{path};
+    // Data files start in the folder of the last one written or read.
+    QString folder;
+    if (!filter.contains(QStringLiteral("*.plm"))) {
+        const std::string current = doc_.CurrentDataFile();
+        folder = current.empty() ? FromLocal(doc_.services.shell.HomeFolder())
+                                 : QFileInfo(FromLocal(current)).absolutePath();
+    }
+    if (multiple) return QFileDialog::getOpenFileNames(this, caption, folder, filter);
+    QString selected;
+    QString path = save ? QFileDialog::getSaveFileName(this, caption, folder, filter, &selected)
+                        : QFileDialog::getOpenFileName(this, caption, folder, filter);
+    if (path.isEmpty()) return {};
+    // A name typed without an extension takes the one of the chosen filter.
+    const qsizetype star = selected.indexOf(QStringLiteral("*."));
+    if (save && QFileInfo(path).suffix().isEmpty() && star >= 0) {
+        const QString ext = selected.mid(star + 1).section(QLatin1Char(')'), 0, 0).trimmed();
+        if (!ext.contains(QLatin1Char('*'))) path += ext;
+    }
+    return {path};
 }
 
 void CMainFrame::DefineFileCommands() {
