@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include "gui/CommandIds.h"
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
+#include "gui/ToolbarIcons.h"
 #include "gui/dialogs/CExcitationDlg.h"
 #include "gui/dialogs/COptionsDlg.h"
 #include "gui/dialogs/DialogValues.h"
@@ -103,6 +105,17 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     ui_.statusSink = [this](const QString& text) {
         if (panes_[0]) panes_[0]->setText(text);
     };
+    view_->storedResults = [this] { return MakeStoredResultsView(doc_.stored); };
+    view_->contextMenu = [this](const ContextHit& hit, const QPoint& global) {
+        QMenu* menu = MakeContextMenu(hit);
+        if (!menu) return;
+        UpdateCommandUi();
+        menu->exec(global);
+        delete menu;
+    };
+    view_->openHelp = [this](const std::string& fragment) { shell_.OpenHelp(fragment); };
+    setAcceptDrops(true);
+    LoadRecentFiles();
     DefineCommands();
     BuildMenus();
     BuildToolBar();
@@ -116,6 +129,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
 }
 
 CMainFrame::~CMainFrame() {
+    view_->storedResults = nullptr;
     SaveViewSettings(doc_.services.profile, view_->State());
     ui_.statusSink = nullptr;
 }
@@ -131,7 +145,7 @@ void CMainFrame::Define(FrameCommand command) {
     const QString tip = CommandToolTip(command.id);
     if (!tip.isEmpty()) action->setToolTip(tip);
     if (!command.iconName.isEmpty()) {
-        QIcon icon = QIcon::fromTheme(command.iconName);
+        QIcon icon = QIcon::fromTheme(command.iconName, ProgramIcon(command.iconName));
         if (!icon.isNull()) action->setIcon(icon);
     }
     if (command.checked) action->setCheckable(true);
@@ -193,39 +207,8 @@ void CMainFrame::DefineCommands() {
     CPelmorDoc& d = doc_;
     auto idle = [&d] { return d.CanChangeSetup(); };
 
-    // File
-    Define({cmd::NewSetup,
-            tr("&New setup\tCtrl+N"),
-            {QKeySequence(Qt::CTRL | Qt::Key_N)},
-            "document-new",
-            nullptr,
-            idle});
-    Define({cmd::OpenSetup,
-            tr("&Open setup\tCtrl+O"),
-            {QKeySequence(Qt::CTRL | Qt::Key_O)},
-            "document-open",
-            nullptr,
-            idle});
-    Define({cmd::SaveSetup,
-            tr("&Save setup\tCtrl+S"),
-            {QKeySequence(Qt::CTRL | Qt::Key_S)},
-            "document-save",
-            nullptr,
-            {}});
-    Define({cmd::SaveSetupAs, tr("Save setup &as..."), {}, "document-save-as", nullptr, {}});
-    Define({cmd::ImportData, tr("Import data"), {}, "document-import", nullptr, idle});
-    Define({cmd::ExportData, tr("Export data"), {}, "document-export", nullptr, [&d] {
-                return d.CanExportData();
-            }});
-    Define({cmd::Print,
-            tr("&Print...\tCtrl+P"),
-            {QKeySequence(Qt::CTRL | Qt::Key_P)},
-            "document-print",
-            nullptr,
-            {}});
-    Define({cmd::PrintPreview, tr("Print Pre&view"), {}, "document-print-preview", nullptr, {}});
-    Define({cmd::PrintSetup, tr("P&rint Setup..."), {}, "document-properties", nullptr, {}});
-    Define({cmd::Exit, tr("E&xit"), {}, "application-exit", [this] { close(); }, {}});
+    DefineFileCommands();
+    DefinePrintCommands();
 
     // Measurement
     Define({cmd::Start,
@@ -258,9 +241,12 @@ void CMainFrame::DefineCommands() {
             "preferences-system",
             [this, &d] { EditDocumentOptions(this, d); },
             idle});
-    Define({cmd::SetFilename, tr("Set filename"), {}, "", nullptr, [&d] {
-                return !d.RecordingActive();
-            }});
+    Define({cmd::SetFilename,
+            tr("Set filename"),
+            {},
+            "",
+            [&d] { d.SetFileName(); },
+            [&d] { return d.CanSetFileName(); }});
     Define({cmd::Space, tr("Space"), {QKeySequence(Qt::Key_Space)}, "", [&d] { d.Space(); }, {}});
     Define({cmd::Filter,
             tr("Filter"),
@@ -337,25 +323,15 @@ void CMainFrame::DefineCommands() {
             tr("&Copy impedance data\tCtrl+C"),
             {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
             "edit-copy",
-            nullptr,
+            [&d] { d.HandOutImpedanceData(false); },
             [&d] { return d.CanExportData(); }});
     Define({cmd::OpenImpedanceInExcel,
             tr("Open impedance data in Excel"),
             {},
             "x-office-spreadsheet",
-            nullptr,
+            [&d] { d.HandOutImpedanceData(true); },
             [&d] { return d.CanExportData(); }});
-    Define({cmd::Store, tr("Store"), {}, "list-add", nullptr, {}});
-    Define({cmd::ImportFromFiles, tr("Import from files"), {}, "", nullptr, idle});
-    Define(
-        {cmd::ClearStored, tr("Clear all stored impedance data"), {}, "edit-clear", nullptr, {}});
-    Define({cmd::CopyStored, tr("Copy stored data"), {}, "edit-copy", nullptr, {}});
-    Define({cmd::OpenStoredInExcel,
-            tr("Open stored data in Excel"),
-            {},
-            "x-office-spreadsheet",
-            nullptr,
-            {}});
+    DefineStoredCommands();
 
     // View
     Define({cmd::ViewToolbar,
@@ -384,22 +360,22 @@ void CMainFrame::DefineCommands() {
     Define({cmd::ShowImpedance,
             tr("&Impedance"),
             {},
-            "",
+            "pelmor-impedance",
             toggle(v.showImpedance),
             {},
             isOn(v.showImpedance)});
     Define({cmd::ShowStored,
             tr("Stored impedance"),
             {},
-            "",
+            "pelmor-stored",
             toggle(v.showStoredImpedance),
             {},
             isOn(v.showStoredImpedance)});
-    Define({cmd::ShowXY, tr("XY plot"), {}, "", toggle(v.showXY), {}, isOn(v.showXY)});
+    Define({cmd::ShowXY, tr("XY plot"), {}, "pelmor-xy", toggle(v.showXY), {}, isOn(v.showXY)});
     Define({cmd::ShowSpectrum,
             tr("Signal spectrum"),
             {},
-            "",
+            "pelmor-spectrum",
             toggle(v.showSpectrum),
             {},
             isOn(v.showSpectrum)});
@@ -424,7 +400,7 @@ void CMainFrame::DefineCommands() {
     Define({cmd::SetTimeWindow,
             tr("Set time window"),
             {},
-            "",
+            "pelmor-time-window",
             [this, &d] {
                 PlotWindow& w = d.plotSetup.windows[kSignalWindow0];
                 TimeWindowValues values = TimeWindowFromRange(w.xmin, w.xmax);
@@ -435,7 +411,7 @@ void CMainFrame::DefineCommands() {
     Define({cmd::BlackBackground,
             tr("Black background"),
             {},
-            "",
+            "pelmor-black-background",
             [&v] { ToggleBlackBackground(v); },
             {},
             [&v] { return BlackBackground(v); }});
@@ -453,6 +429,9 @@ void CMainFrame::DefineCommands() {
             "help-contents",
             [this] { shell_.OpenHelp(""); },
             {}});
+
+    DefineViewKeys();
+    DefineContextCommands();
 }
 
 void CMainFrame::BuildMenus() {
@@ -464,9 +443,14 @@ void CMainFrame::BuildMenus() {
                 menu->addAction(Action(id));
         }
     };
-    add(menuBar()->addMenu(tr("&File")),
+    fileMenu_ = menuBar()->addMenu(tr("&File"));
+    add(fileMenu_,
         {cmd::NewSetup, cmd::OpenSetup, cmd::SaveSetup, cmd::SaveSetupAs, 0, cmd::ImportData,
-         cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::PrintSetup, 0, cmd::Exit});
+         cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::PrintSetup});
+    recentSeparator_ = fileMenu_->addSeparator();
+    for (int i = 0; i < 8; ++i) fileMenu_->addAction(Action(cmd::RecentFile + i));
+    add(fileMenu_, {0, cmd::Exit});
+    UpdateRecentMenu();
     add(menuBar()->addMenu(tr("&Measurement")), {cmd::Start, cmd::StartTracking, cmd::Stop,
                                                  cmd::Record, 0, cmd::Options, cmd::SetFilename});
     add(menuBar()->addMenu(tr("E&xcitations")),
@@ -514,6 +498,11 @@ void CMainFrame::BuildToolBar() {
                           0,
                           cmd::ShowStored,
                           cmd::Store,
+                          cmd::SelectPreviousStored,
+                          cmd::SelectNextStored,
+                          cmd::ToggleMarked,
+                          cmd::DeleteStored,
+                          cmd::FullScreen,
                           0,
                           cmd::CopyStored,
                           cmd::OpenStoredInExcel,
@@ -549,7 +538,7 @@ void CMainFrame::BuildStatusBar() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!doc_.CanCloseFrame()) {
+    if (!doc_.CanCloseFrame() || !SaveModified()) {
         event->ignore();
         return;
     }

@@ -5,10 +5,12 @@
 #include <QMap>
 #include <functional>
 
+#include "display/ViewInteraction.h"
 #include "document/CPelmorDoc.h"
 
 class QAction;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 namespace pelmor {
@@ -46,11 +48,44 @@ class CMainFrame : public QMainWindow {
     QString PaneText(int pane) const;
     CPelmorView* View() const { return view_; }
 
+    // Opens a setup file by name (Open, the recent-file list, the command line, dropped files):
+    // refused while a measurement runs, after the save prompt for a modified setup.
+    bool OpenSetupFile(const QString& path);
+    // The save prompt of a modified setup: false when the user cancelled (or saving failed).
+    bool SaveModified();
+    QStringList RecentFiles() const { return recent_; }
+    // The context menu of the window under a point of the view (nothing over an empty area).
+    QMenu* MakeContextMenu(const ContextHit& hit);
+    // Prints the view's page on printer (the print and preview commands, PDF files).
+    void PrintTo(QPrinter& printer);
+
+    // Test hooks: the file dialogs (caption, filter, save, multiple selection; the chosen paths,
+    // none for Cancel) and the save prompt (QMessageBox::Yes, No or Cancel).
+    std::function<QStringList(const QString&, const QString&, bool save, bool multiple)>
+        chooseFiles;
+    std::function<int(const QString& text)> askSaveChanges;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void DefineCommands();
+    void DefineFileCommands();
+    void DefineStoredCommands();
+    void DefineViewKeys();
+    void DefineContextCommands();
+    void DefinePrintCommands();
+    void SaveSetupAs();
+    bool SaveSetupTo(const QString& path);
+    void AddRecentFile(const QString& path);
+    void LoadRecentFiles();
+    void WriteRecentFiles();
+    void UpdateRecentMenu();
+    QStringList ChooseFiles(const QString& caption, const QString& filter, bool save,
+                            bool multiple);
+    QPrinter& Printer();
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
@@ -66,6 +101,13 @@ class CMainFrame : public QMainWindow {
     QLabel* panes_[4] = {};
     QMap<int, QAction*> actions_;
     QMap<int, FrameCommand> commands_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QStringList recent_;
+    bool autoscaleAll_ = false;
+    int contextSignal_ = 0;
+    int contextSpectrum_ = 0;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 // The status-bar prompt and the tooltip of a command ("" when it has none).

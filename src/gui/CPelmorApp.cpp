@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 
 #include "core/MeasurementState.h"
 #include "device/SerialDriverFactory.h"
@@ -55,9 +59,31 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
     doc_ = std::make_unique<CPelmorDoc>(
         *state_, DocumentServices{*profile_, *ui_, *shell_, *clock_, *driver_});
     frame_ = std::make_unique<CMainFrame>(*doc_, *ui_, *shell_);
+    // Without a window manager "maximised" means nothing: start at the screen's size anyway.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame_->resize(screen->availableGeometry().size());
     frame_->showMaximized();
     if (!warning.empty()) ui_->ShowMessage(warning);
-    (void)arguments;
+    // PELMOR_SCREENSHOT=path saves a picture of the screen after PELMOR_SCREENSHOT_DELAY
+    // seconds (3 when not set): for checking the program on a machine without a screen.
+    const QString shot = qEnvironmentVariable("PELMOR_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        bool ok = false;
+        const int delay = qEnvironmentVariableIntValue("PELMOR_SCREENSHOT_DELAY", &ok);
+        QTimer::singleShot((ok ? delay : 3) * 1000, frame_.get(), [frame = frame_.get(), shot] {
+            // The whole screen, with any message box over the window.
+            QScreen* screen = QGuiApplication::primaryScreen();
+            QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+            if (picture.isNull()) picture = frame->grab();
+            picture.save(shot);
+        });
+    }
+    // A setup file named on the command line (the first argument that is not an option).
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1Char('-'))) continue;
+        frame_->OpenSetupFile(arguments[i]);
+        break;
+    }
     return true;
 }
 

@@ -1,12 +1,24 @@
 #include "gui/CPelmorView.h"
 
+#include <QContextMenuEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimerEvent>
+#include <QWheelEvent>
 
+#include "display/InvertBand.h"
+#include "gui/QtSurface.h"
 #include "gui/RenderView.h"
 
 namespace pelmor {
+
+uint32_t ViewModifiersOf(Qt::KeyboardModifiers modifiers) {
+    uint32_t flags = kModNone;
+    if (modifiers & Qt::ShiftModifier) flags |= kModShift;
+    if (modifiers & Qt::ControlModifier) flags |= kModCtrl;
+    return flags;
+}
 
 CPelmorView::CPelmorView(CPelmorDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -41,9 +53,79 @@ void CPelmorView::Tick() {
 void CPelmorView::paintEvent(QPaintEvent*) {
     // The whole frame is drawn off screen and copied in one block: never a half-drawn frame.
     const StoredResultsView stored = storedResults ? storedResults() : StoredResultsView{};
-    const QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
+    QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
+    if (selecting_) {
+        // The band of the time span being selected, over the fresh picture.
+        QPainter bandPainter(&picture);
+        QtSurface surface(bandPainter);
+        InvertBand(surface, SurfaceRect{0, 0, width(), height()}, view_.selectionStartX,
+                   view_.selectionX);
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, picture);
+}
+
+void CPelmorView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    const PressResult r = LeftButtonDown(doc_.plotSetup, view_, doc_.MeasurementRunning(), p.x(),
+                                         p.y(), ViewModifiersOf(event->modifiers()));
+    switch (r.effect) {
+        case PressEffect::OpenHelp:
+            if (openHelp) openHelp(r.helpFragment);
+            break;
+        case PressEffect::StartSelection:
+            selecting_ = true;
+            grabMouse();
+            update();
+            break;
+        case PressEffect::Repaint:
+        case PressEffect::Zoomed:
+            update();
+            break;
+        case PressEffect::None:
+            break;
+    }
+}
+
+void CPelmorView::mouseMoveEvent(QMouseEvent* event) {
+    if (!selecting_) return;
+    const QPoint p = event->position().toPoint();
+    if (MoveSelection(doc_.plotSetup, view_, p.x(), p.y())) update();
+}
+
+void CPelmorView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!selecting_ || event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    selecting_ = false;
+    releaseMouse();
+    EndSelection(view_, p.x(), p.y());
+    update();
+}
+
+void CPelmorView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    ShowWholeBuffers(doc_.plotSetup, doc_.state);
+    update();
+}
+
+void CPelmorView::wheelEvent(QWheelEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    if (ZoomOrPan(doc_.plotSetup, p.x(), p.y(), delta, ViewModifiersOf(event->modifiers())))
+        update();
+    event->accept();
+}
+
+void CPelmorView::contextMenuEvent(QContextMenuEvent* event) {
+    const ContextHit hit = ContextWindowAt(doc_.plotSetup, event->pos().x(), event->pos().y());
+    if (hit.window == ContextWindow::None || !contextMenu) return;
+    contextMenu(hit, event->globalPos());
+    update();
 }
 
 }  // namespace pelmor

@@ -3,7 +3,9 @@
 #include <QBasicTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
 
+#include "display/ViewInteraction.h"
 #include "display/ViewState.h"
 #include "document/CPelmorDoc.h"
 
@@ -21,6 +23,11 @@ class CPelmorView : public QWidget {
     void Tick();
     // What the stored impedance window shows (filled by the frame from the collection).
     std::function<StoredResultsView()> storedResults;
+    // The context menu of a window at a global position (set by the frame).
+    std::function<void(const ContextHit& hit, const QPoint& global)> contextMenu;
+    // Opens the help page at a fragment (set by the frame).
+    std::function<void(const std::string& fragment)> openHelp;
+    bool Selecting() const { return selecting_; }
 
   signals:
     void Ticked(const StatusTexts& texts);
@@ -29,11 +36,21 @@ class CPelmorView : public QWidget {
     void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     CPelmorDoc& doc_;
     QBasicTimer timer_;
     ViewState view_;
+    bool selecting_ = false;
 };
+
+// The view's modifier flags of a Qt event's modifiers.
+uint32_t ViewModifiersOf(Qt::KeyboardModifiers modifiers);
 
 }  // namespace pelmor

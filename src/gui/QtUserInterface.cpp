@@ -7,6 +7,7 @@
 
 #include "gui/dialogs/CExcitationFrequencyDlg.h"
 #include "gui/dialogs/CModelOptionsDlg.h"
+#include "gui/dialogs/CSaveSetupDlg.h"
 
 namespace pelmor {
 
@@ -27,6 +28,10 @@ QString Text(const std::string& s) {
 
 void QtUserInterface::ShowMessage(const std::string& text) {
     RunOnGuiThread([&] {
+        if (answerBox) {
+            answerBox(Text(text), false);
+            return;
+        }
         QMessageBox box(QMessageBox::Information, QStringLiteral("Pelmor"), Text(text),
                         QMessageBox::Ok, parent_);
         box.setWindowModality(Qt::ApplicationModal);
@@ -37,6 +42,10 @@ void QtUserInterface::ShowMessage(const std::string& text) {
 bool QtUserInterface::AskYesNo(const std::string& text) {
     bool yes = false;
     RunOnGuiThread([&] {
+        if (answerBox) {
+            yes = answerBox(Text(text), true);
+            return;
+        }
         QMessageBox box(QMessageBox::Question, QStringLiteral("Pelmor"), Text(text),
                         QMessageBox::Yes | QMessageBox::No, parent_);
         box.setDefaultButton(QMessageBox::Yes);
@@ -78,6 +87,16 @@ bool QtUserInterface::EditModelOptions(ModelOptions& options, const double* freq
                                        int count) {
     bool ok = false;
     RunOnGuiThread([&] { ok = pelmor::EditModelOptions(parent_, options, frequencies, count); });
+    return ok;
+}
+
+}  // namespace pelmor
+
+namespace pelmor {
+
+bool QtUserInterface::EditSaveOptions(SaveOptions& options) {
+    bool ok = false;
+    RunOnGuiThread([&] { ok = pelmor::EditSaveOptions(parent_, options); });
     return ok;
 }
 

@@ -21,6 +21,11 @@ class QtUserInterface : public UserInterface {
     void SetBusy(bool busy) override;
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
     bool EditModelOptions(ModelOptions& options, const double* frequencies, int count) override;
+    bool EditSaveOptions(SaveOptions& options) override;
+
+    // Tests: answers a message box on the GUI thread instead of showing it. question is true
+    // for Yes/No; the result is the answer (true for Yes; ignored for a message).
+    std::function<bool(const QString& text, bool question)> answerBox;
 
     // Where status pane 0 texts go (set by the main frame).
     std::function<void(const QString&)> statusSink;

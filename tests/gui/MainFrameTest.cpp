@@ -22,6 +22,7 @@ struct MainFrameFixture : ::testing::Test {
     MemoryProfile profile;
     test::ScriptedUserInterface ui;
     test::RecordingShell shell;
+    test::TempDir home;  // recordings go here, not into the shared temporary folder
     SystemClock clock;
     DeviceEmulator emulator{[] {
         EmulatorOptions o;
@@ -37,6 +38,7 @@ struct MainFrameFixture : ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(QApplication::instance(), nullptr);
+        shell.homeFolder = home.Path();
         frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
         frame->resize(1200, 800);
     }
@@ -59,7 +61,7 @@ TEST_F(MainFrameFixture, MenusCarryTheCommandsInOrder) {
                                   "Options", "Set filename"}));
     EXPECT_EQ(frame->Action(cmd::Start)->statusTip(), "Start sampling");
     EXPECT_EQ(frame->Action(cmd::Start)->toolTip(), "Start");
-    EXPECT_EQ(frame->Action(cmd::DeleteStored), nullptr);  // a key of the view, not a menu item
+    EXPECT_EQ(frame->Action(cmd::DeleteStored)->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(frame->Action(cmd::CopyImpedance)->shortcuts().size(), 2);
     EXPECT_EQ(frame->Action(cmd::Filter)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_EQ(frame->windowTitle().remove("[*]"), "Untitled - Pelmor");

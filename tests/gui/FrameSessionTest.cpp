@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QWheelEvent>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "core/FileBytes.h"
+#include "device/SerialDriverFactory.h"
+#include "display/ViewInteraction.h"
+#include "document/CPelmorDoc.h"
+#include "files/FileNaming.h"
+#include "gui/CMainFrame.h"
+#include "gui/CPelmorView.h"
+#include "gui/CommandIds.h"
+#include "gui/QtProfile.h"
+#include "gui/QtShell.h"
+#include "gui/QtUserInterface.h"
+#include "gui/RenderView.h"
+#include "support/TestSupport.h"
+
+namespace pelmor {
+namespace {
+
+// One signal of twelve harmonics of a 1 s period.
+void TwelveHarmonics(CPelmorDoc& doc) {
+    ExcitationBank& b = doc.excitationBank;
+    b.period = 1.0;
+    b.signalCount = 1;
+    b.componentCount[0] = 12;
+    for (int i = 0; i < 12; ++i) {
+        b.frequencyIndex[0][i] = i + 1;
+        b.amplitude[0][i] = 0.1;
+        b.phase[0][i] = 0.3 * i * i;
+    }
+    doc.selectedSignal = 0;
+}
+
+template <typename Done>
+bool WaitFor(Done done, int milliseconds = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// A frame over a document without a device (the measurement is simulated on a fake clock).
+struct SessionFixture : ::testing::Test {
+    test::MemoryProfile profile;
+    test::ScriptedUserInterface ui;
+    test::RecordingShell shell;
+    test::FakeClock clock;
+    test::TempDir home;
+    NoDeviceSerialDriver driver;
+    std::unique_ptr<MeasurementState> state = std::make_unique<MeasurementState>();
+    std::unique_ptr<CPelmorDoc> doc =
+        std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, driver});
+    QtUserInterface frameUi;
+    QtShell frameShell;
+    std::unique_ptr<CMainFrame> frame;
+    QStringList chosen;  // what the file dialogs answer
+
+    void SetUp() override {
+        shell.homeFolder = home.Path();
+        frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
+        frame->resize(1200, 800);
+        frame->chooseFiles = [this](const QString&, const QString&, bool, bool) { return chosen; };
+    }
+    void TearDown() override {
+        doc->Stop();
+        doc->WaitForMeasurementEnd();
+        frame.reset();
+    }
+};
+
+TEST_F(SessionFixture, AcceleratorsReachTheirCommands) {
+    const struct {
+        QKeySequence key;
+        int id;
+    } table[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), cmd::NewSetup},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), cmd::OpenSetup},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), cmd::SaveSetup},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), cmd::Print},
+        {QKeySequence(Qt::CTRL | Qt::Key_Insert), cmd::CopyImpedance},
+        {QKeySequence(Qt::Key_Space), cmd::Space},
+        {QKeySequence(Qt::Key_Left), cmd::TimeEarlier},
+        {QKeySequence(Qt::CTRL | Qt::Key_Right), cmd::TimeNarrower},
+        {QKeySequence(Qt::Key_Home), cmd::TimeHome},
+        {QKeySequence(Qt::Key_Tab), cmd::OptimalScaling},
+        {QKeySequence(Qt::Key_A), cmd::AutoscaleAll},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F), cmd::PreviousFrequency},
+        {QKeySequence(Qt::Key_F), cmd::NextFrequency},
+        {QKeySequence(Qt::Key_Escape), cmd::LeaveFullScreen},
+        {QKeySequence(Qt::Key_F5), cmd::FullScreenOn},
+        {QKeySequence(Qt::Key_Down), cmd::SelectNextStored},
+        {QKeySequence(Qt::Key_Delete), cmd::DeleteStored},
+        {QKeySequence(Qt::Key_M), cmd::ToggleMarked},
+        {QKeySequence(Qt::Key_F1), cmd::ViewHelp},
+    };
+    for (const auto& row : table) {
+        QList<QAction*> owners;
+        for (QAction* a : frame->actions())
+            if (a->shortcuts().contains(row.key)) owners << a;
+        ASSERT_EQ(owners.size(), 1) << row.key.toString().toStdString();
+        EXPECT_EQ(owners.front(), frame->Action(row.id)) << row.key.toString().toStdString();
+    }
+    // The File menu: the commands, then the recent files (none yet), then Exit.
+    QStringList items;
+    for (QAction* a : frame->menuBar()->actions()[0]->menu()->actions())
+        if (a->isVisible()) items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, (QStringList{"&New setup\tCtrl+N", "&Open setup\tCtrl+O",
+                                  "&Save setup\tCtrl+S", "Save setup &as...", "-", "Import data",
+                                  "Export data", "-", "&Print...\tCtrl+P", "Print Pre&view",
+                                  "P&rint Setup...", "-", "E&xit"}));
+    // Every toolbar button has a picture, themed or the program's own.
+    for (QAction* a : frame->findChild<QToolBar*>()->actions())
+        if (!a->isSeparator()) EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+}
+
+TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
+    TwelveHarmonics(*doc);
+    doc->setup.recordingTime = 2;
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "session"));
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 256; }));
+    EXPECT_FALSE(frame->Action(cmd::OpenSetup)->isEnabled());
+    EXPECT_FALSE(frame->RunCommand(cmd::NewSetup));  // refused while measuring
+    ASSERT_TRUE(frame->RunCommand(cmd::Record));
+    ASSERT_TRUE(WaitFor([&] { return !doc->RecordingActive(); }));
+    frame->RunCommand(cmd::Stop);
+    doc->WaitForMeasurementEnd();
+    frame->View()->Tick();
+    const std::string file = doc->CurrentDataFile();
+    ASSERT_TRUE(FileExists(file)) << file;
+
+    chosen = {QString::fromStdString(file)};
+    ASSERT_TRUE(frame->RunCommand(cmd::ImportData));
+    // The repaint analyses the displayed interval; Store takes its result.
+    const StoredResultsView none = MakeStoredResultsView(doc->stored);
+    RenderViewToImage(*doc, frame->View()->State(), 1200, 800, &none);
+    frame->UpdateCommandUi();
+    ASSERT_TRUE(frame->Action(cmd::Store)->isEnabled());
+    ASSERT_TRUE(frame->RunCommand(cmd::Store));
+    EXPECT_EQ(doc->stored.count, 1);
+    EXPECT_TRUE(frame->Action(cmd::CopyStored)->isEnabled());
+    EXPECT_FALSE(frame->Action(cmd::SelectNextStored)->isEnabled());
+
+    shell.clipboard.clear();
+    ASSERT_TRUE(frame->RunCommand(cmd::CopyStored));
+    ASSERT_EQ(shell.clipboard.size(), 1u);
+    const std::string& table = shell.clipboard.front();
+    const std::string label = doc->stored.results[0].label;
+    EXPECT_EQ(label.rfind(FileNameOf(file), 0), 0u) << label;
+    EXPECT_EQ(table.rfind("\t\t\t" + label + "\t" + label + "\t" + label + "\r\n", 0), 0u)
+        << table.substr(0, 200);
+    EXPECT_NE(table.find("\r\nf\t"), std::string::npos);
+    EXPECT_NE(table.find("\r\n1\t"), std::string::npos);  // a row per excited frequency
+    EXPECT_NE(table.find("\r\n12\t"), std::string::npos);
+
+    // The view's stored window now draws, and Delete empties the collection again.
+    EXPECT_EQ(frame->View()->storedResults().count, 1);
+    ASSERT_TRUE(frame->RunCommand(cmd::DeleteStored));
+    EXPECT_EQ(doc->stored.count, 0);
+    EXPECT_FALSE(frame->Action(cmd::CopyStored)->isEnabled());
+}
+
+TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
+    const QString a = QString::fromStdString(home.File("a.plm"));
+    chosen = {QString::fromStdString(home.File("a"))};  // the extension is added
+    ASSERT_TRUE(frame->RunCommand(cmd::SaveSetupAs));
+    EXPECT_EQ(doc->setupPath, a.toStdString());
+    EXPECT_EQ(frame->RecentFiles(), QStringList{a});
+    EXPECT_TRUE(frame->Action(cmd::RecentFile)->isVisible());
+    EXPECT_EQ(frame->Action(cmd::RecentFile)->text(), "&1 a.plm");
+
+    // A modified setup: Cancel keeps everything, No discards, Yes saves first.
+    QStringList asked;
+    int answer = QMessageBox::Cancel;
+    frame->askSaveChanges = [&](const QString& text) {
+        asked << text;
+        return answer;
+    };
+    doc->setup.recordingTime = 5;
+    doc->MarkModified();
+    ASSERT_TRUE(doc->modified);
+    frame->RunCommand(cmd::NewSetup);
+    EXPECT_EQ(asked, QStringList{"Save changes to a.plm?"});
+    EXPECT_EQ(doc->setupPath, a.toStdString());
+    answer = QMessageBox::Yes;
+    frame->RunCommand(cmd::NewSetup);
+    EXPECT_TRUE(doc->setupPath.empty());
+    EXPECT_FALSE(doc->modified);
+
+    // A dropped setup file opens.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(doc->setupPath, a.toStdString());
+    doc->NewSetup();
+
+    // Reopening from the recent list reads the saved file back.
+    doc->setup.recordingTime = 9;
+    ASSERT_TRUE(frame->RunCommand(cmd::RecentFile));
+    EXPECT_EQ(doc->setup.recordingTime, 5);
+    EXPECT_EQ(doc->setupPath, a.toStdString());
+
+    // A setup file that cannot be read changes nothing and stays out of the list.
+    EXPECT_FALSE(frame->OpenSetupFile(QString::fromStdString(home.File("missing.plm"))));
+    EXPECT_EQ(frame->RecentFiles(), QStringList{a});
+    // A listed file that has gone leaves the list.
+    ASSERT_TRUE(QFile::remove(a));
+    frame->RunCommand(cmd::RecentFile);
+    EXPECT_TRUE(frame->RecentFiles().isEmpty());
+    EXPECT_FALSE(frame->Action(cmd::RecentFile)->isVisible());
+}
+
+TEST(QtUserInterfaceTest, BoxesFromAnotherThreadAreAnsweredOnTheGuiThread) {
+    QtUserInterface ui;
+    std::atomic<bool> onGuiThread{false};
+    QStringList texts;
+    ui.answerBox = [&](const QString& text, bool question) {
+        onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        texts << text + (question ? "?" : "");
+        return false;
+    };
+    std::atomic<bool> done{false};
+    bool answer = true;
+    std::thread worker([&] {
+        ui.ShowMessage("Disk full");
+        answer = ui.AskYesNo("Go on");
+        done = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_TRUE(onGuiThread);
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(texts, (QStringList{"Disk full", "Go on?"}));
+}
+
+TEST(QtProfileTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
+    test::TempDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder.Path()));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromStdString(folder.Path()));
+    test::ScriptedUserInterface ui;
+    test::RecordingShell shell;
+    test::FakeClock clock;
+    NoDeviceSerialDriver driver;
+    const QString setup = QString::fromStdString(folder.File("kept.plm"));
+    {
+        QtProfile profile;
+        MeasurementState state;
+        CPelmorDoc doc(state, DocumentServices{profile, ui, shell, clock, driver});
+        QtUserInterface frameUi;
+        QtShell frameShell;
+        CMainFrame frame(doc, frameUi, frameShell);
+        frame.chooseFiles = [&](const QString&, const QString&, bool, bool) {
+            return QStringList{setup};
+        };
+        doc.setup.recordingTime = 17;
+        frame.View()->State().showSpectrum = true;
+        ASSERT_TRUE(frame.RunCommand(cmd::SaveSetupAs));
+    }
+    QtProfile profile;
+    EXPECT_TRUE(QFileInfo(profile.Settings().fileName())
+                    .absoluteFilePath()
+                    .startsWith(QString::fromStdString(folder.Path())));
+    MeasurementState state;
+    CPelmorDoc doc(state, DocumentServices{profile, ui, shell, clock, driver});
+    QtUserInterface frameUi;
+    QtShell frameShell;
+    CMainFrame frame(doc, frameUi, frameShell);
+    EXPECT_EQ(doc.setup.recordingTime, 17);
+    EXPECT_TRUE(frame.View()->State().showSpectrum);
+    EXPECT_EQ(frame.RecentFiles(), QStringList{setup});
+    EXPECT_EQ(profile.Settings().value("Recent File List/File1").toString(), setup);
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST_F(SessionFixture, PrintsThePageIntoAPdfFile) {
+    TwelveHarmonics(*doc);
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 600; }));
+    frame->RunCommand(cmd::Stop);
+    doc->WaitForMeasurementEnd();
+    ui.ClearRecords();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(home.File("page.pdf"));
+    printer.setOutputFileName(pdf);
+    frame->PrintTo(printer);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_GT(bytes.size(), 5000);  // the header text and the curves, not an empty page
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
+    TwelveHarmonics(*doc);
+    ASSERT_TRUE(frame->RunCommand(cmd::Start));
+    ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 1200; }));
+    frame->RunCommand(cmd::Stop);
+    doc->WaitForMeasurementEnd();
+    CPelmorView* view = frame->View();
+    view->resize(1200, 700);
+    RenderViewToImage(*doc, view->State(), 1200, 700);
+    const PlotWindow& xy = doc->plotSetup.windows[kXYWindow];
+    ASSERT_TRUE(xy.shown);
+
+    // Ctrl+wheel forward in the XY window's x zone narrows its x range to 0.8.
+    const QPointF at((xy.left + xy.right) / 2.0, xy.bottom - 5);
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    EXPECT_DOUBLE_EQ(xy.xmax - xy.xmin, 8.0);
+
+    // Shift+click in the signal window opens its help page.
+    const PlotWindow& s0 = doc->plotSetup.windows[kSignalWindow0];
+    std::string help;
+    view->openHelp = [&](const std::string& fragment) { help = fragment; };
+    const QPointF inSignal((s0.left + s0.right) / 2.0, (s0.top + s0.bottom) / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, inSignal, view->mapToGlobal(inSignal),
+                      Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(view, &press);
+    EXPECT_EQ(help, "#signal");
+
+    auto texts = [&](ContextWindow window) {
+        std::unique_ptr<QMenu> menu(frame->MakeContextMenu({window, 0}));
+        QStringList items;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) items << a->text();
+        return (menu->title() + ": " + items.join(", ")).toStdString();
+    };
+    EXPECT_EQ(texts(ContextWindow::Signal),
+              "Signal Window: Integrate, Default scaling, Autoscale, Sliding display mode, Copy");
+    EXPECT_EQ(texts(ContextWindow::Spectrum),
+              "Spectrum window: dB scale, Default scaling, Autoscale, Copy");
+    EXPECT_EQ(texts(ContextWindow::Stored),
+              "Z Store Window: Default scaling, Find optimal scaling, Autoscale, Full screen\tF5, "
+              "Select next\tDOWN, Select previous\tUP, Toggle marked state, Delete selected\tDEL, "
+              "Copy, Open in Excel");
+    EXPECT_EQ(frame->MakeContextMenu({ContextWindow::None, -1}), nullptr);
+
+    // "Integrate" acts on the window the menu was opened over.
+    delete frame->MakeContextMenu({ContextWindow::Signal, 1});
+    ASSERT_TRUE(frame->RunCommand(cmd::SignalIntegrate));
+    EXPECT_TRUE(view->State().integrate[1]);
+    EXPECT_FALSE(view->State().integrate[0]);
+}
+
+}  // namespace
+}  // namespace pelmor
+
+namespace pelmor {
+namespace {
+
+TEST(QtUserInterfaceTest, SaveOptionsDialogFromTheAcquisitionThreadRunsOnTheGuiThread) {
+    QtUserInterface ui;
+    SaveOptions options;
+    options.title = "run";
+    options.folder = "/tmp";
+    std::atomic<bool> done{false};
+    bool accepted = false;
+    std::thread worker([&] {
+        accepted = ui.EditSaveOptions(options);
+        done = true;
+    });
+    // The dialog appears on the GUI thread (in the event loop that waits for it); OK closes it
+    // with the values it was given.
+    bool shownOnGuiThread = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* shown = QApplication::activeModalWidget()) {
+            shownOnGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+            QMetaObject::invokeMethod(shown, "accept", Qt::QueuedConnection);
+        }
+    });
+    poll.start(5);
+    ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_TRUE(shownOnGuiThread);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(options.title, "run");
+    EXPECT_EQ(options.folder, "/tmp");
+}
+
+}  // namespace
+}  // namespace pelmor
