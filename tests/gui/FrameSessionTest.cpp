@@ -134,7 +134,9 @@ TEST_F(SessionFixture, AcceleratorsReachTheirCommands) {
                                   "P&rint Setup...", "-", "E&xit"}));
     // Every toolbar button has a picture, themed or the program's own.
     for (QAction* a : frame->findChild<QToolBar*>()->actions())
-        if (!a->isSeparator()) EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+        }
 }
 
 TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
