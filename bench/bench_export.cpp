@@ -10,26 +10,11 @@
 #include "core/TraceBuffer.h"
 #include "export/ImpedanceTables.h"
 #include "export/StoredImpedance.h"
+#include "platform/MemoryProfile.h"
 #include "platform/Profile.h"
 #include "platform/UserInterface.h"
 
 namespace {
-
-class NoProfile : public pelmor::Profile {
-  public:
-    int GetInt(const std::string&, const std::string&, int value) override { return value; }
-    void WriteInt(const std::string&, const std::string&, int) override {}
-    std::string GetString(const std::string&, const std::string&,
-                          const std::string& value) override {
-        return value;
-    }
-    void WriteString(const std::string&, const std::string&, const std::string&) override {}
-    std::optional<std::vector<uint8_t>> GetBinary(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void WriteBinary(const std::string&, const std::string&, const std::vector<uint8_t>&) override {
-    }
-};
 
 class SilentUserInterface : public pelmor::UserInterface {
   public:
@@ -41,7 +26,7 @@ void BM_StoredTable(benchmark::State& state) {
     auto calc = std::make_unique<pelmor::ImpedanceCalculator>();
     auto stored = std::make_unique<pelmor::StoredImpedance>();
     SilentUserInterface ui;
-    NoProfile profile;
+    pelmor::MemoryProfile profile;  // every key missing: the defaults
     calc->frequencyCount = 256;
     for (int r = 0; r < pelmor::StoredImpedance::kCapacity; ++r) {
         for (int i = 0; i < 256; ++i) {

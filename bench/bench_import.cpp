@@ -16,6 +16,7 @@
 #include "document/CPelmorDoc.h"
 #include "files/DataFile.h"
 #include "platform/Clock.h"
+#include "platform/MemoryProfile.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
@@ -27,22 +28,6 @@ using namespace pelmor;
 constexpr int kFrames = 64 * 1024;
 constexpr int kChannels = 8;
 constexpr double kRate = 1024.0;
-
-class EmptyProfile : public Profile {
-  public:
-    int GetInt(const std::string&, const std::string&, int value) override { return value; }
-    void WriteInt(const std::string&, const std::string&, int) override {}
-    std::string GetString(const std::string&, const std::string&,
-                          const std::string& value) override {
-        return value;
-    }
-    void WriteString(const std::string&, const std::string&, const std::string&) override {}
-    std::optional<std::vector<uint8_t>> GetBinary(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void WriteBinary(const std::string&, const std::string&, const std::vector<uint8_t>&) override {
-    }
-};
 
 // Answers every question with Yes and counts the messages (there should be none).
 class QuietUserInterface : public UserInterface {
@@ -102,7 +87,7 @@ void BM_ImportDataFile(benchmark::State& state) {
     for (int i = 0; i < 12; ++i) excitation->frequencyIndex[i] = 8 + 2 * i;
     const std::string path = WriteBenchFile(*excitation);
 
-    EmptyProfile profile;
+    MemoryProfile profile;  // every key missing: the defaults
     QuietUserInterface ui;
     NoShell shell;
     SystemClock clock;

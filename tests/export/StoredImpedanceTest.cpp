@@ -17,14 +17,7 @@ namespace {
 using test::MemoryProfile;
 using test::ScriptedUserInterface;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
-        lines.push_back(text.substr(start, at - start));
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
+using test::Lines;
 
 struct StoredFixture : ::testing::Test {
     std::unique_ptr<ImpedanceCalculator> calc = std::make_unique<ImpedanceCalculator>();

@@ -18,14 +18,7 @@ using test::RecordingShell;
 using test::ScriptedUserInterface;
 using test::TempDir;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
-        lines.push_back(text.substr(start, at - start));
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
+using test::Lines;
 
 TEST(DecimalSeparator, OnlyPointsBeforeDigitsChange) {
     struct Case {

@@ -95,6 +95,9 @@ class RecordingShell : public Shell {
     char decimalSeparator = '.';
 };
 
+// The lines of a CR LF text (a last line without CR LF included).
+std::vector<std::string> Lines(const std::string& text);
+
 // A fresh folder under the temp folder, removed with the object.
 class TempDir {
   public:
