@@ -139,6 +139,13 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     view.zRescale = false;
 
     Surface& s = c.surface;
+    // On paper the page header's font is still selected and is far larger than the axis
+    // labels: the notes would run into the axis title, so they take the labels' font there.
+    const bool ownFont = c.printing && (notes || trend);
+    SurfaceFont previousFont;
+    if (ownFont)
+        previousFont = s.SelectFont(
+            {static_cast<int32_t>(std::lround(12 * graph.FontScale())), 400, false, false});
     if (notes) {
         const SurfaceSize size = s.TextExtent("Ay");
         const SurfaceRect line{inner.left + 22, inner.bottom - size.cy, inner.right, inner.bottom};
@@ -153,6 +160,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
                               inner.bottom - 2};
         s.DrawTextInBox(box, text, TextAlign::Center, false);
     }
+    if (ownFont) s.SelectFont(previousFont);
     DrawScaleIcon(c, inner, record);
 }
 

@@ -172,7 +172,7 @@ bool CPelmorDoc::OnTimerTick(ViewTickFlags& view, StatusTexts& status) {
     }
     if (view.drewWhileRunning) {
         view.drewWhileRunning = false;
-        status = UpdateStatusText();
+        // The status of this tick was taken above; taking it again would lose its "Ready".
         AnalysisInputs in = Inputs();
         calculator.ComputeTrend(in, services.ui);
         return true;

@@ -193,6 +193,9 @@ class CPelmorDoc : public RecordingSink {
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);
     // The same for the range the first signal window shows.
     bool ExportData(const std::string& path);
+    // Whether the range the first signal window shows holds a whole excitation period; says
+    // "At least one period must be selected." when it does not (asked before the file dialog).
+    bool CheckExportRange();
 
     // --- setup files (DocumentSetupFile.cpp) ---
     bool SaveSetup(const std::string& path);
@@ -221,6 +224,8 @@ class CPelmorDoc : public RecordingSink {
     void AnalysePeriods(int frames);
     void FinishAnalysis();
     void ShowWholeRecord();
+    // Export helper.
+    bool ExportSpan(double fromSeconds, double toSeconds, double& t0, double& t1);
     AcquisitionThread thread_;
     bool activityShown_ = false;
 };

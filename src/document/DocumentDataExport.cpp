@@ -43,18 +43,29 @@ std::vector<double> ReadFrames(const MeasurementState& state, int channels, doub
 
 }  // namespace
 
-bool CPelmorDoc::ExportData(const std::string& path, double fromSeconds, double toSeconds) {
-    if (!CanExportData()) return false;
+// The buffered part t0…t1 of a requested range; false unless it holds a whole period.
+bool CPelmorDoc::ExportSpan(double fromSeconds, double toSeconds, double& t0, double& t1) {
     const TraceBuffer& first = state.buffers[0];
     const double oldest = first.EndTime() - first.Count() * first.SampleInterval();
-    const double t0 = std::max({fromSeconds, 0.0, oldest});
-    const double t1 = std::min(toSeconds, first.EndTime());
+    t0 = std::max({fromSeconds, 0.0, oldest});
+    t1 = std::min(toSeconds, first.EndTime());
+    if (setup.signalPeriod > 0 && (t1 - t0) / setup.signalPeriod >= 1.0) return true;
+    services.ui.ShowMessage("At least one period must be selected.");
+    return false;
+}
+
+bool CPelmorDoc::CheckExportRange() {
+    if (!CanExportData()) return false;
+    const PlotWindow& shown = plotSetup.windows[kSignalWindow0];
+    double t0 = 0, t1 = 0;
+    return ExportSpan(shown.xmin, shown.xmax, t0, t1);
+}
+
+bool CPelmorDoc::ExportData(const std::string& path, double fromSeconds, double toSeconds) {
+    if (!CanExportData()) return false;
+    double t0 = 0, t1 = 0;
+    if (!ExportSpan(fromSeconds, toSeconds, t0, t1)) return false;
     const double d = t1 - t0;
-    const bool onePeriod = setup.signalPeriod > 0 && d / setup.signalPeriod >= 1.0;
-    if (!onePeriod) {
-        services.ui.ShowMessage("At least one period must be selected.");
-        return false;
-    }
     const int frames = static_cast<int>(std::min(d * setup.sampleRate, 65536.0));
     const DataFormat format = ExportFormatOf(path);
     if (format == DataFormat::TwelveBit && frames > kMaxTwelveBitFrames) {

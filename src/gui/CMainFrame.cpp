@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 
@@ -102,9 +103,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     view_ = new CPelmorView(doc_, this);
     setCentralWidget(view_);
     ui_.SetParent(this);
-    ui_.statusSink = [this](const QString& text) {
-        if (panes_[0]) panes_[0]->setText(text);
-    };
+    ui_.statusSink = [this](const QString& text) { SetPaneZero(text); };
     view_->storedResults = [this] { return MakeStoredResultsView(doc_.stored); };
     view_->contextMenu = [this](const ContextHit& hit, const QPoint& global) {
         QMenu* menu = MakeContextMenu(hit);
@@ -185,7 +184,7 @@ void CMainFrame::UpdateCommandUi() {
 }
 
 void CMainFrame::ShowStatus(const StatusTexts& texts) {
-    if (texts.pane0) panes_[0]->setText(QString::fromLatin1(texts.pane0->c_str()));
+    if (texts.pane0) SetPaneZero(QString::fromLatin1(texts.pane0->c_str()));
     panes_[1]->setText(QString::fromLatin1(texts.pane1.c_str()));
     panes_[2]->setText(QString::fromLatin1(texts.pane2.c_str()));
     panes_[3]->setText(QString::fromLatin1(texts.pane3.c_str()));
@@ -534,7 +533,23 @@ void CMainFrame::BuildStatusBar() {
         if (widths[i]) panes_[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(panes_[i], i == 3 ? 1 : 0);
     }
-    panes_[0]->setText(tr("Ready"));
+    SetPaneZero(tr("Ready"));
+}
+
+void CMainFrame::SetPaneZero(const QString& text) {
+    paneZero_ = text;
+    if (panes_[0] && !promptShown_) panes_[0]->setText(text);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        // The prompt goes to pane 0 alone; the status bar's own message would hide all four.
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        promptShown_ = !tip.isEmpty();
+        if (panes_[0]) panes_[0]->setText(promptShown_ ? tip : paneZero_);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

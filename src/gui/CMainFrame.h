@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow {
     std::function<int(const QString& text)> askSaveChanges;
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -90,6 +91,9 @@ class CMainFrame : public QMainWindow {
     void BuildToolBar();
     void BuildStatusBar();
     void Define(FrameCommand command);
+    // Pane 0's own text (the measurement state, progress); a command's prompt covers it while
+    // the pointer rests on the command.
+    void SetPaneZero(const QString& text);
     void CopyToClipboard(const std::string& text);
     QString AskOpenPath(const QString& caption, const QString& filter, const std::string& folder);
 
@@ -99,6 +103,8 @@ class CMainFrame : public QMainWindow {
     CPelmorView* view_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* panes_[4] = {};
+    QString paneZero_;
+    bool promptShown_ = false;
     QMap<int, QAction*> actions_;
     QMap<int, FrameCommand> commands_;
     QMenu* fileMenu_ = nullptr;

@@ -115,6 +115,7 @@ void CMainFrame::DefineFileCommands() {
             {},
             "document-export",
             [this, &d] {
+                if (!d.CheckExportRange()) return;  // before the user picks a file name
                 const QStringList paths =
                     ChooseFiles(tr("Export data"),
                                 tr("12-bit data files (*.inp);;Data files (*.inpx)"), true, false);

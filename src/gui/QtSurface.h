@@ -62,6 +62,7 @@ class QtSurface : public Surface {
 
     QPainter& painter_;
     bool printing_;
+    int penScale_ = 1;  // device dots per unit of pen width
     SurfacePen pen_;
     SurfaceBrush brush_;
     SurfaceFont font_;

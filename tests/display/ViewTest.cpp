@@ -487,6 +487,16 @@ TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     EXPECT_EQ(Rec(kXYWindow).top, headerBottom);
     EXPECT_EQ(Rec(kXYWindow).right, 1900);
     EXPECT_EQ(Rec(0).left, 120);
+    // The impedance window's notes take the axis labels' font, not the large header font.
+    const auto note = std::find_if(boxes.begin(), boxes.end(), [](const SurfaceCall& c) {
+        return c.text.rfind("Samples:", 0) == 0;
+    });
+    ASSERT_NE(note, boxes.end());
+    const PlotWindow& z = Rec(kImpedanceFrequencyWindow);
+    const double scale = ((z.right - z.left - 40) * 0.2 / 1000 + 1) * 4.0;  // inside the frame
+    EXPECT_EQ(note->font,
+              (SurfaceFont{static_cast<int32_t>(std::lround(12 * scale)), 400, false, false}));
+    EXPECT_EQ(note->rect.Height(), note->font.height);
     EXPECT_EQ(s.font, (SurfaceFont{}));  // the header font is released
     EXPECT_EQ(view.timeBar, bar);        // the mouse keeps the screen's rectangles
     EXPECT_EQ(view.scaleIcons, icons);

@@ -184,6 +184,21 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     ASSERT_TRUE(frame->RunCommand(cmd::DeleteStored));
     EXPECT_EQ(doc->stored.count, 0);
     EXPECT_FALSE(frame->Action(cmd::CopyStored)->isEnabled());
+
+    // Export data says a shown range shorter than a period is too short before the file dialog.
+    int asked = 0;
+    frame->chooseFiles = [&](const QString&, const QString&, bool, bool) {
+        ++asked;
+        return QStringList{};
+    };
+    PlotWindow& shown = doc->plotSetup.windows[0];
+    shown.xmax = shown.xmin + 0.5 * doc->setup.signalPeriod;
+    ASSERT_TRUE(frame->RunCommand(cmd::ExportData));
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(ui.Messages().back(), "At least one period must be selected.");
+    shown.xmax = shown.xmin + 2 * doc->setup.signalPeriod;
+    ASSERT_TRUE(frame->RunCommand(cmd::ExportData));
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {

@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <chrono>
 #include <thread>
 
@@ -84,6 +87,15 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
     frame->View()->Tick();
     EXPECT_EQ(frame->PaneText(0), "Sampling...");
     EXPECT_TRUE(frame->PaneText(1).startsWith("T=1 s"));
+    // A command's prompt takes pane 0 only; the measurement panes stay, and the state returns.
+    QStatusTipEvent tip("Stop sampling");
+    QApplication::sendEvent(frame.get(), &tip);
+    EXPECT_EQ(frame->PaneText(0), "Stop sampling");
+    EXPECT_TRUE(frame->PaneText(1).startsWith("T=1 s"));
+    for (QLabel* pane : frame->statusBar()->findChildren<QLabel*>()) EXPECT_FALSE(pane->isHidden());
+    QStatusTipEvent tipGone("");
+    QApplication::sendEvent(frame.get(), &tipGone);
+    EXPECT_EQ(frame->PaneText(0), "Sampling...");
 
     for (int i = 0; i < 2000 && state->buffers[0].Count() < 4096; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

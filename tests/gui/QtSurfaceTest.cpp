@@ -62,6 +62,27 @@ TEST(QtSurface, ColoursRectanglesAndLineEnds) {
     EXPECT_EQ(PixelAt(image, 12, 22), 0x008000u);  // fill
 }
 
+// On a 1200-dpi page a pen of width 1 is six dots wide, so lines stay visible on paper; the
+// screen keeps one-pixel lines whatever the device's resolution.
+TEST(QtSurface, PrinterPensAreWidenedToTheResolution) {
+    EnsureApplication();
+    for (const bool printing : {false, true}) {
+        QImage image = WhiteImage(40, 40);
+        image.setDotsPerMeterX(47244);  // 1200 dpi
+        image.setDotsPerMeterY(47244);
+        {
+            QPainter painter(&image);
+            QtSurface s(painter, printing);
+            s.SelectPen({PenSolid, 1, 0x000000});
+            s.MoveTo(5, 20);
+            s.LineTo(35, 20);
+        }
+        int thickness = 0;
+        for (int y = 0; y < 40; ++y) thickness += PixelAt(image, 20, y) == 0x000000u;
+        EXPECT_EQ(thickness, printing ? 6 : 1) << (printing ? "printing" : "screen");
+    }
+}
+
 TEST(QtSurface, InvertingTwiceRestoresThePicture) {
     EnsureApplication();
     QImage image = WhiteImage(60, 30);
