@@ -111,6 +111,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
         UpdateCommandUi();
         menu->exec(global);
         delete menu;
+        ClearPrompt();
     };
     view_->openHelp = [this](const std::string& fragment) { shell_.OpenHelp(fragment); };
     setAcceptDrops(true);
@@ -465,10 +466,14 @@ void CMainFrame::BuildMenus() {
     add(view->addMenu(tr("Reset scaling")), {cmd::ToSavedValues, cmd::ToFactoryValues});
     add(view, {cmd::SetTimeWindow, 0, cmd::BlackBackground});
     add(menuBar()->addMenu(tr("&Help")), {cmd::About, 0, cmd::ViewHelp});
+    // A closed menu gives pane 0 back to the measurement state.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToHide, this, [this] { ClearPrompt(); });
 }
 
 void CMainFrame::BuildToolBar() {
     toolBar_ = addToolBar(tr("Toolbar"));
+    toolBar_->installEventFilter(this);
     toolBar_->setObjectName(QStringLiteral("Toolbar"));
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -539,6 +544,17 @@ void CMainFrame::BuildStatusBar() {
 void CMainFrame::SetPaneZero(const QString& text) {
     paneZero_ = text;
     if (panes_[0] && !promptShown_) panes_[0]->setText(text);
+}
+
+void CMainFrame::ClearPrompt() {
+    promptShown_ = false;
+    if (panes_[0]) panes_[0]->setText(paneZero_);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // Toolbar buttons show their prompt on entering but never take it back.
+    if (watched == toolBar_ && event->type() == QEvent::Leave) ClearPrompt();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool CMainFrame::event(QEvent* event) {

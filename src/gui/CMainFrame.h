@@ -67,6 +67,7 @@ class CMainFrame : public QMainWindow {
 
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -94,6 +95,7 @@ class CMainFrame : public QMainWindow {
     // Pane 0's own text (the measurement state, progress); a command's prompt covers it while
     // the pointer rests on the command.
     void SetPaneZero(const QString& text);
+    void ClearPrompt();
     void CopyToClipboard(const std::string& text);
     QString AskOpenPath(const QString& caption, const QString& filter, const std::string& folder);
 

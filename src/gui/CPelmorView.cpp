@@ -54,6 +54,14 @@ void CPelmorView::paintEvent(QPaintEvent*) {
     // The whole frame is drawn off screen and copied in one block: never a half-drawn frame.
     const StoredResultsView stored = storedResults ? storedResults() : StoredResultsView{};
     QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
+    if (stored.count == 0 && doc_.state.buffers[0].Count() < 10 && !doc_.MeasurementRunning()) {
+        // Nothing to plot yet: say how to get something, rather than show an empty window.
+        QPainter hint(&picture);
+        hint.setPen(QColor(0x80, 0x80, 0x80));
+        hint.drawText(picture.rect(), Qt::AlignCenter,
+                      tr("No data yet.\n\nStart a measurement with Space or the Start button,\n"
+                         "or open a recording with File > Import data."));
+    }
     if (selecting_) {
         // The band of the time span being selected, over the fresh picture.
         QPainter bandPainter(&picture);

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QToolBar>
 #include <chrono>
 #include <thread>
 
@@ -96,6 +97,11 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
     QStatusTipEvent tipGone("");
     QApplication::sendEvent(frame.get(), &tipGone);
     EXPECT_EQ(frame->PaneText(0), "Sampling...");
+    // A toolbar button never takes its prompt back: leaving the toolbar does.
+    QApplication::sendEvent(frame.get(), &tip);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(frame->findChild<QToolBar*>(), &leave);
+    EXPECT_EQ(frame->PaneText(0), "Sampling...");
 
     for (int i = 0; i < 2000 && state->buffers[0].Count() < 4096; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -116,6 +122,19 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
         frame->show();
         frame->grab().save(shot);
     }
+}
+
+// Before any data the view says how to get some instead of staying blank.
+TEST_F(MainFrameFixture, IdleViewSaysHowToGetData) {
+    auto inkedPixels = [&] {
+        const QImage picture = frame->View()->grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) inked += picture.pixel(x, y) != 0xFFFFFFFFu;
+        return inked;
+    };
+    frame->View()->resize(600, 400);
+    EXPECT_GT(inkedPixels(), 100);
 }
 
 TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {
