@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -113,7 +114,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
         delete menu;
         ClearPrompt();
     };
-    view_->openHelp = [this](const std::string& fragment) { shell_.OpenHelp(fragment); };
+    view_->openHelp = [this](const std::string& fragment) { ShowHelp(fragment); };
     setAcceptDrops(true);
     LoadRecentFiles();
     DefineCommands();
@@ -427,7 +428,7 @@ void CMainFrame::DefineCommands() {
             tr("View help"),
             {QKeySequence(Qt::Key_F1)},
             "help-contents",
-            [this] { shell_.OpenHelp(""); },
+            [this] { ShowHelp(""); },
             {}});
 
     DefineViewKeys();
@@ -544,6 +545,18 @@ void CMainFrame::BuildStatusBar() {
 void CMainFrame::SetPaneZero(const QString& text) {
     paneZero_ = text;
     if (panes_[0] && !promptShown_) panes_[0]->setText(text);
+}
+
+void CMainFrame::ShowHelp(const std::string& fragment) {
+    if (shell_.OpenHelp(fragment)) return;
+    const QString page = shell_.HelpPath();
+    const QString text =
+        page.isEmpty() || !QFileInfo::exists(page)
+            ? tr("The help page was not found. It is installed with the program as help.html.")
+            : tr("The help page %1 could not be shown: no program for web pages is set up on "
+                 "this desktop (xdg-open found none). Open the file in a web browser instead.")
+                  .arg(page);
+    doc_.services.ui.ShowMessage(text.toStdString());
 }
 
 void CMainFrame::ClearPrompt() {

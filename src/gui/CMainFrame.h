@@ -96,6 +96,8 @@ class CMainFrame : public QMainWindow {
     // the pointer rests on the command.
     void SetPaneZero(const QString& text);
     void ClearPrompt();
+    // Opens the help page at an anchor; says why when the desktop cannot show it.
+    void ShowHelp(const std::string& fragment);
     void CopyToClipboard(const std::string& text);
     QString AskOpenPath(const QString& caption, const QString& filter, const std::string& folder);
 

@@ -57,6 +57,7 @@ bool QtShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
 }
 
 bool QtShell::OpenHelp(const std::string& fragment) {
+    if (helpPath_.isEmpty() || !QFileInfo::exists(helpPath_)) return false;
     QUrl url = QUrl::fromLocalFile(helpPath_);
     if (!fragment.empty()) url.setFragment(QString::fromLatin1(fragment.c_str()));
     bool ok = false;

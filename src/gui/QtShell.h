@@ -18,6 +18,7 @@ class QtShell : public Shell {
     std::string TempFolder() override;
     std::string HomeFolder() override;
     char DecimalSeparator() override;
+    const QString& HelpPath() const { return helpPath_; }
 
   private:
     QString helpPath_;

@@ -137,6 +137,12 @@ TEST_F(MainFrameFixture, IdleViewSaysHowToGetData) {
     EXPECT_GT(inkedPixels(), 100);
 }
 
+TEST_F(MainFrameFixture, HelpThatCannotBeShownIsExplained) {
+    ASSERT_TRUE(frame->RunCommand(cmd::ViewHelp));  // this frame's shell has no help page
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_EQ(ui.Messages().back().rfind("The help page was not found.", 0), 0u);
+}
+
 TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {
     ViewState& v = frame->View()->State();
     const bool before = v.showXY;
