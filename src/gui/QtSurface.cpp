@@ -227,26 +227,4 @@ void QtSurface::SetClipRect(const SurfaceRect& rect) {
     painter_.setClipRect(ToQRect(rect), Qt::ReplaceClip);
 }
 
-QtOffscreenPicture::QtOffscreenPicture(QPainter& target, const QRect& rect, bool printing,
-                                       Color background)
-    : target_(target), rect_(rect) {
-    if (printing) {
-        surface_ = std::make_unique<QtSurface>(target_, true);
-        return;
-    }
-    image_ = QImage(std::max(1, rect.width()), std::max(1, rect.height()), QImage::Format_RGB32);
-    image_.fill(ToQColor(background));
-    painter_ = std::make_unique<QPainter>(&image_);
-    painter_->translate(-rect.left(), -rect.top());
-    surface_ = std::make_unique<QtSurface>(*painter_, false);
-}
-
-QtOffscreenPicture::~QtOffscreenPicture() {
-    surface_.reset();
-    if (!painter_) return;
-    painter_->end();
-    painter_.reset();
-    target_.drawImage(rect_.topLeft(), image_);
-}
-
 }  // namespace pelmor

@@ -76,25 +76,4 @@ class QtSurface : public Surface {
     std::vector<QLine> lines_;
 };
 
-// The off-screen picture of one repaint: drawing goes to an image of the rectangle's size, in
-// the target's coordinates, and the destructor copies it to the target in one block. On a
-// printer drawing goes straight to the target.
-class QtOffscreenPicture {
-  public:
-    QtOffscreenPicture(QPainter& target, const QRect& rect, bool printing = false,
-                       Color background = 0xFFFFFF);
-    ~QtOffscreenPicture();
-    QtOffscreenPicture(const QtOffscreenPicture&) = delete;
-    QtOffscreenPicture& operator=(const QtOffscreenPicture&) = delete;
-
-    Surface& surface() { return *surface_; }
-
-  private:
-    QPainter& target_;
-    QRect rect_;
-    QImage image_;
-    std::unique_ptr<QPainter> painter_;
-    std::unique_ptr<QtSurface> surface_;
-};
-
 }  // namespace pelmor

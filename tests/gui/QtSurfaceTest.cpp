@@ -134,22 +134,6 @@ TEST(QtSurface, TextIsMeasuredAndDrawnWhereAsked) {
     EXPECT_EQ(inkIn(QRect(100, 100, 49, 100)), 0);
 }
 
-TEST(QtSurface, OffscreenPictureUsesTargetCoordinates) {
-    EnsureApplication();
-    QImage image = WhiteImage(100, 100);
-    {
-        QPainter painter(&image);
-        QtOffscreenPicture picture(painter, QRect(20, 30, 50, 40));
-        EXPECT_EQ(picture.surface().ClipBox(), (SurfaceRect{20, 30, 70, 70}));
-        picture.surface().FillSolid({0, 0, 25, 35}, 0x0000FF);  // clipped to the picture
-        EXPECT_EQ(PixelAt(image, 20, 30), 0xFFFFFFu);           // not copied yet
-    }
-    EXPECT_EQ(PixelAt(image, 20, 30), 0x0000FFu);
-    EXPECT_EQ(PixelAt(image, 24, 34), 0x0000FFu);
-    EXPECT_EQ(PixelAt(image, 25, 34), 0xFFFFFFu);
-    EXPECT_EQ(PixelAt(image, 19, 29), 0xFFFFFFu);
-}
-
 // Random traces drawn through the graph with and without the column reduction.
 // mode 0 autoscales; 1 and 2 zoom in, clipped by the surface (1) or in value space (2).
 QImage RenderTraces(int seed, bool reduce, bool xy, int mode) {
