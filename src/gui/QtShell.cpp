@@ -51,8 +51,8 @@ bool QtShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
         if (QProcess::startDetached(exe, c.arguments)) return true;
     }
     reason =
-        "no spreadsheet program could be started (set PELMOR_SPREADSHEET, or install "
-        "LibreOffice Calc or Gnumeric)";
+        "none was found (install LibreOffice Calc or Gnumeric, or name a program in "
+        "PELMOR_SPREADSHEET).";
     return false;
 }
 
