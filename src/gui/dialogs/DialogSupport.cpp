@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <utility>
@@ -65,6 +66,9 @@ QDialogButtonBox* AddOkCancel(QDialog* dialog) {
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     if (dialog->layout() != nullptr) dialog->layout()->addWidget(box);
+    // Wide enough for the whole caption beside the window manager's buttons.
+    const int captionWidth = dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 120;
+    dialog->setMinimumWidth(std::max(dialog->minimumWidth(), captionWidth));
     return box;
 }
 
