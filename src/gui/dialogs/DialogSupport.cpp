@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -67,7 +69,11 @@ QDialogButtonBox* AddOkCancel(QDialog* dialog) {
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     if (dialog->layout() != nullptr) dialog->layout()->addWidget(box);
     // Wide enough for the whole caption beside the window manager's buttons.
-    const int captionWidth = dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 120;
+    // Window managers draw captions in a bold font that is often larger than the dialog's.
+    QFont captionFont = dialog->font();
+    captionFont.setBold(true);
+    const int captionWidth =
+        QFontMetrics(captionFont).horizontalAdvance(dialog->windowTitle()) * 6 / 5 + 120;
     dialog->setMinimumWidth(std::max(dialog->minimumWidth(), captionWidth));
     return box;
 }
