@@ -448,7 +448,7 @@ void CMainFrame::BuildMenus() {
     add(fileMenu_,
         {cmd::NewSetup, cmd::OpenSetup, cmd::SaveSetup, cmd::SaveSetupAs, 0, cmd::ImportData,
          cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::PrintSetup});
-    recentSeparator_ = fileMenu_->addSeparator();
+    fileMenu_->addSeparator();
     for (int i = 0; i < 8; ++i) fileMenu_->addAction(Action(cmd::RecentFile + i));
     add(fileMenu_, {0, cmd::Exit});
     UpdateRecentMenu();

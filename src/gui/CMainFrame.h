@@ -112,7 +112,6 @@ class CMainFrame : public QMainWindow {
     QMap<int, QAction*> actions_;
     QMap<int, FrameCommand> commands_;
     QMenu* fileMenu_ = nullptr;
-    QAction* recentSeparator_ = nullptr;
     QStringList recent_;
     bool autoscaleAll_ = false;
     int contextSignal_ = 0;

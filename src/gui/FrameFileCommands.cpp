@@ -74,7 +74,7 @@ void CMainFrame::DefineFileCommands() {
             {QKeySequence(Qt::CTRL | Qt::Key_O)},
             "document-open",
             [this] {
-                if (!SaveModified()) return;
+                // The save prompt comes once, from OpenSetupFile, after a file was chosen.
                 const QStringList paths = ChooseFiles(tr("Open setup"), kSetupFilter, false, false);
                 if (!paths.isEmpty()) OpenSetupFile(paths.front());
             },
@@ -134,7 +134,7 @@ void CMainFrame::DefineFileCommands() {
                 [this, i] {
                     if (i < recent_.size()) OpenSetupFile(recent_[i]);
                 },
-                [&d] { return d.CanOpenSetup(); }});
+                [this, &d, i] { return i < recent_.size() && d.CanOpenSetup(); }});
     }
 }
 
@@ -225,13 +225,17 @@ void CMainFrame::UpdateRecentMenu() {
         QAction* a = Action(cmd::RecentFile + i);
         if (!a) continue;
         const bool used = i < recent_.size();
-        a->setVisible(used);
+        // An empty list still shows its place, greyed, as "Recent File".
+        a->setVisible(used || i == 0);
         if (used) {
             a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent_[i]).fileName()));
             a->setStatusTip(recent_[i]);
+        } else if (i == 0) {
+            a->setText(tr("Recent File"));
+            a->setStatusTip(QString());
+            a->setEnabled(false);
         }
     }
-    if (recentSeparator_) recentSeparator_->setVisible(!recent_.isEmpty());
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -423,7 +423,7 @@ TEST_F(DialogTest, SaveOptionsSelectSetsFolderAndTitleAndCancelKeepsTheFolder) {
         SetSaveFileChooser([&](QWidget*, const QString& proposed, const QString& filter) {
             EXPECT_EQ(proposed, QStringLiteral("/home/u/x"));
             filters.push_back(filter);
-            return QStringLiteral("/data/m/run.inpx");
+            return QString::fromUtf8("/data/Donn\u00e9es/run.inpx");
         });
     SaveOptions options;
     options.folder = "/home/u";
@@ -431,12 +431,15 @@ TEST_F(DialogTest, SaveOptionsSelectSetsFolderAndTitleAndCancelKeepsTheFolder) {
         EXPECT_EQ(Child<QLineEdit>(d, "title")->text(), QStringLiteral("x"));
         EXPECT_FALSE(Child<QCheckBox>(d, "append")->isEnabled());
         Child<QPushButton>(d, "select")->click();
-        EXPECT_EQ(Child<QPlainTextEdit>(d, "folder")->toPlainText(), QStringLiteral("/data/m"));
+        EXPECT_EQ(Child<QPlainTextEdit>(d, "folder")->toPlainText(),
+                  QString::fromUtf8("/data/Donn\u00e9es"));
         EXPECT_EQ(Child<QLineEdit>(d, "title")->text(), QStringLiteral("run"));
         d.reject();
     });
     EXPECT_FALSE(EditSaveOptions(nullptr, options));
-    EXPECT_EQ(options.folder, "/data/m");
+    EXPECT_EQ(options.folder,
+              "/data/Donn\xC3\xA9"
+              "es");  // the system's bytes, so files open
 
     options.folder = "/home/u";
     options.title = "x";

@@ -124,14 +124,14 @@ TEST_F(SessionFixture, AcceleratorsReachTheirCommands) {
         ASSERT_EQ(owners.size(), 1) << row.key.toString().toStdString();
         EXPECT_EQ(owners.front(), frame->Action(row.id)) << row.key.toString().toStdString();
     }
-    // The File menu: the commands, then the recent files (none yet), then Exit.
+    // The File menu: the commands, then the recent files (none yet: a greyed place), then Exit.
     QStringList items;
     for (QAction* a : frame->menuBar()->actions()[0]->menu()->actions())
         if (a->isVisible()) items << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(items, (QStringList{"&New setup\tCtrl+N", "&Open setup\tCtrl+O",
                                   "&Save setup\tCtrl+S", "Save setup &as...", "-", "Import data",
                                   "Export data", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                                  "P&rint Setup...", "-", "E&xit"}));
+                                  "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     // Every toolbar button has a picture, themed or the program's own.
     for (QAction* a : frame->findChild<QToolBar*>()->actions())
         if (!a->isSeparator()) {
@@ -245,6 +245,16 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     EXPECT_EQ(doc->setup.recordingTime, 5);
     EXPECT_EQ(doc->setupPath, a.toStdString());
 
+    // Open asks once about a modified setup, after the file has been chosen.
+    doc->setup.recordingTime = 7;
+    doc->MarkModified();
+    asked.clear();
+    answer = QMessageBox::No;
+    chosen = {a};
+    ASSERT_TRUE(frame->RunCommand(cmd::OpenSetup));
+    EXPECT_EQ(asked, QStringList{"Save changes to a.plm?"});
+    EXPECT_EQ(doc->setup.recordingTime, 5);
+
     // A setup file that cannot be read changes nothing and stays out of the list.
     EXPECT_FALSE(frame->OpenSetupFile(QString::fromStdString(home.File("missing.plm"))));
     EXPECT_EQ(frame->RecentFiles(), QStringList{a});
@@ -252,7 +262,10 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     ASSERT_TRUE(QFile::remove(a));
     frame->RunCommand(cmd::RecentFile);
     EXPECT_TRUE(frame->RecentFiles().isEmpty());
-    EXPECT_FALSE(frame->Action(cmd::RecentFile)->isVisible());
+    frame->UpdateCommandUi();
+    EXPECT_EQ(frame->Action(cmd::RecentFile)->text(), "Recent File");  // greyed placeholder
+    EXPECT_FALSE(frame->Action(cmd::RecentFile)->isEnabled());
+    EXPECT_FALSE(frame->Action(cmd::RecentFile + 1)->isVisible());
 }
 
 TEST(QtUserInterfaceTest, BoxesFromAnotherThreadAreAnsweredOnTheGuiThread) {

@@ -70,22 +70,22 @@ CSaveSetupDlg::CSaveSetupDlg(QWidget* parent, const SaveOptions& options)
 
 SaveOptions CSaveSetupDlg::Options() const {
     SaveOptions o = options_;
-    o.title = ToLatin1(title_->text());
+    o.title = ToLocalPath(title_->text());
     return o;
 }
 
 void CSaveSetupDlg::Put() {
-    title_->setText(Latin1(options_.title));
-    folder_->setPlainText(Latin1(options_.folder));
+    title_->setText(FromLocalPath(options_.title));
+    folder_->setPlainText(FromLocalPath(options_.folder));
     append_->setChecked(options_.appendSerialNumber != 0);
 }
 
 void CSaveSetupDlg::Select() {
     options_ = Options();
     const QString filter = QtFilter(SaveOptionsFilter(options_.dataBits));
-    QString proposed = Latin1(options_.title);
+    QString proposed = FromLocalPath(options_.title);
     if (!options_.folder.empty())
-        proposed = Latin1(options_.folder) + QChar(kPathSeparator) + proposed;
+        proposed = FromLocalPath(options_.folder) + QChar(kPathSeparator) + proposed;
     QString path;
     if (Chooser()) {
         path = Chooser()(this, proposed, filter);
@@ -94,7 +94,7 @@ void CSaveSetupDlg::Select() {
                                             QFileDialog::DontConfirmOverwrite);
     }
     if (path.isEmpty()) return;
-    ApplySelectedFile(options_, ToLatin1(path), ToLatin1(QFileInfo(path).fileName()));
+    ApplySelectedFile(options_, ToLocalPath(path), ToLocalPath(QFileInfo(path).fileName()));
     Put();
 }
 

@@ -46,6 +46,12 @@ QString Latin1(const std::string& text) {
 
 std::string ToLatin1(const QString& text) { return text.toLatin1().toStdString(); }
 
+QString FromLocalPath(const std::string& path) {
+    return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+std::string ToLocalPath(const QString& path) { return path.toLocal8Bit().toStdString(); }
+
 QString NumberText(double value) { return Latin1(Format("%.15g", value)); }
 
 double ReadNumber(const QLineEdit* edit) {

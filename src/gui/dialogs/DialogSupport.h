@@ -25,6 +25,9 @@ void ShowDialogMessage(QWidget* parent, const std::string& text);
 // Texts of the engine are single-byte (Latin-1).
 QString Latin1(const std::string& text);
 std::string ToLatin1(const QString& text);
+// File and folder names are the system's bytes (UTF-8), not Latin-1.
+QString FromLocalPath(const std::string& path);
+std::string ToLocalPath(const QString& path);
 
 // A number as an edit shows it: up to 15 significant digits, "." as the decimal point.
 QString NumberText(double value);
