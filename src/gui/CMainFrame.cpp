@@ -276,7 +276,8 @@ void CMainFrame::DefineCommands() {
             "insert-object",
             [this, &d] {
                 const QString path =
-                    AskOpenPath(tr("Import excitation"), tr("Excitation Files (*.opt)"),
+                    AskOpenPath(tr("Import excitation"),
+                                tr("Waveform definition files (*.opt);;All files (*.*)"),
                                 d.setup.excitationFolder);
                 if (!path.isEmpty()) d.ImportExcitation(path.toLocal8Bit().toStdString());
             },
@@ -307,7 +308,8 @@ void CMainFrame::DefineCommands() {
             "",
             [this, &d] {
                 const QString path =
-                    AskOpenPath(tr("Import calibration data"), tr("Calibration Files (*.cal)"),
+                    AskOpenPath(tr("Import calibration data"),
+                                tr("Calibration definition files (*.cal);;All files (*.*)"),
                                 d.setup.calibrationFolder);
                 if (!path.isEmpty()) d.ImportCalibration(path.toLocal8Bit().toStdString());
             },

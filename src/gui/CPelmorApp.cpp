@@ -1,5 +1,6 @@
 #include "gui/CPelmorApp.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include "gui/QtProfile.h"
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
+#include "gui/ToolbarIcons.h"
 #include "platform/Clock.h"
 #include "platform/SerialDriver.h"
 #ifdef PELMOR_HAVE_FTDI
@@ -45,6 +47,8 @@ CPelmorApp::~CPelmorApp() {
 bool CPelmorApp::InitInstance(const QStringList& arguments) {
     QCoreApplication::setOrganizationName(QStringLiteral("Strell Lab"));
     QCoreApplication::setApplicationName(QStringLiteral("Pelmor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pelmor"));
+    QApplication::setWindowIcon(ApplicationIcon());
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
     state_ = std::make_unique<MeasurementState>();
     profile_ = std::make_unique<QtProfile>();

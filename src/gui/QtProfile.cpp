@@ -15,17 +15,20 @@ QString Key(const std::string& section, const std::string& key) {
 QtProfile::QtProfile() : settings_(QStringLiteral("Strell Lab"), QStringLiteral("Pelmor")) {}
 
 int QtProfile::GetInt(const std::string& section, const std::string& key, int defaultValue) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     bool ok = false;
     int v = settings_.value(Key(section, key), defaultValue).toInt(&ok);
     return ok ? v : defaultValue;
 }
 
 void QtProfile::WriteInt(const std::string& section, const std::string& key, int value) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     settings_.setValue(Key(section, key), value);
 }
 
 std::string QtProfile::GetString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     QVariant v = settings_.value(Key(section, key));
     if (!v.isValid()) return defaultValue;
     return v.toString().toLatin1().toStdString();
@@ -33,12 +36,14 @@ std::string QtProfile::GetString(const std::string& section, const std::string& 
 
 void QtProfile::WriteString(const std::string& section, const std::string& key,
                             const std::string& value) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     settings_.setValue(Key(section, key),
                        QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 std::optional<std::vector<uint8_t>> QtProfile::GetBinary(const std::string& section,
                                                          const std::string& key) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     QVariant v = settings_.value(Key(section, key));
     if (!v.isValid()) return std::nullopt;
     QByteArray bytes = v.toByteArray();
@@ -47,6 +52,7 @@ std::optional<std::vector<uint8_t>> QtProfile::GetBinary(const std::string& sect
 
 void QtProfile::WriteBinary(const std::string& section, const std::string& key,
                             const std::vector<uint8_t>& value) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     settings_.setValue(Key(section, key), QByteArray(reinterpret_cast<const char*>(value.data()),
                                                      static_cast<qsizetype>(value.size())));
 }

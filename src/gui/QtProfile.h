@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QSettings>
+#include <mutex>
 
 #include "platform/Profile.h"
 
 namespace pelmor {
 
 // The per-user settings in QSettings under "Strell Lab" / "Pelmor": sections are groups, binary
-// values byte arrays, strings single-byte (Latin-1) text.
+// values byte arrays, strings single-byte (Latin-1) text. One QSettings object is not safe to
+// share between threads, and the recording's save options are read and written on the
+// acquisition thread: every access takes the lock.
 class QtProfile : public Profile {
   public:
     QtProfile();
@@ -25,6 +28,7 @@ class QtProfile : public Profile {
     QSettings& Settings() { return settings_; }
 
   private:
+    std::mutex mutex_;
     QSettings settings_;
 };
 

@@ -320,3 +320,37 @@ QIcon ProgramIcon(const QString& name) {
 }
 
 }  // namespace pelmor
+
+namespace pelmor {
+
+QIcon ApplicationIcon() {
+    // The same picture as the installed pelmor.svg: a flat red resistance and a blue reactance
+    // rising through zero, on a rounded card (drawn on a 64-unit grid).
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 64.0, size / 64.0);
+        p.setPen(QPen(QColor(0x33, 0x44, 0x55), 3));
+        p.setBrush(QColor(0xf4, 0xf7, 0xfb));
+        p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0x99, 0xaa, 0xaa), 1.5));
+        p.drawLine(QPointF(8, 34), QPointF(56, 34));
+        p.setPen(QPen(QColor(0xdd, 0x22, 0x22), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF resistance[] = {{8, 20}, {20, 21}, {32, 21.5}, {44, 22}, {56, 22}};
+        p.drawPolyline(resistance, 5);
+        QPainterPath reactance(QPointF(8, 56));
+        reactance.cubicTo(QPointF(16, 46), QPointF(22, 38), QPointF(30, 34));
+        reactance.cubicTo(QPointF(38, 30), QPointF(46, 26), QPointF(56, 18));
+        p.setPen(QPen(QColor(0x22, 0x33, 0xcc), 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(reactance);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+}  // namespace pelmor

@@ -11,4 +11,7 @@ namespace pelmor {
 // also on a desktop without an icon theme.
 QIcon ProgramIcon(const QString& name);
 
+// The program's own icon (windows, the About box), drawn as the installed pelmor.svg.
+QIcon ApplicationIcon();
+
 }  // namespace pelmor
