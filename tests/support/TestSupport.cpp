@@ -131,3 +131,20 @@ CommaLocale::CommaLocale() {
 CommaLocale::~CommaLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
 
 }  // namespace pelmor::test
+
+// Suppressions the sanitizer runtimes read at start-up, so that every way of running the tests
+// (CTest, a test program by hand, a debugger) gets them. Qt and fontconfig are not built with
+// the sanitizers.
+extern "C" {
+const char* __tsan_default_suppressions() {
+    // Qt hands a blocking queued call over to the GUI thread with its own futex, which the
+    // sanitizer cannot see: every access on either side of that hand-over looks unordered.
+    return "race:pelmor::RunOnGuiThread\n"
+           "race:QtPrivate::QFunctorSlotObject\n"
+           "race:QMetaObject::invokeMethodImpl\n";
+}
+const char* __lsan_default_suppressions() {
+    // fontconfig (Qt's text rendering) keeps its configuration for the life of the process.
+    return "leak:libfontconfig.so\n";
+}
+}
