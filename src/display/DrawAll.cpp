@@ -81,6 +81,14 @@ SurfaceRect SignalRowRect(int32_t left, int32_t top, int32_t right, int32_t bott
     return {left, top + k * h, right, top + k * h + h};
 }
 
+void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect) {
+    record.left = rect.left;
+    record.top = rect.top;
+    record.right = rect.right;
+    record.bottom = rect.bottom;
+    record.shown = 1;
+}
+
 void DrawWindowFrame(Surface& surface, SurfaceRect& rect, bool printing) {
     if (!printing) {
         surface.SunkenEdge(rect);

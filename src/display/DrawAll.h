@@ -55,6 +55,8 @@ void PrintPage(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredR
 // The frame around a window: a sunken edge on screen (the rectangle shrinks by 3 on each side),
 // a 1-unit black frame when printing (it shrinks by 20).
 void DrawWindowFrame(Surface& surface, SurfaceRect& rect, bool printing);
+// Records where a window is drawn in its plot record (the mouse reads it back) and marks it shown.
+void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect);
 
 // The time window (record 0's x range) after a completed mouse selection, kept overlapping the
 // data of trace buffer 0 by ten samples.

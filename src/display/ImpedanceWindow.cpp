@@ -44,12 +44,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     ImpedanceCalculator& z = doc.calculator;
     const bool trend = z.zTrendDisplay != 0;
     const int record = trend ? kImpedanceTimeWindow : kImpedanceFrequencyWindow;
-    PlotWindow& recorded = doc.plotSetup.windows[record];
-    recorded.left = band.left;
-    recorded.top = band.top;
-    recorded.right = band.right;
-    recorded.bottom = band.bottom;
-    recorded.shown = 1;
+    MarkWindowShown(doc.plotSetup.windows[record], band);
 
     SurfaceRect inner = band;
     DrawWindowFrame(c.surface, inner, c.printing);

@@ -94,11 +94,7 @@ bool DrawSpectrumWindow(const DrawContext& c, int slot, double start, const Surf
     const int32_t sw = SpectrumWidth(row);
     SurfaceRect rect{row.right - sw, row.top, row.right, row.bottom};
     DrawWindowFrame(c.surface, rect, c.printing);
-    rec.left = rect.left;
-    rec.top = rect.top;
-    rec.right = rect.right;
-    rec.bottom = rect.bottom;
-    rec.shown = 1;
+    MarkWindowShown(rec, rect);
     CPlotGraph graph(c.surface, rect);
     graph.SetTitles("Frequency [Hz]", db ? "A [dBV]" : "A [V]");
     graph.AddCurve(count, kept.frequencies.data(), kept.amplitudes.data(), PlotBar, 0x008000);
@@ -186,11 +182,7 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
     }
     DrawWindowFrame(c.surface, rect, c.printing);
     PlotWindow& rec = doc.plotSetup.windows[kSignalWindow0 + slot];
-    rec.left = rect.left;
-    rec.top = rect.top;
-    rec.right = rect.right;
-    rec.bottom = rect.bottom;
-    rec.shown = 1;
+    MarkWindowShown(rec, rect);
 
     CPlotGraph graph(c.surface, rect);
     graph.SetTitles("", SlotName(doc, slot));

@@ -39,11 +39,7 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
     }
 
     PlotWindow& rec = doc.plotSetup.windows[kStoredImpedanceWindow];
-    rec.left = rect.left;
-    rec.top = rect.top;
-    rec.right = rect.right;
-    rec.bottom = rect.bottom;
-    rec.shown = 1;
+    MarkWindowShown(rec, rect);
 
     CPlotGraph graph(s, rect);
     graph.SetTitles("Frequency [Hz]", "Stored impedance");

@@ -41,11 +41,7 @@ void DrawXYWindow(const DrawContext& c, const SurfaceRect& band) {
     if (view.xyCount < 1) return;
 
     PlotWindow& rec = doc.plotSetup.windows[kXYWindow];
-    rec.left = band.left;
-    rec.top = band.top;
-    rec.right = band.right;
-    rec.bottom = band.bottom;
-    rec.shown = 1;
+    MarkWindowShown(rec, band);
     SurfaceRect inner = band;
     DrawWindowFrame(c.surface, inner, c.printing);
     CPlotGraph graph(c.surface, inner);
