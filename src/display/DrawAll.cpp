@@ -81,6 +81,10 @@ SurfaceRect SignalRowRect(int32_t left, int32_t top, int32_t right, int32_t bott
     return {left, top + k * h, right, top + k * h + h};
 }
 
+bool ViewHasContent(const CPelmorDoc& doc, const StoredResultsView& stored) {
+    return stored.count > 0 || doc.state.buffers[0].Count() >= 10;
+}
+
 void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect) {
     record.left = rect.left;
     record.top = rect.top;
@@ -216,7 +220,7 @@ void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredRes
         view.scaleIcons.fill(SurfaceRect{});
         view.timeBar = view.timeBarThumb = SurfaceRect{};
     }
-    if (!haveStored && samples < 10) return;
+    if (!ViewHasContent(doc, stored)) return;
 
     ApplyTimeWindow(doc, view);
     const int channels = std::clamp(doc.setup.channelCount, 0, kDisplaySlots);

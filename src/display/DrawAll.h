@@ -55,6 +55,8 @@ void PrintPage(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredR
 // The frame around a window: a sunken edge on screen (the rectangle shrinks by 3 on each side),
 // a 1-unit black frame when printing (it shrinks by 20).
 void DrawWindowFrame(Surface& surface, SurfaceRect& rect, bool printing);
+// Whether DrawAll has anything to draw: a stored result or at least ten samples in trace buffer 0.
+bool ViewHasContent(const CPelmorDoc& doc, const StoredResultsView& stored);
 // Records where a window is drawn in its plot record (the mouse reads it back) and marks it shown.
 void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect);
 

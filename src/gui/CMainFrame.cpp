@@ -576,8 +576,12 @@ bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         // The prompt goes to pane 0 alone; the status bar's own message would hide all four.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        promptShown_ = !tip.isEmpty();
-        if (panes_[0]) panes_[0]->setText(promptShown_ ? tip : paneZero_);
+        if (tip.isEmpty()) {
+            ClearPrompt();
+        } else {
+            promptShown_ = true;
+            if (panes_[0]) panes_[0]->setText(tip);
+        }
         return true;
     }
     return QMainWindow::event(event);

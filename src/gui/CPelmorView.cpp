@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
+#include "display/DrawAll.h"
 #include "display/InvertBand.h"
 #include "gui/QtSurface.h"
 #include "gui/RenderView.h"
@@ -54,7 +55,7 @@ void CPelmorView::paintEvent(QPaintEvent*) {
     // The whole frame is drawn off screen and copied in one block: never a half-drawn frame.
     const StoredResultsView stored = storedResults ? storedResults() : StoredResultsView{};
     QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
-    if (stored.count == 0 && doc_.state.buffers[0].Count() < 10 && !doc_.MeasurementRunning()) {
+    if (!ViewHasContent(doc_, stored) && !doc_.MeasurementRunning()) {
         // Nothing to plot yet: say how to get something, rather than show an empty window.
         QPainter hint(&picture);
         hint.setPen(QColor(0x80, 0x80, 0x80));
