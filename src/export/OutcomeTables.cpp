@@ -1,0 +1,195 @@
+#include "export/OutcomeTables.h"
+
+#include <algorithm>
+
+#include "core/NumberFormat.h"
+#include "export/StoredImpedance.h"
+
+namespace pelmor {
+
+namespace {
+
+constexpr int kRLow = static_cast<int>(Outcome::RLow);
+constexpr int kXLow = static_cast<int>(Outcome::XLow);
+constexpr int kAx = static_cast<int>(Outcome::Ax);
+constexpr int kMinCoherence = static_cast<int>(Outcome::MinCoherence);
+
+std::string Number(const std::optional<double>& v) { return v ? Format("%lg", *v) : ""; }
+
+OutcomeRow TitleRow(const char* first, const OutcomeSettings& settings) {
+    OutcomeRow row{{first}};
+    for (const std::string& t : OutcomeColumnTitles(settings)) row.push_back({t});
+    return row;
+}
+
+OutcomeRow ResultRow(const LabelledOutcomes& r, const OutcomeSettings& settings) {
+    OutcomeRow row{{r.label}};
+    for (Outcome o : kAllOutcomes) row.push_back({Number(r.outcomes.Value(o))});
+    const auto c = r.outcomes.minCoherence;
+    row[1 + kMinCoherence].flagged = c && *c < settings.coherenceThreshold;
+    return row;
+}
+
+OutcomeRow StatisticRow(const char* title,
+                        const std::array<std::optional<double>, kOutcomeCount>& values) {
+    OutcomeRow row{{title}};
+    for (const auto& v : values) row.push_back({Number(v)});
+    return row;
+}
+
+// A row with cells under R and X at the low frequency and AX only.
+OutcomeRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
+                            const std::optional<double>& x, const std::optional<double>& ax) {
+    OutcomeRow row(1 + kOutcomeCount);
+    row[0].text = title;
+    row[1 + kRLow].text = Number(r);
+    row[1 + kXLow].text = Number(x);
+    row[1 + kAx].text = Number(ax);
+    return row;
+}
+
+void AppendRows(std::string& text, const std::vector<OutcomeRow>& rows) {
+    for (const OutcomeRow& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c) text += '\t';
+            text += row[c].text;
+        }
+        text += "\r\n";
+    }
+}
+
+std::string CsvQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which) {
+    for (const LabelledOutcomes& r : set.results) {
+        text += CsvQuoted(r.label);
+        for (Outcome o : kAllOutcomes) {
+            const auto v = r.outcomes.Value(o);
+            text += ',';
+            if (v) text += Format("%.10lg", *v);
+        }
+        text += ',';
+        text += which;
+        text += "\r\n";
+    }
+}
+
+}  // namespace
+
+std::vector<LabelledOutcomes> MarkedStoredOutcomes(const StoredImpedance& stored,
+                                                   const OutcomeSettings& settings) {
+    std::vector<LabelledOutcomes> out;
+    const int count = std::clamp(stored.count, 0, StoredImpedance::kCapacity);
+    for (int k = 0; k < count; ++k) {
+        const StoredResult& s = stored.results[k];
+        if (!s.marked) continue;
+        const std::size_t n =
+            static_cast<std::size_t>(std::clamp<int>(s.frequencyCount, 0, s.kMaxFrequencies));
+        const SpectrumPoints points{{s.frequencies, n}, {s.re, n}, {s.im, n}, {s.coherence, n}};
+        out.push_back({s.label, ComputeOutcomes(points, settings)});
+    }
+    return out;
+}
+
+std::array<std::string, kOutcomeCount> OutcomeColumnTitles(const OutcomeSettings& s) {
+    return {Format("R%lg", s.lowHz),
+            Format("X%lg", s.lowHz),
+            Format("R%lg", s.highHz),
+            Format("R%lg-R%lg", s.lowHz, s.highHz),
+            "Fres",
+            "AX",
+            "Min coherence"};
+}
+
+const std::array<const char*, kOutcomeCount>& OutcomeKeys() {
+    static const std::array<const char*, kOutcomeCount> keys{
+        "r_low", "x_low", "r_high", "r_low_minus_high", "fres", "ax", "min_coherence"};
+    return keys;
+}
+
+OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
+    const OutcomeSettings& s = report.settings;
+    const OutcomeSet& set = report.current;
+    OutcomeTable t;
+
+    t.grid.push_back(TitleRow("Label", s));
+    for (const LabelledOutcomes& r : set.results) t.grid.push_back(ResultRow(r, s));
+    t.grid.push_back(StatisticRow("Mean", set.statistics.mean));
+    t.grid.push_back(StatisticRow("SD", set.statistics.sd));
+    OutcomeRow cov = StatisticRow("CoV [%]", set.statistics.cov);
+    for (int i = 0; i < kOutcomeCount; ++i) {
+        const auto& v = set.statistics.cov[i];
+        cov[1 + i].flagged = i != kMinCoherence && v && *v > s.covLimitPercent;
+    }
+    t.grid.push_back(cov);
+
+    const SetQuality& q = set.quality;
+    const std::string rLow = Format("R%lg", s.lowHz);
+    OutcomeRow covLine{{"CoV of " + rLow + " [%]"}, {Number(q.covRLow)}};
+    if (q.withinLimit) {
+        covLine.push_back({*q.withinLimit ? "within limit" : "above limit", !*q.withinLimit});
+        covLine[1].flagged = !*q.withinLimit;
+    } else {
+        covLine.push_back({"needs at least two results"});
+    }
+    t.quality.push_back(covLine);
+    t.quality.push_back({{"CoV limit [%]"}, {Format("%lg", q.covLimit)}});
+    OutcomeRow coherenceLine{{Format("Coherence below %lg", s.coherenceThreshold)}};
+    for (int k : q.lowCoherence)
+        if (k >= 0 && k < static_cast<int>(set.results.size()))
+            coherenceLine.push_back({set.results[k].label, true});
+    if (q.lowCoherence.empty()) coherenceLine.push_back({"none"});
+    t.quality.push_back(coherenceLine);
+
+    if (report.baseline && report.change) {
+        const OutcomeSet& b = *report.baseline;
+        const BaselineChange& c = *report.change;
+        t.baseline.push_back(TitleRow("Baseline", s));
+        for (const LabelledOutcomes& r : b.results) t.baseline.push_back(ResultRow(r, s));
+        t.baseline.push_back(StatisticRow("Mean", b.statistics.mean));
+        OutcomeRow change = ChangeColumnsRow("Change [%]", c.rLow, c.xLow, c.ax);
+        change[1 + kRLow].flagged = c.rLowPasses;
+        change[1 + kXLow].flagged = c.xLowPasses;
+        change[1 + kAx].flagged = c.axPasses;
+        t.baseline.push_back(change);
+        t.baseline.push_back(ChangeColumnsRow("Threshold [%]", s.rLowResponsePercent,
+                                              s.xLowResponsePercent, s.axResponsePercent));
+        OutcomeRow verdict{{"Response"}};
+        if (c.response)
+            verdict.push_back({*c.response ? "positive" : "negative", *c.response});
+        else
+            verdict.push_back({"no change can be given"});
+        t.baseline.push_back(verdict);
+    }
+    return t;
+}
+
+std::string OutcomeTableText(const OutcomeTable& table) {
+    std::string text;
+    AppendRows(text, table.grid);
+    text += "\r\n";
+    AppendRows(text, table.quality);
+    if (!table.baseline.empty()) {
+        text += "\r\n";
+        AppendRows(text, table.baseline);
+    }
+    return text;
+}
+
+std::string OutcomeCsvText(const OutcomeReport& report) {
+    std::string text = "label";
+    for (const char* key : OutcomeKeys()) text += std::string(",") + key;
+    text += ",set\r\n";
+    AppendCsvLines(text, report.current, "current");
+    if (report.baseline) AppendCsvLines(text, *report.baseline, "baseline");
+    return text;
+}
+
+}  // namespace pelmor

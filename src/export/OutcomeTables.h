@@ -1,0 +1,58 @@
+#pragma once
+
+// The tables of the outcomes: the grid of results with Mean, SD and CoV, the quality lines and
+// the baseline with its change and verdict, as cells (for the dialog, with the cells that stand
+// out), as tab-separated text for the hand-offs, and as csv for other programs.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "analysis/Outcomes.h"
+
+namespace pelmor {
+
+class StoredImpedance;
+
+// The outcomes of the marked stored results, in index order, under their labels.
+std::vector<LabelledOutcomes> MarkedStoredOutcomes(const StoredImpedance& stored,
+                                                   const OutcomeSettings& settings);
+
+// The column titles of the outcomes, with the frequencies "%lg": "R5", "X5", "R20", "R5-R20",
+// "Fres", "AX", "Min coherence".
+std::array<std::string, kOutcomeCount> OutcomeColumnTitles(const OutcomeSettings& settings);
+
+// One cell: its text ("%lg" for numbers, empty for none) and whether it stands out (a CoV above
+// the limit, a coherence below the threshold, a positive response).
+struct OutcomeCell {
+    std::string text;
+    bool flagged = false;
+};
+using OutcomeRow = std::vector<OutcomeCell>;
+
+struct OutcomeTable {
+    // "Label" and the column titles; one row per result; "Mean", "SD", "CoV [%]".
+    std::vector<OutcomeRow> grid;
+    // The CoV of R at the low frequency against the limit, and the results of low coherence.
+    std::vector<OutcomeRow> quality;
+    // Empty without a baseline. Otherwise "Baseline" with the column titles, one row per
+    // baseline result, its "Mean", then "Change [%]" and "Threshold [%]" under R and X at the
+    // low frequency and AX, and "Response" with "positive" or "negative".
+    std::vector<OutcomeRow> baseline;
+};
+
+OutcomeTable BuildOutcomeTable(const OutcomeReport& report);
+
+// The table as handed out: cells separated by tabs, CR LF line ends, the sections separated by
+// an empty line, "." decimals (the hand-off localises them).
+std::string OutcomeTableText(const OutcomeTable& table);
+
+// One header line and one line per result: label (quoted), the outcomes ("." decimals, empty
+// for none) and the set ("current" or "baseline"), comma-separated with CR LF line ends.
+std::string OutcomeCsvText(const OutcomeReport& report);
+
+// The csv column names of the outcomes: "r_low", "x_low", "r_high", "r_low_minus_high", "fres",
+// "ax", "min_coherence" (also the keys of the command line's json).
+const std::array<const char*, kOutcomeCount>& OutcomeKeys();
+
+}  // namespace pelmor
