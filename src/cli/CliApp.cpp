@@ -7,6 +7,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliPlatform.h"
+#include "core/Version.h"
 #include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "platform/Clock.h"
@@ -22,6 +23,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CLI::App app{"pelmor-cli: respiratory impedance analysis without a display", "pelmor-cli"};
     app.require_subcommand(1);
     app.fallthrough();
+    app.set_version_flag("--version", std::string("pelmor-cli ") + ProgramVersion(),
+                         "Print the version and exit");
 
     GlobalOptions global;
     app.add_option("--setup", global.setupFile, "Open this setup file (.plm) first");

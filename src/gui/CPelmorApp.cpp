@@ -8,8 +8,11 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <iostream>
+#include <string_view>
 
 #include "core/MeasurementState.h"
+#include "core/Version.h"
 #include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "gui/CMainFrame.h"
@@ -39,6 +42,37 @@ QString HelpPath() {
 
 CPelmorApp::CPelmorApp() = default;
 
+std::optional<int> CPelmorApp::AnswerInformationOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--") break;
+        if (arg == "--version") {
+            std::cout << "pelmor " << ProgramVersion() << "\n";
+            return 0;
+        }
+        if (arg != "--help" && arg != "-h") continue;
+        QCoreApplication core(argc, argv);
+        const QString help = HelpPath();
+        std::cout << "Usage: pelmor [QT-OPTION]... [SETUP-FILE]\n"
+                     "Data acquisition and respiratory impedance measurement by forced "
+                     "oscillation.\n"
+                     "Opens the setup file (.plm) if one is named.\n\n"
+                     "Options:\n"
+                     "  -h, --help     Print this help and exit\n"
+                     "      --version  Print the version and exit\n"
+                     "Qt's own options (-platform NAME, -display DISPLAY, -style STYLE, ...) "
+                     "are accepted as well.\n\n"
+                     "Help page: "
+                  << (QFileInfo::exists(help) ? help.toLocal8Bit().toStdString()
+                                              : std::string("not found (it is installed "
+                                                            "with the program as "
+                                                            "share/pelmor/help.html)"))
+                  << "\n";
+        return 0;
+    }
+    return std::nullopt;
+}
+
 CPelmorApp::~CPelmorApp() {
     frame_.reset();
     doc_.reset();  // saves the settings
@@ -49,7 +83,7 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
     QCoreApplication::setApplicationName(QStringLiteral("Pelmor"));
     QGuiApplication::setDesktopFileName(QStringLiteral("pelmor"));
     QApplication::setWindowIcon(ApplicationIcon());
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
     state_ = std::make_unique<MeasurementState>();
     profile_ = std::make_unique<QtProfile>();
     ui_ = std::make_unique<QtUserInterface>();

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace pelmor {
 
@@ -19,6 +20,10 @@ struct MeasurementState;
 class CPelmorApp {
   public:
     CPelmorApp();
+    // --help and --version answer on standard output without a display (a core application
+    // exists meanwhile, so the help page is looked for beside the program). The exit status
+    // when one of them was given, nothing otherwise.
+    static std::optional<int> AnswerInformationOption(int argc, char** argv);
     ~CPelmorApp();
     // Start-up; false when the program cannot start.
     bool InitInstance(const QStringList& arguments);

@@ -9,6 +9,7 @@
 
 #include "CliRun.h"
 #include "core/FileBytes.h"
+#include "core/Version.h"
 
 #ifdef PELMOR_CLI_PLOT
 #include <QImage>
@@ -28,6 +29,7 @@ TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
         {{}, 2},
         {{"--help"}, 0},
         {{"record", "--help"}, 0},
+        {{"--version"}, 0},
         {{"nonsense"}, 2},
         {{"impedance"}, 2},
         {{"info", f.first, "--format", "xml"}, 2},
@@ -48,6 +50,7 @@ TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
         }
     }
     EXPECT_NE(Cli({"--help"}).out.find("record"), std::string::npos);
+    EXPECT_EQ(Cli({"--version"}).out, std::string("pelmor-cli ") + ProgramVersion() + "\n");
 }
 
 // Sets an environment variable for the life of the object.

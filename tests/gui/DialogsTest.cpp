@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "device/DeviceEmulator.h"
 #include "document/CPelmorDoc.h"
 #include "gui/dialogs/CExcitationDlg.h"
@@ -550,6 +552,16 @@ TEST_F(DialogTest, EveryDialogHasOkAsDefaultAndEscapeCancels) {
         EXPECT_EQ(d->result(), QDialog::Rejected);
     }
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DialogTest, AboutShowsTheVersionTheProgramWasBuiltAs) {
+    CAboutDlg about(nullptr);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Pelmor"));
+    QStringList texts;
+    for (const QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(
+        texts.contains(QStringLiteral("Pelmor Version ") + QString::fromLatin1(ProgramVersion())))
+        << texts.join(QLatin1Char('|')).toStdString();
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/NumberFormat.h"
+#include "core/Version.h"
 #include "gui/dialogs/DialogSupport.h"
 
 namespace pelmor {
@@ -260,7 +261,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(appIcon.pixmap(32, 32));
     row->addWidget(icon, 0, Qt::AlignTop);
     auto* text = new QVBoxLayout;
-    text->addWidget(Label(this, "Pelmor Version 1.1"));
+    text->addWidget(new QLabel(
+        QStringLiteral("Pelmor Version %1").arg(QString::fromLatin1(ProgramVersion())), this));
     text->addWidget(Label(this, "Respiratory impedance measurement by forced oscillation"));
     row->addLayout(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
