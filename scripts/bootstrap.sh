@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and running Pelmor need.
 # Idempotent: packages already present are left alone; safe to run on every build.
+# With --package it also installs what building and checking the Debian package needs.
 set -euo pipefail
 
 PACKAGES=(
@@ -16,7 +17,13 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libftdi1-dev libcli11-dev nlohmann-json3-dev
   # offscreen text rendering and a display for screenshots
   fonts-dejavu-core xvfb xauth
+  # installed files: man page, icons, desktop entry and metadata checks
+  help2man librsvg2-bin desktop-file-utils appstream libxml2-utils man-db
 )
+if [ "${1:-}" = "--package" ]; then
+  # the Debian package: build, dependencies, lint, and the clean-system install test
+  PACKAGES+=(dpkg-dev fakeroot file lintian debootstrap)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
