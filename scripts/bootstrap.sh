@@ -9,6 +9,8 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # reads the command line's csv back as other programs do
+  python3
   # comma-decimal locale for the number-formatting tests
   locales
   # benchmark yardstick only (never linked into the program)

@@ -226,6 +226,7 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
     RegisterRecordCommand(app, global, commands);
     RegisterSetupCommands(app, commands);
     RegisterPlotCommand(app, commands);
+    RegisterOutcomesCommand(app, commands);
 }
 
 bool OpenSetupFile(CommandContext& ctx, const std::string& path) { return ctx.doc.OpenSetup(path); }

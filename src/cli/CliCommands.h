@@ -48,6 +48,8 @@ void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& com
 void RegisterSetupCommands(CLI::App& app, CommandSet& commands);
 // Without the Qt surface the plot command says that it is not available.
 void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
+// outcomes (CliOutcomes.cpp).
+void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
 
 // Import data, as the desktop program's command does; exit code 1 when the file was refused.
 int ImportForCommand(CommandContext& ctx, const std::string& path);
