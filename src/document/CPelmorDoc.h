@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "analysis/BreathAnalysis.h"
 #include "analysis/ImpedanceCalculator.h"
 #include "core/MeasurementSetup.h"
 #include "core/MeasurementState.h"
@@ -45,13 +46,17 @@ struct StatusTexts {
     std::string pane3;
 };
 
-// The breathing-analysis limits and the flow scaling of the impedance window.
+// The breathing-analysis limits and the flow scaling of the impedance window, with the flow
+// direction of inspiration and the flow-limitation threshold of the breath-by-breath analysis
+// (those two are kept in the profile's section "Breath analysis", never in setup files).
 struct BreathingLimits {
     double flowScalingFactor = 1.0;
     double expirationMin = 0.0;
     double expirationMax = 10.0;
     double inspirationMin = 0.0;
     double inspirationMax = 10.0;
+    int inspiratoryFlowSign = 1;
+    double flowLimitationThreshold = 0.28;
 };
 
 // The display flags the update pipeline reads and clears; they belong to the view.
@@ -184,6 +189,11 @@ class CPelmorDoc : public RecordingSink {
     int ImportFromFiles(const std::vector<std::string>& paths);
     // "Copy impedance data" / "Open impedance data in Excel".
     bool HandOutImpedanceData(bool toSpreadsheet);
+    // "Copy" / "Open in Excel" of the impedance window: the breath table while the trend is
+    // shown and no measurement runs, otherwise the impedance data table.
+    bool HandOutImpedanceWindowData(bool toSpreadsheet);
+    // The breath-by-breath analysis settings from the limits above.
+    BreathSettings BreathAnalysisSettings() const;
     // "Copy stored data" / "Open stored data in Excel".
     bool HandOutStoredData(bool toSpreadsheet);
     std::unique_ptr<StoredImpedance> storedStorage;

@@ -1,6 +1,7 @@
 // The document's settings in the profile, section "Options": read once at start-up, written
 // once at exit, in a fixed order.
 #include <algorithm>
+#include <cmath>
 
 #include "core/ByteIO.h"
 #include "core/NumberFormat.h"
@@ -13,11 +14,14 @@ namespace pelmor {
 namespace {
 
 const char kOptions[] = "Options";
+// The breath-by-breath analysis keeps its own values apart from the document's older keys.
+const char kBreathAnalysis[] = "Breath analysis";
 
 std::string ChannelNameKey(int k) { return Format("Channel Name%d", k); }
 
-void ReadDouble(Profile& profile, const char* key, double& value, double defaultValue) {
-    auto bytes = profile.GetBinary(kOptions, key);
+void ReadDouble(Profile& profile, const char* key, double& value, double defaultValue,
+                const char* section = kOptions) {
+    auto bytes = profile.GetBinary(section, key);
     if (bytes && bytes->size() == sizeof(double)) {
         ByteReader r(*bytes);
         value = r.F64();
@@ -26,10 +30,10 @@ void ReadDouble(Profile& profile, const char* key, double& value, double default
     }
 }
 
-void WriteDouble(Profile& profile, const char* key, double value) {
+void WriteDouble(Profile& profile, const char* key, double value, const char* section = kOptions) {
     ByteWriter w;
     w.F64(value);
-    profile.WriteBinary(kOptions, key, w.Take());
+    profile.WriteBinary(section, key, w.Take());
 }
 
 }  // namespace
@@ -59,6 +63,11 @@ void CPelmorDoc::LoadSettings() {
     ReadDouble(p, "Expiration Duration Max", breathing.expirationMax, 10.0);
     ReadDouble(p, "Inspiration Duration Min", breathing.inspirationMin, 0.0);
     ReadDouble(p, "Inspiration Duration Max", breathing.inspirationMax, 10.0);
+    breathing.inspiratoryFlowSign =
+        p.GetInt(kBreathAnalysis, "Inspiratory flow sign", 1) < 0 ? -1 : 1;
+    ReadDouble(p, "Flow limitation threshold", breathing.flowLimitationThreshold, 0.28,
+               kBreathAnalysis);
+    if (!std::isfinite(breathing.flowLimitationThreshold)) breathing.flowLimitationThreshold = 0.28;
 }
 
 void CPelmorDoc::SaveSettings() {
@@ -83,6 +92,9 @@ void CPelmorDoc::SaveSettings() {
     WriteDouble(p, "Inspiration Duration Max", breathing.inspirationMax);
     for (int k = 1; k <= kMaxChannels; ++k)
         p.WriteString(kOptions, ChannelNameKey(k), setup.channelNames[k - 1]);
+    p.WriteInt(kBreathAnalysis, "Inspiratory flow sign",
+               breathing.inspiratoryFlowSign < 0 ? -1 : 1);
+    WriteDouble(p, "Flow limitation threshold", breathing.flowLimitationThreshold, kBreathAnalysis);
 }
 
 }  // namespace pelmor

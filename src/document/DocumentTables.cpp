@@ -53,6 +53,22 @@ int CPelmorDoc::ImportFromFiles(const std::vector<std::string>& paths) {
     return storedCount;
 }
 
+BreathSettings CPelmorDoc::BreathAnalysisSettings() const {
+    BreathSettings s;
+    s.inspirationMin = breathing.inspirationMin;
+    s.inspirationMax = breathing.inspirationMax;
+    s.expirationMin = breathing.expirationMin;
+    s.expirationMax = breathing.expirationMax;
+    s.inspiratoryFlowSign = breathing.inspiratoryFlowSign < 0 ? -1 : 1;
+    s.flowLimitationThreshold = breathing.flowLimitationThreshold;
+    return s;
+}
+
+bool CPelmorDoc::HandOutImpedanceWindowData(bool toSpreadsheet) {
+    return ImpedanceWindowHandOff(toSpreadsheet, TableSource(*this), BreathAnalysisSettings(),
+                                  services.shell, services.ui);
+}
+
 bool CPelmorDoc::HandOutImpedanceData(bool toSpreadsheet) {
     return pelmor::HandOutImpedanceData(toSpreadsheet, stored.tableText, TableSource(*this),
                                         services.shell, services.ui);

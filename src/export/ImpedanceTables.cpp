@@ -7,6 +7,7 @@
 #include "analysis/ImpedanceCalculator.h"
 #include "core/MeasurementState.h"
 #include "core/NumberFormat.h"
+#include "export/BreathTable.h"
 #include "export/TextHandoff.h"
 #include "platform/UserInterface.h"
 
@@ -131,21 +132,11 @@ bool HandOutImpedanceData(bool toSpreadsheet, const std::string& storedTableText
                          : CopyTextToClipboard(storedTableText, shell);
 }
 
-void BreathingCycleCommand(const ImpedanceCalculator& calculator, UserInterface& ui) {
-    if (calculator.offlineTrendCount == 0) return;
-    ui.ShowMessage(
-        "We are sorry, but this function is under development.\nIt will be available as soon as "
-        "it has been carefully tested and found to be reliable.\n\nThank you for your "
-        "understanding.");
-}
-
-void ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source, Shell& shell,
-                            UserInterface& ui) {
-    if (source.calculator.zTrendDisplay && source.state.measurementRunning.load() == 0) {
-        BreathingCycleCommand(source.calculator, ui);
-        return;
-    }
-    BuildImpedanceTable(toSpreadsheet, source, shell, ui);
+bool ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source,
+                            const BreathSettings& breathSettings, Shell& shell, UserInterface& ui) {
+    if (source.calculator.zTrendDisplay && source.state.measurementRunning.load() == 0)
+        return HandOutBreathTable(toSpreadsheet, source.calculator, breathSettings, shell, ui);
+    return BuildImpedanceTable(toSpreadsheet, source, shell, ui);
 }
 
 std::string SignalTableText(const TraceBuffer& buffer, double t0, double t1, double sampleRate,

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "analysis/BreathAnalysis.h"
+
 namespace pelmor {
 
 class ImpedanceCalculator;
@@ -40,14 +42,11 @@ bool BuildImpedanceTable(bool toSpreadsheet, const ImpedanceTableSource& source,
 bool HandOutImpedanceData(bool toSpreadsheet, const std::string& storedTableText,
                           const ImpedanceTableSource& source, Shell& shell, UserInterface& ui);
 
-// The breathing-cycle command: with an offline trend, tells the user that the analysis is not
-// available yet; without one, does nothing.
-void BreathingCycleCommand(const ImpedanceCalculator& calculator, UserInterface& ui);
-
-// "Copy" / "Open in Excel" of the impedance window: the breathing-cycle command while the window
-// shows the trend and no measurement runs, otherwise the impedance data table.
-void ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source, Shell& shell,
-                            UserInterface& ui);
+// "Copy" / "Open in Excel" of the impedance window: the breath table of the offline trend
+// while the window shows the trend and no measurement runs (nothing without an offline trend),
+// otherwise the impedance data table. True when a table was handed out.
+bool ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source,
+                            const BreathSettings& breathSettings, Shell& shell, UserInterface& ui);
 
 // The signal window's table: time and value of every sample of buffer in the displayed range
 // [t0, t1] (t0 raised to 0), at most 65536 lines, no header. With integrate, a third column holds

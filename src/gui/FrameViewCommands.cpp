@@ -17,10 +17,6 @@ namespace pelmor {
 
 namespace {
 
-ImpedanceTableSource TableSource(CPelmorDoc& d) {
-    return {d.calculator, d.state, d.setup.measurementMode, d.setup.samplesPerPeriod};
-}
-
 int DisplayedSlots(const CPelmorDoc& d) { return std::clamp(d.setup.channelCount, 0, 8); }
 
 void EditZDisplay(QWidget* parent, CPelmorDoc& d, ViewState& v) {
@@ -259,12 +255,8 @@ void CMainFrame::DefineContextCommands() {
         cmd::ZAutoscale, tr("Autoscale"), [&v] { v.zAutoscale = !v.zAutoscale; }, {},
         [&v] { return v.zAutoscale; });
     item(cmd::ZOptions, tr("Options"), [this, &d, &v] { EditZDisplay(this, d, v); });
-    item(cmd::ZCopy, tr("Copy"), [this, &d] {
-        ImpedanceWindowHandOff(false, TableSource(d), d.services.shell, d.services.ui);
-    });
-    item(cmd::ZOpenInExcel, tr("Open in Excel"), [this, &d] {
-        ImpedanceWindowHandOff(true, TableSource(d), d.services.shell, d.services.ui);
-    });
+    item(cmd::ZCopy, tr("Copy"), [&d] { d.HandOutImpedanceWindowData(false); });
+    item(cmd::ZOpenInExcel, tr("Open in Excel"), [&d] { d.HandOutImpedanceWindowData(true); });
     // XY Window
     item(cmd::XYDefaultScaling, tr("Default scaling"), [&ps] {
         PlotWindow& w = ps.windows[kXYWindow];

@@ -83,6 +83,37 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     EXPECT_EQ(doc->setup.recordingTime, 120);
 }
 
+TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
+    doc = MakeDocument();  // defaults: inspiration is positive flow, threshold 0.28
+    BreathSettings s = doc->BreathAnalysisSettings();
+    EXPECT_EQ(s.inspiratoryFlowSign, 1);
+    EXPECT_EQ(s.flowLimitationThreshold, 0.28);
+    EXPECT_EQ(s.inspirationMax, 10.0);
+
+    doc->breathing.inspiratoryFlowSign = -1;
+    doc->breathing.flowLimitationThreshold = 2.8;
+    doc->breathing.expirationMin = 0.5;
+    profile.Clear();
+    doc.reset();
+    EXPECT_EQ(profile.GetInt("Breath analysis", "Inspiratory flow sign", 0), -1);
+    EXPECT_EQ(profile.GetBinary("Breath analysis", "Flow limitation threshold")->size(), 8u);
+    EXPECT_FALSE(profile.Has("Options", "Inspiratory flow sign"));
+
+    doc = MakeDocument();
+    s = doc->BreathAnalysisSettings();
+    EXPECT_EQ(s.inspiratoryFlowSign, -1);
+    EXPECT_EQ(s.flowLimitationThreshold, 2.8);
+    EXPECT_EQ(s.expirationMin, 0.5);
+
+    // A sign other than -1 is +1; a threshold of the wrong size is the default.
+    doc.reset();  // saves first
+    profile.WriteInt("Breath analysis", "Inspiratory flow sign", 7);
+    profile.WriteBinary("Breath analysis", "Flow limitation threshold", {1, 2, 3});
+    doc = MakeDocument();
+    EXPECT_EQ(doc->breathing.inspiratoryFlowSign, 1);
+    EXPECT_EQ(doc->breathing.flowLimitationThreshold, 0.28);
+}
+
 TEST_F(DocumentFixture, StartWithoutChannelsStartsNothing) {
     doc = MakeDocument();
     state->buffers[0].Append(1.0);

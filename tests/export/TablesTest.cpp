@@ -193,22 +193,35 @@ TEST_F(TableFixture, CopyImpedanceDataUsesTheStoredTableOnceItExists) {
     EXPECT_EQ(shell.clipboard[1], "\t\tstored\r\n");
 }
 
-TEST_F(TableFixture, ImpedanceWindowWithTheTrendShownOnlyTellsTheUser) {
+TEST_F(TableFixture, ImpedanceWindowWithTheTrendShownHandsOutTheBreathTable) {
     TwoFrequencies();
     calc->zTrendDisplay = 1;
-    ImpedanceWindowHandOff(false, Source(), shell, ui);  // no trend yet: nothing at all
-    EXPECT_TRUE(ui.Messages().empty());
-    calc->offlineTrendCount = 5;
-    ImpedanceWindowHandOff(true, Source(), shell, ui);
-    ASSERT_EQ(ui.Messages().size(), 1u);
-    EXPECT_EQ(ui.Messages()[0].rfind("We are sorry, but this function is under development.\n", 0),
-              0u);
+    calc->selectedFrequencyIndex = 1;
+    EXPECT_FALSE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));  // no trend: nothing
     EXPECT_TRUE(shell.clipboard.empty());
-    EXPECT_TRUE(shell.spreadsheetFiles.empty());
+    const double q[] = {-1, 1, 1, -1, -1, 1, -1};
+    for (int i = 0; i < 7; ++i) {
+        calc->trendTime[i] = i;
+        calc->trendR[i] = 0.5;
+        calc->trendFlow[i] = q[i];
+    }
+    calc->offlineTrendCount = 7;
+    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));
+    ASSERT_EQ(shell.clipboard.size(), 1u);
+    const std::vector<std::string> lines = Lines(shell.clipboard[0]);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("Breath\tStart [s]\t", 0), 0u);
+    EXPECT_EQ(lines[1], "1\t1\t2\t2\t2\t0.5\t0.5\t0\t0\t0\tno\tyes");
+    EXPECT_NE(shell.clipboard[0].find("Frequency [Hz]\t8\r\nAccepted breaths\t1 of 1\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(ImpedanceWindowHandOff(true, Source(), {}, shell, ui));
+    EXPECT_EQ(shell.spreadsheetFiles.size(), 1u);
+    EXPECT_TRUE(ui.Messages().empty());
 
-    state.measurementRunning = 1;  // while measuring the table is copied
-    ImpedanceWindowHandOff(false, Source(), shell, ui);
-    EXPECT_EQ(shell.clipboard.size(), 1u);
+    state.measurementRunning = 1;  // while measuring the impedance table is copied
+    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));
+    ASSERT_EQ(shell.clipboard.size(), 2u);
+    EXPECT_EQ(shell.clipboard[1].rfind("F[Hz]", 0), 0u);
 }
 
 TEST(SignalTable, TimesValuesAndTheMappedIntegral) {
