@@ -25,11 +25,52 @@ constexpr double kTimerClock = 8000000.0;
 constexpr int kTicksPerSweepStep = 32;
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
-double Impedance(const EmulatorOptions& o, double f, double& imaginary) {
+// The measured object: series R, L and C (C = 0: no capacitor).
+struct EmulatedObject {
+    double resistance, inductance, capacitance;
+};
+
+EmulatedObject InspiratoryObject(const EmulatorOptions& o) {
+    return {o.resistance, o.inductance, o.capacitance};
+}
+
+EmulatedObject ExpiratoryObject(const EmulatorOptions& o) {
+    return {o.expResistance.value_or(o.resistance), o.expInductance.value_or(o.inductance),
+            o.expCapacitance.value_or(o.capacitance)};
+}
+
+double Impedance(const EmulatedObject& z, double f, double& imaginary) {
     const double w = 2.0 * std::numbers::pi * f;
-    imaginary = w * o.inductance;
-    if (o.capacitance != 0.0) imaginary -= 1.0 / (w * o.capacitance);
-    return o.resistance;
+    imaginary = w * z.inductance;
+    if (z.capacitance != 0.0) imaginary -= 1.0 / (w * z.capacitance);
+    return z.resistance;
+}
+
+// The steady-state response of the object to the generator table, one table period.
+std::vector<double> Response(const std::array<uint16_t, kTableSize>& table,
+                             const EmulatedObject& z) {
+    // Z(f) applied to every harmonic of the generator's 2 s period.
+    std::vector<Complex> x(kTableSize);
+    for (int i = 0; i < kTableSize; ++i) x[i].re = (table[i] - 32768.0) / kCodesPerVolt;
+    Fft(0, 11, x.data());
+    const double period = static_cast<double>(kTableSize) / kFrameRate;
+    x[0].re *= z.resistance;  // the generator's mean level sees the resistance alone
+    x[0].im = 0.0;
+    for (int k = 1; k <= kTableSize / 2; ++k) {
+        double zi = 0.0;
+        const double zr = Impedance(z, k / period, zi);
+        const Complex v = x[k];
+        if (k == kTableSize / 2) {
+            x[k] = {v.re * zr, 0.0};  // a real signal has no phase at half the frame rate
+            continue;
+        }
+        x[k] = {v.re * zr - v.im * zi, v.re * zi + v.im * zr};
+        x[kTableSize - k] = {x[k].re, -x[k].im};
+    }
+    Fft(1, 11, x.data());
+    std::vector<double> response(kTableSize);
+    for (int i = 0; i < kTableSize; ++i) response[i] = x[i].re;
+    return response;
 }
 
 bool ParseSeconds(std::string_view text, std::string_view prefix, double& seconds) {
@@ -76,6 +117,12 @@ bool ParseEmulatorOptions(const std::string& text, EmulatorOptions& options, std
                 options.inductance = number;
             } else if (key == "C") {
                 options.capacitance = number;
+            } else if (key == "r_exp") {
+                options.expResistance = number;
+            } else if (key == "l_exp") {
+                options.expInductance = number;
+            } else if (key == "c_exp") {
+                options.expCapacitance = number;
             } else if (key == "breath_hz") {
                 options.breathHz = number;
             } else if (key == "breath_v") {
@@ -383,28 +430,12 @@ void DeviceEmulator::StartStreaming() {
 }
 
 void DeviceEmulator::PrepareResponse() {
-    // Slot 0 is Z(f) applied to every harmonic of the generator's 2 s period.
-    std::vector<Complex> x(kTableSize);
-    for (int i = 0; i < kTableSize; ++i) x[i].re = (table_[i] - 32768.0) / kCodesPerVolt;
-    Fft(0, 11, x.data());
-    const double period = static_cast<double>(kTableSize) / kFrameRate;
-    x[0].re *= options_.resistance;  // the generator's mean level sees the resistance alone
-    x[0].im = 0.0;
-    for (int k = 1; k <= kTableSize / 2; ++k) {
-        double zi = 0.0;
-        const double zr = Impedance(options_, k / period, zi);
-        const Complex v = x[k];
-        if (k == kTableSize / 2) {
-            x[k] = {v.re * zr, 0.0};  // a real signal has no phase at half the frame rate
-            continue;
-        }
-        x[k] = {v.re * zr - v.im * zi, v.re * zi + v.im * zr};
-        x[kTableSize - k] = {x[k].re, -x[k].im};
-    }
-    Fft(1, 11, x.data());
-    response_.resize(kTableSize);
-    for (int i = 0; i < kTableSize; ++i) response_[i] = x[i].re;
+    // Slot 0 is the response of the inspiratory or the expiratory object.
+    response_ = Response(table_, InspiratoryObject(options_));
+    expResponse_ = Response(table_, ExpiratoryObject(options_));
 }
+
+bool DeviceEmulator::Expiring(int64_t frame) const { return SlotVolts(2, frame) < 0.0; }
 
 void DeviceEmulator::PrepareSweep() {
     const auto [low, high] = std::minmax_element(sineTable_.begin(), sineTable_.end());
@@ -430,13 +461,16 @@ double DeviceEmulator::SlotVolts(int slot, int64_t frame) const {
     const bool sweep = generatorMode_ == 3;
     switch (slot) {
         case 0: {
-            if (!sweep) return response_[frame % kTableSize];
+            const bool expiring = Expiring(frame);
+            if (!sweep) return (expiring ? expResponse_ : response_)[frame % kTableSize];
+            const EmulatedObject z =
+                expiring ? ExpiratoryObject(options_) : InspiratoryObject(options_);
             double zi = 0.0;
-            const double zr = Impedance(options_, SweepFrequency(frame), zi);
+            const double zr = Impedance(z, SweepFrequency(frame), zi);
             // The table step slot 1 shows at this frame, so both slots see the same sine.
             const double angle =
                 2.0 * std::numbers::pi * std::floor(sweepPosition_) / kSineTableSize;
-            return options_.resistance * sweepMean_ +
+            return zr * sweepMean_ +
                    sweepAmplitude_ * (zr * std::sin(angle) + zi * std::cos(angle));
         }
         case 1: {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct EmulatorOptions {
     double resistance = 0.25;
     double inductance = 0.001;
     double capacitance = 0.25;
+    // The object seen while the emulated breathing flow is negative (expiration); each value
+    // left unset is the one above.
+    std::optional<double> expResistance;
+    std::optional<double> expInductance;
+    std::optional<double> expCapacitance;
     double breathHz = 0.25;
     double breathVolts = 1.0;
     double noiseVolts = 0.0;
@@ -45,7 +51,8 @@ bool ParseEmulatorOptions(const std::string& text, EmulatorOptions& options, std
 //
 // Signals: slot 1 is the generator output, (code - 32768) / 6553 volts; slot 0 the steady-state
 // response of Z(f) to it, computed per harmonic of the 2 s table, so that slot 0 / slot 1 is Z at
-// every excitation frequency; slot 2 a breathing flow; further slots small distinct signals. In
+// every excitation frequency; slot 2 a breathing flow; further slots small distinct signals. While
+// the breathing flow is negative, slot 0 is the response of the expiratory object instead. In
 // sweep mode the 128-point sine table is played at the frequencies of the reload values.
 class DeviceEmulator : public SerialDriver {
   public:
@@ -89,6 +96,7 @@ class DeviceEmulator : public SerialDriver {
     void StartStreaming();
     void Echo(uint8_t byte);
     void PrepareResponse();
+    bool Expiring(int64_t frame) const;
     void PrepareSweep();
     int64_t FramesDue() const;
     int64_t FrameLimit() const;
@@ -133,10 +141,11 @@ class DeviceEmulator : public SerialDriver {
     int channelCount_ = 0;
     std::vector<uint8_t> frameBytes_;  // bytes of the frame being sent
     std::size_t frameCursor_ = 0;
-    std::vector<double> response_;  // slot 0 over one table period, volts
-    double sweepPosition_ = 0.0;    // position in the 128-point sine table, sweep mode
-    double sweepAmplitude_ = 0.0;   // volts of the sine table's swing
-    double sweepMean_ = 0.0;        // volts of the sine table's mean
+    std::vector<double> response_;     // slot 0 over one table period, volts
+    std::vector<double> expResponse_;  // the same for the expiratory object
+    double sweepPosition_ = 0.0;       // position in the 128-point sine table, sweep mode
+    double sweepAmplitude_ = 0.0;      // volts of the sine table's swing
+    double sweepMean_ = 0.0;           // volts of the sine table's mean
     KissRandom random_;
 };
 

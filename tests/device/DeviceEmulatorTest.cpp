@@ -89,8 +89,36 @@ TEST(DeviceEmulatorTest, StreamsFramesHighestSlotFirstUntilEscape) {
     EXPECT_EQ(host.Read(3).size(), 0u);
 }
 
+void ExpectImpedanceAtEveryFrequency(const EmulatorOptions& options, double r, double l, double c);
+
 TEST(DeviceEmulatorTest, SlotZeroOverSlotOneIsTheImpedanceAtEveryExcitationFrequency) {
-    const double r = 0.25, l = 0.001, c = 0.25;
+    // The expiratory object answers while the breathing flow is negative: a slow breath whose
+    // first 1.6 s are all inspiration, or (negative amplitude) all expiration.
+    struct Case {
+        double breathVolts;
+        double r, l, c;
+    } cases[] = {{1.0, 0.25, 0.001, 0.25}, {-1.0, 0.4, 0.003, 0.1}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.breathVolts);
+        EmulatorOptions options;
+        options.realtime = false;
+        options.breathHz = 0.3;
+        options.breathVolts = k.breathVolts;
+        options.expResistance = 0.4;
+        options.expInductance = 0.003;
+        options.expCapacitance = 0.1;
+        ExpectImpedanceAtEveryFrequency(options, k.r, k.l, k.c);
+    }
+    // Unset expiratory values are the inspiratory ones.
+    EmulatorOptions options;
+    options.realtime = false;
+    options.breathVolts = -1.0;
+    options.breathHz = 0.3;
+    options.expCapacitance = 0.1;
+    ExpectImpedanceAtEveryFrequency(options, 0.25, 0.001, 0.1);
+}
+
+void ExpectImpedanceAtEveryFrequency(const EmulatorOptions& options, double r, double l, double c) {
     MeasurementState state;
     // Twelve harmonics of 1 Hz, 0.15 V each, with spread phases: a 1 s period played twice.
     for (int i = 0; i < kExcitationTableSize; ++i) {
@@ -100,8 +128,6 @@ TEST(DeviceEmulatorTest, SlotZeroOverSlotOneIsTheImpedanceAtEveryExcitationFrequ
         state.excitationTable[i] = static_cast<uint16_t>(v * 6553 + 32768);
     }
     FakeClock clock;
-    EmulatorOptions options;
-    options.realtime = false;
     DeviceEmulator device(options, &clock);
     ScriptedUserInterface ui;
     CollectingSink sink;
@@ -183,12 +209,16 @@ TEST(DeviceEmulatorTest, OptionsText) {
     EmulatorOptions o;
     std::string error;
     ASSERT_TRUE(ParseEmulatorOptions(
-        " R=0.5, L=0.002 ,C=0,breath_hz=0.3,breath_v=2,noise_v=0.01,realtime=0,"
+        " R=0.5, L=0.002 "
+        ",C=0,r_exp=0.6,l_exp=0.003,c_exp=0.1,breath_hz=0.3,breath_v=2,noise_v=0.01,realtime=0,"
         "fault=silent_after:1.5,fault=short_echo",
         o, error));
     EXPECT_EQ(o.resistance, 0.5);
     EXPECT_EQ(o.inductance, 0.002);
     EXPECT_EQ(o.capacitance, 0.0);
+    EXPECT_EQ(o.expResistance, 0.6);
+    EXPECT_EQ(o.expInductance, 0.003);
+    EXPECT_EQ(o.expCapacitance, 0.1);
     EXPECT_EQ(o.breathHz, 0.3);
     EXPECT_EQ(o.breathVolts, 2.0);
     EXPECT_EQ(o.noiseVolts, 0.01);
