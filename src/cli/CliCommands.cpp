@@ -223,6 +223,7 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
         });
     }
     RegisterDataCommands(app, commands);
+    RegisterBreathsCommand(app, commands);
     RegisterRecordCommand(app, global, commands);
     RegisterSetupCommands(app, commands);
     RegisterPlotCommand(app, commands);

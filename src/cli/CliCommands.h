@@ -46,6 +46,8 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
 void RegisterDataCommands(CLI::App& app, CommandSet& commands);
 void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& commands);
 void RegisterSetupCommands(CLI::App& app, CommandSet& commands);
+// "breaths" (CliBreaths.cpp).
+void RegisterBreathsCommand(CLI::App& app, CommandSet& commands);
 // Without the Qt surface the plot command says that it is not available.
 void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
 // outcomes (CliOutcomes.cpp).
@@ -53,6 +55,10 @@ void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
 
 // Import data, as the desktop program's command does; exit code 1 when the file was refused.
 int ImportForCommand(CommandContext& ctx, const std::string& path);
+
+// Selects the active frequency nearest hz for the trend and recomputes the trend, as the
+// impedance window's frequency keys do. False (with a message) when the file has no frequency.
+bool SelectTrendFrequency(CommandContext& ctx, double hz);
 
 // --setup, --excitation and --calibration, in that order, as the desktop program's commands.
 int ApplyGlobalOptions(CommandContext& ctx);

@@ -25,6 +25,23 @@ int ImportForCommand(CommandContext& ctx, const std::string& path) {
     return kExitFailed;
 }
 
+bool SelectTrendFrequency(CommandContext& ctx, double hz) {
+    ImpedanceCalculator& c = ctx.doc.calculator;
+    const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    if (count == 0) {
+        ctx.err << "The file has no excitation frequency.\n";
+        return false;
+    }
+    int nearest = 0;
+    for (int i = 1; i < count; ++i)
+        if (std::fabs(c.frequencyHz[i] - hz) < std::fabs(c.frequencyHz[nearest] - hz)) nearest = i;
+    // As the frequency keys of the impedance window: select, then recompute the trend.
+    c.selectedFrequencyIndex = nearest;
+    AnalysisInputs in = ctx.doc.Inputs();
+    c.ComputeTrend(in, ctx.ui);
+    return true;
+}
+
 namespace {
 
 // The displayed range of the first signal window, which the impedance window and the export
@@ -96,20 +113,7 @@ int RunTrend(CommandContext& ctx, const std::string& path, std::optional<double>
     if (int code = ImportForCommand(ctx, path); code != kExitDone) return code;
     ImpedanceCalculator& c = ctx.doc.calculator;
     const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-    if (hz) {
-        if (count == 0) {
-            ctx.err << "The file has no excitation frequency.\n";
-            return kExitFailed;
-        }
-        int nearest = 0;
-        for (int i = 1; i < count; ++i)
-            if (std::fabs(c.frequencyHz[i] - *hz) < std::fabs(c.frequencyHz[nearest] - *hz))
-                nearest = i;
-        // As the frequency keys of the impedance window: select, then recompute the trend.
-        c.selectedFrequencyIndex = nearest;
-        AnalysisInputs in = ctx.doc.Inputs();
-        c.ComputeTrend(in, ctx.ui);
-    }
+    if (hz && !SelectTrendFrequency(ctx, *hz)) return kExitFailed;
     const int n = std::clamp<int>(c.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
     if (json) {
         ordered_json j;

@@ -1,0 +1,124 @@
+// "breaths": the breath-by-breath analysis of a data file's impedance trend, as the trend
+// display's "Copy" hands it out, or as JSON.
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "analysis/BreathAnalysis.h"
+#include "cli/CliApp.h"
+#include "cli/CliCommands.h"
+#include "cli/CliReport.h"
+#include "document/CPelmorDoc.h"
+#include "export/BreathTable.h"
+
+namespace pelmor::cli {
+
+namespace {
+
+struct BreathsOptions {
+    std::string path;
+    std::optional<double> frequency;
+    std::string sign;
+    std::optional<double> threshold;
+    std::vector<double> limits;
+    std::string format = "text";
+};
+
+ordered_json Optional(const std::optional<double>& value) {
+    return value ? ordered_json(*value) : ordered_json(nullptr);
+}
+
+ordered_json StatisticJson(const BreathSummary& s, std::optional<double> BreathStatistic::*field) {
+    return ordered_json{{"ti", Optional(s.ti.*field)},      {"te", Optional(s.te.*field)},
+                        {"vt", Optional(s.vt.*field)},      {"r_insp", Optional(s.rInsp.*field)},
+                        {"r_exp", Optional(s.rExp.*field)}, {"x_insp", Optional(s.xInsp.*field)},
+                        {"x_exp", Optional(s.xExp.*field)}, {"dx", Optional(s.dx.*field)}};
+}
+
+ordered_json AnalysisJson(const BreathAnalysis& a, double frequency, double threshold) {
+    ordered_json breaths = ordered_json::array();
+    for (const Breath& b : a.breaths) {
+        breaths.push_back({{"index", b.index},
+                           {"start", b.start},
+                           {"ti", b.ti},
+                           {"te", b.te},
+                           {"vt", b.vt},
+                           {"r_insp", b.rInsp},
+                           {"r_exp", b.rExp},
+                           {"x_insp", b.xInsp},
+                           {"x_exp", b.xExp},
+                           {"dx", b.dx},
+                           {"efl", b.accepted ? ordered_json(b.flowLimited) : ordered_json()},
+                           {"accepted", b.accepted},
+                           {"reason", b.accepted ? ordered_json() : ordered_json(b.reason)}});
+    }
+    const BreathSummary& s = a.summary;
+    ordered_json j;
+    j["frequency"] = frequency;
+    j["threshold"] = threshold;
+    j["breaths"] = breaths;
+    j["summary"] = {{"total", s.total},
+                    {"accepted", s.accepted},
+                    {"flow_limited", s.flowLimited},
+                    {"flow_limitation", s.flowLimitation},
+                    {"mean", StatisticJson(s, &BreathStatistic::mean)},
+                    {"sd", StatisticJson(s, &BreathStatistic::sd)},
+                    {"cov", StatisticJson(s, &BreathStatistic::cov)}};
+    return j;
+}
+
+int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
+    if (int code = ImportForCommand(ctx, o.path); code != kExitDone) return code;
+    CPelmorDoc& doc = ctx.doc;
+    if (o.frequency && !SelectTrendFrequency(ctx, *o.frequency)) return kExitFailed;
+    BreathSettings settings = doc.BreathAnalysisSettings();
+    if (!o.sign.empty()) settings.inspiratoryFlowSign = o.sign[0] == '-' ? -1 : 1;
+    if (o.threshold) settings.flowLimitationThreshold = *o.threshold;
+    if (o.limits.size() == 4) {
+        settings.inspirationMin = o.limits[0];
+        settings.inspirationMax = o.limits[1];
+        settings.expirationMin = o.limits[2];
+        settings.expirationMax = o.limits[3];
+    }
+    const ImpedanceCalculator& c = doc.calculator;
+    if (c.offlineTrendCount <= 0) {
+        ctx.err << o.path << ": there is no impedance trend to analyse.\n";
+        return kExitFailed;
+    }
+    const BreathAnalysis analysis = AnalyseTrendBreaths(c, settings);
+    const double frequency = TrendFrequency(c);
+    if (o.format == "json")
+        ctx.out << AnalysisJson(analysis, frequency, settings.flowLimitationThreshold).dump(2)
+                << "\n";
+    else
+        ctx.out << BreathTableText(analysis, frequency);
+    return kExitDone;
+}
+
+}  // namespace
+
+void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
+    auto o = std::make_shared<BreathsOptions>();
+    CLI::App* c = app.add_subcommand(
+        "breaths", "Import a data file and print the breath-by-breath analysis of its trend");
+    c->add_option("FILE", o->path, "Data file")->required();
+    c->add_option("--frequency", o->frequency, "Follow the excitation frequency nearest this, Hz");
+    c->add_option("--sign", o->sign, "Flow sign of inspiration: +1 or -1 (default: the setting)")
+        ->check(CLI::IsMember({"+1", "-1", "1"}));
+    c->add_option("--threshold", o->threshold,
+                  "dX at or above which a breath is flow-limited (default: the setting)")
+        ->check(CLI::Range(0.0, 1e7));
+    c->add_option("--limits", o->limits,
+                  "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default: the settings)")
+        ->expected(4)
+        ->check(CLI::Range(0.0, 60.0));
+    AddFormatOption(c, o->format);
+    c->callback([o, &commands] {
+        commands.selected = [o](CommandContext& ctx) { return RunBreaths(ctx, *o); };
+    });
+}
+
+}  // namespace pelmor::cli

@@ -1,0 +1,123 @@
+// "breaths" over recordings of the emulated subject whose expiratory compliance is smaller than
+// its inspiratory one, so its reactance difference is known at every frequency.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <numbers>
+
+#include "CliRun.h"
+
+namespace pelmor::cli::test {
+namespace {
+
+using nlohmann::json;
+
+constexpr double kBreathHz = 0.0625;  // 8 s inspiration, 8 s expiration
+
+// 120 s of 3 channels at 256 Hz with the shared 2 … 7 Hz excitation; C 0.25 in inspiration,
+// 0.1 in expiration. Each trend point averages a second, so slow breathing keeps the points that
+// mix both phases few.
+const std::string& SubjectFile() {
+    static const std::string path = [] {
+        const SharedFiles& f = Files();
+        setenv("PELMOR_EMULATOR", "realtime=0,C=0.25,c_exp=0.1,breath_hz=0.0625", 1);
+        const CliResult r = Cli({"--excitation", f.excitation, "record", f.dir.File("subject"),
+                                 "--seconds", "120", "--mask", "E0", "--rate", "256"});
+        setenv("PELMOR_EMULATOR", "realtime=0", 1);
+        EXPECT_EQ(r.code, 0) << r.err;
+        std::string out = r.out;
+        while (!out.empty() && out.back() == '\n') out.pop_back();
+        return out;
+    }();
+    return path;
+}
+
+TEST(CliBreaths, EmulatedSubjectGivesTheKnownReactanceDifference) {
+    const CliResult r = Cli({"breaths", SubjectFile(), "--frequency", "5", "--format", "json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["frequency"], 5.0);
+    EXPECT_EQ(j["threshold"], 0.28);
+    const double w = 2 * std::numbers::pi * 5;
+    const double expected = 1 / (w * 0.1) - 1 / (w * 0.25);  // 0.191
+    const json& s = j["summary"];
+    EXPECT_NEAR(s["mean"]["dx"].get<double>(), expected, 0.15 * expected);
+    EXPECT_EQ(s["flow_limitation"], false);  // below 0.28 at 5 Hz
+
+    // Every full breath is found: one starts within the first cycle, the last ends within the
+    // last cycle, and consecutive breaths follow each other at the emulated rate.
+    const json& breaths = j["breaths"];
+    ASSERT_GE(breaths.size(), 4u);
+    EXPECT_EQ(s["total"], breaths.size());
+    EXPECT_EQ(s["accepted"], breaths.size());
+    const double cycle = 1 / kBreathHz;
+    EXPECT_LT(breaths.front()["start"].get<double>(), cycle + 1);
+    const json& last = breaths.back();
+    EXPECT_GT(last["start"].get<double>() + last["ti"].get<double>() + last["te"].get<double>(),
+              120 - cycle - 1);
+    for (std::size_t k = 0; k < breaths.size(); ++k) {
+        const json& b = breaths[k];
+        EXPECT_EQ(b["index"], k + 1);
+        EXPECT_NEAR(b["ti"].get<double>(), cycle / 2, 0.3);
+        EXPECT_NEAR(b["te"].get<double>(), cycle / 2, 0.3);
+        EXPECT_GT(b["vt"].get<double>(), 0);
+        EXPECT_EQ(b["efl"], false);
+        EXPECT_TRUE(b["reason"].is_null());
+        if (k > 0) {
+            EXPECT_NEAR(b["start"].get<double>() - breaths[k - 1]["start"].get<double>(), cycle,
+                        0.3);
+        }
+    }
+    EXPECT_NEAR(s["mean"]["ti"].get<double>() + s["mean"]["te"].get<double>(), cycle, 0.02 * cycle);
+
+    // At 2 Hz the difference is larger than the threshold: every breath is flow-limited.
+    const CliResult low = Cli({"breaths", SubjectFile(), "--frequency", "2", "--format", "json"});
+    ASSERT_EQ(low.code, 0) << low.err;
+    const json lj = json::parse(low.out);
+    const double w2 = 2 * std::numbers::pi * 2;
+    const double expected2 = 1 / (w2 * 0.1) - 1 / (w2 * 0.25);  // 0.477
+    EXPECT_NEAR(lj["summary"]["mean"]["dx"].get<double>(), expected2, 0.15 * expected2);
+    EXPECT_EQ(lj["summary"]["flow_limitation"], true);
+    EXPECT_EQ(lj["summary"]["flow_limited"], lj["summary"]["accepted"]);
+}
+
+TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
+    const std::string& file = SubjectFile();
+    const CliResult text = Cli({"breaths", file, "--frequency", "5", "--threshold", "0.1"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    const std::vector<std::string> lines = LinesOf(text.out);
+    ASSERT_GE(lines.size(), 10u);
+    EXPECT_EQ(lines[0],
+              "Breath\tStart [s]\tTi [s]\tTe [s]\tVT\tR insp\tR exp\tX insp\tX exp\tdX\tEFL\t"
+              "Accepted");
+    EXPECT_EQ(lines.back(), "Flow limitation\tyes");
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 8), "\tyes\tyes");
+
+    // Limits no breath meets: every breath refused, the statistics are null.
+    const CliResult none =
+        Cli({"breaths", file, "--limits", "0", "1", "0", "10", "--format", "json"});
+    ASSERT_EQ(none.code, 0) << none.err;
+    const json j = json::parse(none.out);
+    ASSERT_FALSE(j["breaths"].empty());
+    EXPECT_EQ(j["breaths"][0]["reason"], "Ti out of range");
+    EXPECT_TRUE(j["breaths"][0]["efl"].is_null());
+    EXPECT_EQ(j["summary"]["accepted"], 0);
+    EXPECT_TRUE(j["summary"]["mean"]["dx"].is_null());
+    EXPECT_TRUE(j["summary"]["sd"]["ti"].is_null());
+
+    // With the sign turned round, the expirations are taken as inspirations: dX changes sign.
+    const CliResult turned =
+        Cli({"breaths", file, "--frequency", "5", "--sign", "-1", "--format", "json"});
+    ASSERT_EQ(turned.code, 0) << turned.err;
+    EXPECT_LT(json::parse(turned.out)["summary"]["mean"]["dx"].get<double>(), 0);
+
+    const CliResult bad = Cli({"breaths", file, "--sign", "2"});
+    EXPECT_EQ(bad.code, 2);
+    const CliResult missing = Cli({"breaths", Files().dir.File("missing.inpx")});
+    EXPECT_EQ(missing.code, 1);
+}
+
+}  // namespace
+}  // namespace pelmor::cli::test
