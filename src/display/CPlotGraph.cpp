@@ -309,6 +309,7 @@ bool CPlotGraph::DrawAxes() {
                   DL,     DB};
     frame_ = {FL, FT, FR, FB};
     data_ = {DL, DT, DR, DB};
+    DrawBands();
 
     surface_.MoveTo(FL, FT);
     surface_.LineTo(FL, FB);
@@ -352,6 +353,18 @@ bool CPlotGraph::DrawAxes() {
     }
     surface_.SelectFont(labelFont);
     return true;
+}
+
+void CPlotGraph::DrawBands() {
+    const SurfaceRect& f = frame_;
+    for (const Band& b : bands_) {
+        const double lo = std::max(std::min(b.x0, b.x1), range_.xmin);
+        const double hi = std::min(std::max(b.x0, b.x1), range_.xmax);
+        if (!(lo <= hi)) continue;
+        const int32_t left = std::max(f.left + 1, ToPixel(lo, 0).x);
+        const int32_t right = std::min(f.right - 1, ToPixel(hi, 0).x + 1);
+        if (right > left) surface_.FillSolid({left, f.top + 1, right, f.bottom - 1}, b.color);
+    }
 }
 
 CPlotGraph::Pixel CPlotGraph::ToPixel(double x, double y) const {

@@ -73,6 +73,9 @@ class CPlotGraph {
                          int32_t xStride = 1, int32_t yStride = 1,
                          PlotValueTransform xTransform = nullptr,
                          PlotValueTransform yTransform = nullptr);
+    // A shaded stretch of x values from x0 to x1, filled over the chart's whole height behind
+    // the grid and the curves (only its part inside the x range shows).
+    void AddBand(double x0, double x1, Color color) { bands_.push_back({x0, x1, color}); }
     // Convenience for the common case of double arrays.
     void AddCurve(int32_t count, const double* x, const double* y, uint32_t flags, Color color) {
         AddCurve(count, static_cast<const void*>(x), static_cast<const void*>(y), flags, color);
@@ -113,6 +116,7 @@ class CPlotGraph {
     bool DrawAxes();
     std::string TickLabel(double v, double step, bool si) const;
     void DrawCurve(const PlotCurve& curve);
+    void DrawBands();
     // What a connected segment from (x0, y0) to (x1, y1) shows of itself inside a fixed range:
     // nothing, a line on from the previous point, or a line of its own.
     struct ClipPiece {
@@ -144,6 +148,11 @@ class CPlotGraph {
     PlotTransform transform_;
     SurfaceRect frame_{}, data_{};
     std::vector<SurfacePoint> points_;
+    struct Band {
+        double x0, x1;
+        Color color;
+    };
+    std::vector<Band> bands_;
 };
 
 }  // namespace pelmor

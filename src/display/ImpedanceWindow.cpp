@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/BreathAnalysis.h"
 #include "core/NumberFormat.h"
 #include "display/ViewWindows.h"
 
@@ -13,6 +14,22 @@ namespace {
 
 constexpr Color kRed = 0x0000FF;
 constexpr Color kBlue = 0xFF0000;
+constexpr Color kInspirationBand = 0xC8F0D2;  // light green: an accepted breath's inspiration
+constexpr Color kRefusedBand = 0xE1E1E1;      // light grey: a refused breath
+
+// Shades the breaths of the offline trend behind its curves; the note for the record's dX ("" when
+// no breath was accepted).
+std::string AddBreathBands(CPlotGraph& graph, const CPelmorDoc& doc) {
+    const BreathAnalysis a = AnalyseTrendBreaths(doc.calculator, doc.BreathAnalysisSettings());
+    for (const Breath& b : a.breaths) {
+        if (b.accepted)
+            graph.AddBand(b.start, b.expirationStart, kInspirationBand);
+        else
+            graph.AddBand(b.start, b.endTime, kRefusedBand);
+    }
+    if (!a.summary.dx.mean) return "";
+    return Format("dX=%lg", *a.summary.dx.mean) + (a.summary.flowLimitation ? " EFL" : "");
+}
 
 void StoreRange(PlotWindow& rec, const PlotRange& r) {
     rec.xmin = r.xmin;
@@ -62,6 +79,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     PlotWindow* used = &freqRec;
     bool keepRange = true;  // a one-shot rescale writes the range used back
     bool notes = false;
+    std::string breathNote;
 
     if (measuring && !tracking && !trend) {
         graph.SetTitles("Frequency [Hz]", "Impedance");
@@ -108,6 +126,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         if (n > 0) {
             graph.AddCurve(n, z.trendTime, z.trendR, instant, kRed);
             graph.AddCurve(n, z.trendTime, z.trendX, instant, kBlue);
+            breathNote = AddBreathBands(graph, doc);
             if (view.zRescale) {
                 const auto [r0, r1] = std::minmax_element(z.trendR, z.trendR + n);
                 const auto [x0, x1] = std::minmax_element(z.trendX, z.trendX + n);
@@ -147,6 +166,12 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         s.DrawTextInBox(line, Format("Samples:%d", z.periodsAccumulated), TextAlign::Right, false);
         s.DrawTextInBox(line, Format("R=%.1lf V=%.3lg", z.breathingRate * 60, z.breathingVolume),
                         TextAlign::Left, false);
+    }
+    if (!breathNote.empty()) {
+        const SurfaceSize size = s.TextExtent(breathNote);
+        const SurfaceRect line{inner.left + 22, inner.bottom - 2 - size.cy, inner.right,
+                               inner.bottom - 2};
+        s.DrawTextInBox(line, breathNote, TextAlign::Left, false);
     }
     if (trend && z.selectedFrequencyIndex >= 0 && z.selectedFrequencyIndex < fc) {
         const std::string text = Format("%lg Hz", z.frequencyHz[z.selectedFrequencyIndex]);

@@ -37,6 +37,8 @@ void EditZDisplay(QWidget* parent, CPelmorDoc& d, ViewState& v) {
     values.inspirationMax = d.breathing.inspirationMax;
     values.expirationMin = d.breathing.expirationMin;
     values.expirationMax = d.breathing.expirationMax;
+    values.inspiratoryFlowSign = d.breathing.inspiratoryFlowSign < 0 ? -1 : 1;
+    values.flowLimitationThreshold = d.breathing.flowLimitationThreshold;
     if (!CZDisplayDlg::Edit(parent, values)) return;
     z.SetAveragingTime(values.averagingTime);
     z.zDisplayMode = values.displayMode;
@@ -48,6 +50,8 @@ void EditZDisplay(QWidget* parent, CPelmorDoc& d, ViewState& v) {
     d.breathing.inspirationMax = values.inspirationMax;
     d.breathing.expirationMin = values.expirationMin;
     d.breathing.expirationMax = values.expirationMax;
+    d.breathing.inspiratoryFlowSign = values.inspiratoryFlowSign;
+    d.breathing.flowLimitationThreshold = values.flowLimitationThreshold;
     if (values.trendFrequencyIndex >= 0) {
         z.selectedFrequencyIndex = values.trendFrequencyIndex;
         d.activeExcitation.selectedFrequencyIndex = values.trendFrequencyIndex;

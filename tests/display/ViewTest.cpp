@@ -465,6 +465,48 @@ TEST_F(ViewFixture, OfflineTrendFollowsTheTimeWindow) {
     EXPECT_EQ(label->rect.bottom, t.bottom - 3 - 2);
 }
 
+TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
+    Fill(4);
+    Rec(0).xmin = 0;
+    Rec(0).xmax = 10;
+    ImpedanceCalculator& z = doc->calculator;
+    z.zTrendDisplay = 1;
+    // Breath 1: inspiration 1 … 3, expiration 3 … 5; breath 2 (5 … 9) has a negative R.
+    const double q[] = {-1, 1, 1, -1, -1, 1, 1, -1, -1, 1, -1};
+    z.offlineTrendCount = 11;
+    for (int i = 0; i < 11; ++i) {
+        z.trendTime[i] = i;
+        z.trendFlow[i] = q[i];
+        z.trendR[i] = i == 6 ? -1 : 0.3;
+        z.trendX[i] = q[i] > 0 ? -0.1 : -0.5;
+    }
+    RecordingSurface s;
+    Draw(s);
+    std::vector<SurfaceRect> accepted, refused;
+    for (const SurfaceCall& c : s.Calls(SurfaceOp::FillSolid)) {
+        if (c.color == 0xC8F0D2) accepted.push_back(c.rect);
+        if (c.color == 0xE1E1E1) refused.push_back(c.rect);
+    }
+    ASSERT_EQ(accepted.size(), 1u);
+    ASSERT_EQ(refused.size(), 1u);
+    // The refused band covers the whole breath, twice as long as the accepted inspiration.
+    const int32_t inspiration = accepted[0].right - accepted[0].left;
+    const int32_t breath = refused[0].right - refused[0].left;
+    EXPECT_NEAR(breath, 2 * inspiration, 2);
+    EXPECT_NEAR(refused[0].left - accepted[0].left, 2 * inspiration, 2);
+    EXPECT_EQ(accepted[0].top, refused[0].top);
+    const auto boxes = s.Calls(SurfaceOp::TextInBox);
+    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
+                            [](const SurfaceCall& c) { return c.text == "dX=0.4 EFL"; }));
+
+    // The spectrum display draws no bands and no note.
+    z.zTrendDisplay = 0;
+    RecordingSurface spectrum;
+    Draw(spectrum);
+    for (const SurfaceCall& c : spectrum.Calls(SurfaceOp::TextInBox))
+        EXPECT_EQ(c.text.rfind("dX=", 0), std::string::npos);
+}
+
 TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     Fill(4);
     doc->printHeader = "Sample rate=512 Hz, signal period=1 s\nf=1,2,3 Hz";

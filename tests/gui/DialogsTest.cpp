@@ -496,6 +496,12 @@ TEST_F(DialogTest, DisplayDialogsCheckTheirRanges) {
     ClickOk(zd);
     EXPECT_EQ(LastMessage(), "Enter a number between 1e-06 and 10000000.");
     SetText(zd, "flowScaling", "1e7");
+    SetText(zd, "flowLimitationThreshold", "-0.1");
+    ClickOk(zd);
+    EXPECT_EQ(LastMessage(), "Enter a number between 0 and 10000000.");
+    EXPECT_EQ(Child<QComboBox>(zd, "flowSign")->currentText(), QStringLiteral("+1"));
+    Child<QComboBox>(zd, "flowSign")->setCurrentIndex(1);
+    SetText(zd, "flowLimitationThreshold", "2.8");
     Child<QRadioButton>(zd, "trend")->setChecked(true);
     Child<QComboBox>(zd, "trendFrequency")->setCurrentIndex(2);
     ClickOk(zd);
@@ -504,6 +510,8 @@ TEST_F(DialogTest, DisplayDialogsCheckTheirRanges) {
     EXPECT_EQ(zd.Values().dataToDisplay, 1);
     EXPECT_EQ(zd.Values().trendFrequencyIndex, 2);
     EXPECT_EQ(zd.Values().flowScalingFactor, 1e7);
+    EXPECT_EQ(zd.Values().inspiratoryFlowSign, -1);
+    EXPECT_EQ(zd.Values().flowLimitationThreshold, 2.8);
 }
 
 TEST_F(DialogTest, TimeWindowRoundsChecksAndKeepsAtLeastOnePeriod) {

@@ -201,6 +201,37 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     EXPECT_EQ(asked, 1);
 }
 
+TEST_F(SessionFixture, ImpedanceWindowCommandsHandOutTheBreathTableOfTheTrend) {
+    ImpedanceCalculator& z = doc->calculator;
+    z.frequencyCount = 1;
+    z.frequencyHz[0] = 5;
+    z.selectedFrequencyIndex = 0;
+    z.zTrendDisplay = 1;
+    ASSERT_TRUE(frame->RunCommand(cmd::ZCopy));  // no trend yet: nothing at all
+    EXPECT_TRUE(shell.clipboard.empty());
+    EXPECT_TRUE(ui.Messages().empty());
+
+    const double q[] = {-1, 1, 1, -1, -1, 1, -1};
+    for (int i = 0; i < 7; ++i) {
+        z.trendTime[i] = i;
+        z.trendR[i] = 0.3;
+        z.trendX[i] = q[i] > 0 ? -0.1 : -0.5;
+        z.trendFlow[i] = q[i];
+    }
+    z.offlineTrendCount = 7;
+    ASSERT_TRUE(frame->RunCommand(cmd::ZCopy));
+    ASSERT_EQ(shell.clipboard.size(), 1u);
+    const std::string& table = shell.clipboard[0];
+    EXPECT_EQ(table.rfind("Breath\tStart [s]\tTi [s]\t", 0), 0u) << table;
+    EXPECT_NE(table.find("\r\n1\t1\t2\t2\t2\t0.3\t0.3\t-0.1\t-0.5\t0.4\tyes\tyes\r\n"),
+              std::string::npos)
+        << table;
+    EXPECT_NE(table.find("Frequency [Hz]\t5\r\nAccepted breaths\t1 of 1\r\n"), std::string::npos);
+    ASSERT_TRUE(frame->RunCommand(cmd::ZOpenInExcel));
+    EXPECT_EQ(shell.spreadsheetFiles.size(), 1u);
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     const QString a = QString::fromStdString(home.File("a.plm"));
     chosen = {QString::fromStdString(home.File("a"))};  // the extension is added

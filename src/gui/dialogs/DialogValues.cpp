@@ -157,6 +157,10 @@ std::optional<FieldProblem> ValidateZDisplay(const ZDisplayValues& v) {
         if (Outside(value, 0, 60)) return NumberProblem(F(field), 0, 60);
     if (Outside(v.flowScalingFactor, 1e-6, 1e7))
         return NumberProblem(F(Field::FlowScaling), 1e-6, 1e7);
+    if (v.inspiratoryFlowSign != 1 && v.inspiratoryFlowSign != -1)
+        return IntegerProblem(F(Field::FlowSign), -1, 1);
+    if (Outside(v.flowLimitationThreshold, 0, 1e7))
+        return NumberProblem(F(Field::FlowLimitationThreshold), 0, 1e7);
     return std::nullopt;
 }
 

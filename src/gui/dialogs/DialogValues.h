@@ -105,7 +105,9 @@ enum class ZDisplayField {
     InspirationMax,
     ExpirationMin,
     ExpirationMax,
-    FlowScaling
+    FlowScaling,
+    FlowSign,
+    FlowLimitationThreshold
 };
 
 constexpr int kMaxDisplayFrequencies = 256;
@@ -124,6 +126,8 @@ struct ZDisplayValues {
     double expirationMin = 0;
     double expirationMax = 10;
     double flowScalingFactor = 1.0;
+    int inspiratoryFlowSign = 1;  // +1 or -1
+    double flowLimitationThreshold = 0.28;
 };
 
 std::optional<FieldProblem> ValidateZDisplay(const ZDisplayValues& values);

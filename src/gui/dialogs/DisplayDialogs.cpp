@@ -210,10 +210,23 @@ CZDisplayDlg::CZDisplayDlg(QWidget* parent, const ZDisplayValues& values)
     limits("Expiration duration limits", "expiration", values.expirationMin, values.expirationMax,
            expirationMin_, expirationMax_);
 
+    auto* breaths = new QGridLayout;
+    flowSign_ = new QComboBox(this);
+    flowSign_->setObjectName(QStringLiteral("flowSign"));
+    flowSign_->addItems({QStringLiteral("+1"), QStringLiteral("-1")});
+    flowSign_->setCurrentIndex(values.inspiratoryFlowSign < 0 ? 1 : 0);
+    threshold_ = NumberEdit(this, "flowLimitationThreshold", values.flowLimitationThreshold);
+    breaths->addWidget(Label(this, "Inspiratory flow sign"), 0, 0);
+    breaths->addWidget(flowSign_, 0, 1);
+    breaths->addWidget(Label(this, "Flow limitation threshold"), 1, 0);
+    breaths->addWidget(threshold_, 1, 1);
+    breaths->setColumnStretch(2, 1);
+    top->addLayout(breaths);
+
     QDialogButtonBox* buttons = AddOkCancel(this);
     SetTabChain({averagingTime_, displayMode_, averageStyle_, instantStyle_, spectrum, trend,
                  trendFrequency_, flowScaling_, inspirationMin_, inspirationMax_, expirationMin_,
-                 expirationMax_, buttons->button(QDialogButtonBox::Ok),
+                 expirationMax_, flowSign_, threshold_, buttons->button(QDialogButtonBox::Ok),
                  buttons->button(QDialogButtonBox::Cancel)});
 }
 
@@ -230,10 +243,12 @@ void CZDisplayDlg::accept() {
     taken.expirationMin = ReadNumber(expirationMin_);
     taken.expirationMax = ReadNumber(expirationMax_);
     taken.flowScalingFactor = ReadNumber(flowScaling_);
+    taken.inspiratoryFlowSign = flowSign_->currentIndex() == 1 ? -1 : 1;
+    taken.flowLimitationThreshold = ReadNumber(threshold_);
     if (const auto problem = ValidateZDisplay(taken)) {
-        QWidget* controls[] = {averagingTime_, displayMode_,    averageStyle_,
-                               instantStyle_,  inspirationMin_, inspirationMax_,
-                               expirationMin_, expirationMax_,  flowScaling_};
+        QWidget* controls[] = {averagingTime_,  displayMode_,    averageStyle_,  instantStyle_,
+                               inspirationMin_, inspirationMax_, expirationMin_, expirationMax_,
+                               flowScaling_,    flowSign_,       threshold_};
         Refuse(this, *problem, controls[problem->field]);
         return;
     }

@@ -43,7 +43,8 @@ class CXYDisplayDlg : public QDialog {
 };
 
 // "Impedance display options": averaging time, display mode, plot styles, spectrum or trend at
-// one frequency, flow scaling and the breathing duration limits.
+// one frequency, flow scaling, the breathing duration limits, and the flow sign of inspiration
+// and flow-limitation threshold of the breath-by-breath analysis.
 class CZDisplayDlg : public QDialog {
   public:
     CZDisplayDlg(QWidget* parent, const ZDisplayValues& values);
@@ -64,6 +65,8 @@ class CZDisplayDlg : public QDialog {
     QLineEdit* inspirationMax_ = nullptr;
     QLineEdit* expirationMin_ = nullptr;
     QLineEdit* expirationMax_ = nullptr;
+    QComboBox* flowSign_ = nullptr;
+    QLineEdit* threshold_ = nullptr;
 };
 
 // "About Pelmor": the icon, "Pelmor Version 1.1", one more line and OK.
