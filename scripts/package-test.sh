@@ -50,6 +50,10 @@ if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     cp /etc/apt/sources.list.d/debian.sources "$dir/etc/apt/sources.list.d/"
     rm -f "$dir/etc/apt/sources.list"
 fi
+# No services start inside the chroot, and dpkg needs no terminal.
+printf '#!/bin/sh\nexit 101\n' >"$dir/usr/sbin/policy-rc.d"
+chmod 755 "$dir/usr/sbin/policy-rc.d"
+echo 'Dpkg::Use-Pty "0";' >"$dir/etc/apt/apt.conf.d/90pelmor-test"
 cp "$deb" "$dir/tmp/"
 debname=$(basename "$deb")
 
