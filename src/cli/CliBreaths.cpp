@@ -11,6 +11,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
+#include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
 #include "export/BreathTable.h"
 
@@ -98,6 +99,16 @@ int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
     return kExitDone;
 }
 
+// CLI::Range compares, and every comparison with "nan" is false, so it lets "nan" through: a
+// threshold or limit of nan would refuse every breath or flag none without a word.
+const CLI::Validator kFinite(
+    [](std::string& text) {
+        double v = 0;
+        return ParseDouble(text, v) && std::isfinite(v) ? std::string()
+                                                        : "Value " + text + " is not a number";
+    },
+    "FINITE");
+
 }  // namespace
 
 void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
@@ -110,10 +121,12 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
         ->check(CLI::IsMember({"+1", "-1", "1"}));
     c->add_option("--threshold", o->threshold,
                   "dX at or above which a breath is flow-limited (default: the setting)")
+        ->check(kFinite)
         ->check(CLI::Range(0.0, 1e7));
     c->add_option("--limits", o->limits,
                   "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default: the settings)")
         ->expected(4)
+        ->check(kFinite)
         ->check(CLI::Range(0.0, 60.0));
     AddFormatOption(c, o->format);
     c->callback([o, &commands] {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "CliRun.h"
 
@@ -113,8 +115,23 @@ TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
     ASSERT_EQ(turned.code, 0) << turned.err;
     EXPECT_LT(json::parse(turned.out)["summary"]["mean"]["dx"].get<double>(), 0);
 
-    const CliResult bad = Cli({"breaths", file, "--sign", "2"});
-    EXPECT_EQ(bad.code, 2);
+    // Values the analysis cannot use are refused before anything is read; "nan" compares false
+    // with every bound and must not pass as a threshold or limit.
+    const std::vector<std::vector<std::string>> refused = {
+        {"--sign", "2"},
+        {"--threshold", "-0.1"},
+        {"--threshold", "nan"},
+        {"--limits", "nan", "5", "0", "10"},
+        {"--limits", "0", "5", "0", "61"},
+        {"--limits", "0", "5", "0"},
+    };
+    for (const std::vector<std::string>& options : refused) {
+        std::vector<std::string> args = {"breaths", file};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliResult bad = Cli(args);
+        EXPECT_EQ(bad.code, 2) << options[0] << " " << options[1];
+        EXPECT_TRUE(bad.out.empty()) << bad.out;
+    }
     const CliResult missing = Cli({"breaths", Files().dir.File("missing.inpx")});
     EXPECT_EQ(missing.code, 1);
 }
