@@ -499,6 +499,20 @@ TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
     EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
                             [](const SurfaceCall& c) { return c.text == "dX=0.4 EFL"; }));
 
+    // A printed page shows the same bands and note.
+    RecordingSurface page({0, 0, 2000, 3000}, true);
+    PrintPage(page, *doc, view, stored, {0, 0, 2000, 3000});
+    int acceptedOnPaper = 0, refusedOnPaper = 0;
+    for (const SurfaceCall& c : page.Calls(SurfaceOp::FillSolid)) {
+        acceptedOnPaper += c.color == 0xC8F0D2;
+        refusedOnPaper += c.color == 0xE1E1E1;
+    }
+    EXPECT_EQ(acceptedOnPaper, 1);
+    EXPECT_EQ(refusedOnPaper, 1);
+    const auto printed = page.Calls(SurfaceOp::TextInBox);
+    EXPECT_TRUE(std::any_of(printed.begin(), printed.end(),
+                            [](const SurfaceCall& c) { return c.text == "dX=0.4 EFL"; }));
+
     // The spectrum display draws no bands and no note.
     z.zTrendDisplay = 0;
     RecordingSurface spectrum;
