@@ -117,14 +117,14 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
         "breaths", "Import a data file and print the breath-by-breath analysis of its trend");
     c->add_option("FILE", o->path, "Data file")->required();
     c->add_option("--frequency", o->frequency, "Follow the excitation frequency nearest this, Hz");
-    c->add_option("--sign", o->sign, "Flow sign of inspiration: +1 or -1 (default: the setting)")
+    c->add_option("--sign", o->sign, "Flow sign of inspiration: +1 or -1 (default +1)")
         ->check(CLI::IsMember({"+1", "-1", "1"}));
     c->add_option("--threshold", o->threshold,
-                  "dX at or above which a breath is flow-limited (default: the setting)")
+                  "dX at or above which a breath is flow-limited (default 0.28)")
         ->check(kFinite)
         ->check(CLI::Range(0.0, 1e7));
     c->add_option("--limits", o->limits,
-                  "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default: the settings)")
+                  "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default 0 10 0 10)")
         ->expected(4)
         ->check(kFinite)
         ->check(CLI::Range(0.0, 60.0));
