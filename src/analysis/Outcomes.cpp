@@ -40,7 +40,7 @@ struct SortedSpectrum {
     std::vector<double> f, r, x, c;
 };
 
-SortedSpectrum Sorted(const SpectrumPoints& s) {
+SortedSpectrum Sorted(const OutcomeSpectrum& s) {
     const std::size_t n = std::min({s.frequencies.size(), s.r.size(), s.x.size()});
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -150,7 +150,7 @@ std::optional<double> ValueAtFrequency(std::span<const double> frequencies,
     return std::nullopt;
 }
 
-SpectrumOutcomes ComputeOutcomes(const SpectrumPoints& spectrum, const OutcomeSettings& settings) {
+SpectrumOutcomes ComputeOutcomes(const OutcomeSpectrum& spectrum, const OutcomeSettings& settings) {
     const SortedSpectrum s = Sorted(spectrum);
     SpectrumOutcomes o;
     const auto xLow = ValueAtFrequency(s.f, s.x, settings.lowHz);

@@ -56,7 +56,7 @@ struct SpectrumOutcomes {
 
 // One impedance spectrum: frequencies (Hz) with resistance, reactance and coherence, all of
 // the same length.
-struct SpectrumPoints {
+struct OutcomeSpectrum {
     std::span<const double> frequencies;
     std::span<const double> r;
     std::span<const double> x;
@@ -72,7 +72,7 @@ std::optional<double> ValueAtFrequency(std::span<const double> frequencies,
 // The outcomes of one spectrum. Points are taken in ascending frequency (a spectrum listed in
 // another order is sorted first, equal frequencies keeping their order). A value that comes out
 // infinite or not-a-number is reported as none.
-SpectrumOutcomes ComputeOutcomes(const SpectrumPoints& spectrum, const OutcomeSettings& settings);
+SpectrumOutcomes ComputeOutcomes(const OutcomeSpectrum& spectrum, const OutcomeSettings& settings);
 
 // Mean, sample SD and CoV (100 SD / |mean|) of each outcome over the results that have it.
 struct OutcomeStatistics {

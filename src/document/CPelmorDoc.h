@@ -198,6 +198,9 @@ class CPelmorDoc : public RecordingSink {
     bool HandOutStoredData(bool toSpreadsheet);
     std::unique_ptr<StoredImpedance> storedStorage;
     StoredImpedance& stored;
+    // The baseline of the outcomes: the marked stored results as they were at "Use as
+    // baseline"; none until then and after "Clear baseline".
+    std::optional<std::vector<StoredResult>> outcomeBaseline;
     // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
     // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);

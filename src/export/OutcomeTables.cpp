@@ -81,21 +81,45 @@ void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which)
     }
 }
 
+LabelledOutcomes OutcomesOfResult(const StoredResult& s, const OutcomeSettings& settings) {
+    const std::size_t n =
+        static_cast<std::size_t>(std::clamp<int>(s.frequencyCount, 0, s.kMaxFrequencies));
+    const OutcomeSpectrum points{{s.frequencies, n}, {s.re, n}, {s.im, n}, {s.coherence, n}};
+    return {s.label, ComputeOutcomes(points, settings)};
+}
+
 }  // namespace
 
 std::vector<LabelledOutcomes> MarkedStoredOutcomes(const StoredImpedance& stored,
                                                    const OutcomeSettings& settings) {
     std::vector<LabelledOutcomes> out;
     const int count = std::clamp(stored.count, 0, StoredImpedance::kCapacity);
-    for (int k = 0; k < count; ++k) {
-        const StoredResult& s = stored.results[k];
-        if (!s.marked) continue;
-        const std::size_t n =
-            static_cast<std::size_t>(std::clamp<int>(s.frequencyCount, 0, s.kMaxFrequencies));
-        const SpectrumPoints points{{s.frequencies, n}, {s.re, n}, {s.im, n}, {s.coherence, n}};
-        out.push_back({s.label, ComputeOutcomes(points, settings)});
-    }
+    for (int k = 0; k < count; ++k)
+        if (stored.results[k].marked) out.push_back(OutcomesOfResult(stored.results[k], settings));
     return out;
+}
+
+std::vector<StoredResult> MarkedStoredResults(const StoredImpedance& stored) {
+    std::vector<StoredResult> out;
+    const int count = std::clamp(stored.count, 0, StoredImpedance::kCapacity);
+    for (int k = 0; k < count; ++k)
+        if (stored.results[k].marked) out.push_back(stored.results[k]);
+    return out;
+}
+
+std::vector<LabelledOutcomes> OutcomesOfResults(const std::vector<StoredResult>& results,
+                                                const OutcomeSettings& settings) {
+    std::vector<LabelledOutcomes> out;
+    for (const StoredResult& r : results) out.push_back(OutcomesOfResult(r, settings));
+    return out;
+}
+
+OutcomeReport StoredOutcomeReport(const StoredImpedance& stored,
+                                  const std::vector<StoredResult>* baseline,
+                                  const OutcomeSettings& settings) {
+    std::optional<std::vector<LabelledOutcomes>> base;
+    if (baseline) base = OutcomesOfResults(*baseline, settings);
+    return MakeOutcomeReport(MarkedStoredOutcomes(stored, settings), std::move(base), settings);
 }
 
 std::array<std::string, kOutcomeCount> OutcomeColumnTitles(const OutcomeSettings& s) {

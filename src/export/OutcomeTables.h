@@ -14,9 +14,22 @@ namespace pelmor {
 
 class StoredImpedance;
 
+struct StoredResult;
+
 // The outcomes of the marked stored results, in index order, under their labels.
 std::vector<LabelledOutcomes> MarkedStoredOutcomes(const StoredImpedance& stored,
                                                    const OutcomeSettings& settings);
+// The marked stored results themselves, in index order ("Use as baseline" keeps them apart from
+// the collection, so that later changes of the collection or of the settings leave the baseline
+// spectra as they were and its outcomes are computed with the same settings as the others').
+std::vector<StoredResult> MarkedStoredResults(const StoredImpedance& stored);
+// The outcomes of results under their labels.
+std::vector<LabelledOutcomes> OutcomesOfResults(const std::vector<StoredResult>& results,
+                                                const OutcomeSettings& settings);
+// The outcomes of the marked stored results and, with a baseline, the baseline's and the change.
+OutcomeReport StoredOutcomeReport(const StoredImpedance& stored,
+                                  const std::vector<StoredResult>* baseline,
+                                  const OutcomeSettings& settings);
 
 // The column titles of the outcomes, with the frequencies "%lg": "R5", "X5", "R20", "R5-R20",
 // "Fres", "AX", "Min coherence".

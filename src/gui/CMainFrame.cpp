@@ -74,6 +74,8 @@ const Prompt kPrompts[] = {
     {cmd::ToggleMarked, "Toggle selected impedance marked state\nToggle marked state"},
     {cmd::SetTimeWindow, "Set the time display window\nSet time window"},
     {cmd::CopyImpedance, "Copy the impedance data\nCopy impedance data"},
+    {cmd::OutcomeOptions, "Set the outcome frequencies and limits\nOutcome options"},
+    {cmd::Outcomes, "Outcomes, session quality and response of the marked results\nOutcomes"},
     {cmd::NewSetup, "Create a new setup\nNew setup"},
     {cmd::OpenSetup, "Open an existing setup\nOpen setup"},
     {cmd::SaveSetup, "Save the active setup\nSave setup"},
@@ -335,6 +337,7 @@ void CMainFrame::DefineCommands() {
             [&d] { d.HandOutImpedanceData(true); },
             [&d] { return d.CanExportData(); }});
     DefineStoredCommands();
+    DefineOutcomeCommands();
 
     // View
     Define({cmd::ViewToolbar,
@@ -462,7 +465,8 @@ void CMainFrame::BuildMenus() {
     add(menuBar()->addMenu(tr("&Calibration")), {cmd::ImportCalibration, 0, cmd::CopyCalibration});
     add(menuBar()->addMenu(tr("&Impedance")),
         {cmd::CopyImpedance, cmd::OpenImpedanceInExcel, 0, cmd::Store, cmd::ImportFromFiles,
-         cmd::ClearStored, 0, cmd::CopyStored, cmd::OpenStoredInExcel});
+         cmd::ClearStored, 0, cmd::CopyStored, cmd::OpenStoredInExcel, 0, cmd::OutcomeOptions,
+         cmd::Outcomes});
     QMenu* view = menuBar()->addMenu(tr("&View"));
     add(view, {cmd::ViewToolbar, cmd::ViewStatusBar, 0, cmd::ShowImpedance, cmd::ShowStored,
                cmd::ShowXY, cmd::ShowSpectrum, 0, cmd::SaveScaling});

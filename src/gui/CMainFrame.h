@@ -9,6 +9,7 @@
 #include "document/CPelmorDoc.h"
 
 class QAction;
+class QDialog;
 class QMenu;
 class QPrinter;
 class QToolBar;
@@ -64,6 +65,8 @@ class CMainFrame : public QMainWindow {
     std::function<QStringList(const QString&, const QString&, bool save, bool multiple)>
         chooseFiles;
     std::function<int(const QString& text)> askSaveChanges;
+    // Test hook: runs the outcomes dialog instead of exec().
+    std::function<void(QDialog& dialog)> showOutcomes;
 
   protected:
     bool event(QEvent* event) override;
@@ -76,6 +79,7 @@ class CMainFrame : public QMainWindow {
     void DefineCommands();
     void DefineFileCommands();
     void DefineStoredCommands();
+    void DefineOutcomeCommands();
     void DefineViewKeys();
     void DefineContextCommands();
     void DefinePrintCommands();

@@ -96,5 +96,8 @@ enum : int {
     StoredAutoscale,
     StoredCopy,
     StoredOpenInExcel,
+    // The outcomes of the Impedance menu.
+    OutcomeOptions = 33100,
+    Outcomes,
 };
 }  // namespace pelmor::cmd

@@ -1,0 +1,52 @@
+// The outcome commands of the Impedance menu: "Outcome options" and "Outcomes…" with its
+// baseline buttons.
+#include "export/OutcomeTables.h"
+#include "export/TextHandoff.h"
+#include "gui/CMainFrame.h"
+#include "gui/CommandIds.h"
+#include "gui/dialogs/COutcomeOptionsDlg.h"
+#include "gui/dialogs/COutcomesDlg.h"
+
+namespace pelmor {
+
+void CMainFrame::DefineOutcomeCommands() {
+    CPelmorDoc& d = doc_;
+    Define({cmd::OutcomeOptions,
+            tr("Outcome options"),
+            {},
+            "",
+            [this, &d] { EditOutcomeSettings(this, d.services.profile); },
+            {}});
+    Define({cmd::Outcomes,
+            QString::fromUtf8("Outcomes\u2026"),
+            {},
+            "",
+            [this, &d] {
+                auto text = [&d] {
+                    const OutcomeSettings s = LoadOutcomeSettings(d.services.profile);
+                    const auto* base = d.outcomeBaseline ? &*d.outcomeBaseline : nullptr;
+                    return BuildOutcomeTable(StoredOutcomeReport(d.stored, base, s));
+                };
+                OutcomesDlgActions a;
+                a.table = text;
+                a.copy = [&d, text] {
+                    CopyTextToClipboard(OutcomeTableText(text()), d.services.shell);
+                };
+                a.openInSpreadsheet = [&d, text] {
+                    OpenTextInSpreadsheet(OutcomeTableText(text()), d.services.shell,
+                                          d.services.ui);
+                };
+                a.useAsBaseline = [&d] { d.outcomeBaseline = MarkedStoredResults(d.stored); };
+                a.clearBaseline = [&d] { d.outcomeBaseline.reset(); };
+                a.canUseAsBaseline = [&d] { return !MarkedStoredResults(d.stored).empty(); };
+                a.hasBaseline = [&d] { return d.outcomeBaseline.has_value(); };
+                COutcomesDlg dialog(this, a);
+                if (showOutcomes)
+                    showOutcomes(dialog);
+                else
+                    dialog.exec();
+            },
+            [&d] { return d.stored.count > 0; }});
+}
+
+}  // namespace pelmor
