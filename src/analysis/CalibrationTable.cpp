@@ -163,6 +163,19 @@ bool ImportCalibration(const std::string& path, UserInterface& ui, CalibrationTa
     for (int k = 0; k + 1 < table.count; ++k) message += Format("%lg, ", table.frequency[k]);
     message += Format("%lg Hz.", table.frequency[table.count - 1]);
     if (truncated) message += "\r\nOnly the first 256 points were read.";
+    // B, D and F are divisors of the correction: a zero there gives no impedance at that point.
+    for (int k = 0; k < table.count; ++k) {
+        for (int c : {1, 3, 5}) {
+            const Complex v = Column(table, c)[k];
+            if (v.re == 0 && v.im == 0) {
+                message += Format(
+                    "\r\nThe calibration point at %lg Hz divides by zero and gives "
+                    "no valid impedance.",
+                    table.frequency[k]);
+                break;
+            }
+        }
+    }
     ui.ShowMessage(message);
     return true;
 }

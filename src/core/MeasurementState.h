@@ -25,6 +25,8 @@ struct MeasurementState {
     std::atomic<int64_t> recordingStartTime{0};
     // Generator codes loaded into the device at start; written only while no measurement runs.
     std::array<uint16_t, kExcitationTableSize> excitationTable{};
+    // 1 while the simulation runs in place of a device; the buffers then hold simulated data.
+    std::atomic<int32_t> simulating{0};
     // Position in excitationTable of the next simulated sample.
     std::atomic<int32_t> excitationPhase{0};
     std::array<TraceBuffer, kMaxChannels> buffers;

@@ -17,6 +17,8 @@ constexpr int64_t kBlockPauseMilliseconds = 100;
 int RunSimulation(const AcquisitionParameters& parameters, const AcquisitionContext& context) {
     MeasurementState& state = context.state;
     state.measurementRunning = 1;
+    // Kept after the end: the buffers hold simulated data until the next start or import.
+    state.simulating = 1;
     const int n = parameters.ChannelCount();
     const int d = parameters.Decimation();
     const int blockSize = parameters.BlockSize();

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/NumberFormat.h"
+#include "display/ViewInteraction.h"
 #include "display/ViewWindows.h"
 
 namespace pelmor {
@@ -127,11 +129,55 @@ void DrawScaleIcon(const DrawContext& c, const SurfaceRect& inner, int record) {
     c.view.scaleIcons[record] = {inner.left, inner.bottom - 20, inner.left + 20, inner.bottom};
 }
 
+const char* const kSimulationWatermark = "Simulation — not measured data";
+
+void DrawCentredNote(const DrawContext& c, const SurfaceRect& rect, const std::string& text) {
+    c.surface.DrawTextInBox(rect, text, TextAlign::Center, false);
+}
+
+void DrawSimulationWatermark(const DrawContext& c, const SurfaceRect& rect) {
+    Surface& s = c.surface;
+    // As large as a fifth of the window's height allows, narrowed to nine tenths of its width.
+    int32_t height = std::max<int32_t>(rect.Height() / 5, 8);
+    SurfaceFont old = s.SelectFont({height, 700, false, false});
+    const int32_t width = s.TextExtent(kSimulationWatermark).cx;
+    const int32_t room = rect.Width() * 9 / 10;
+    if (width > room && width > 0) {
+        height = std::max<int32_t>(height * room / width, 6);
+        s.SelectFont({height, 700, false, false});
+    }
+    const bool dark = !c.printing && BlackBackground(c.view);
+    const Color oldColor = s.SetTextColor(dark ? 0x505050 : 0xC8C8C8);
+    DrawCentredNote(c, rect, kSimulationWatermark);
+    s.SetTextColor(oldColor);
+    s.SelectFont(old);
+}
+
 std::string SlotName(const CPelmorDoc& doc, int slot) {
     const int channel = doc.state.buffers[slot].ChannelNumber();
     if (channel >= 0 && channel < kMaxChannels && !doc.setup.signalNames[channel].empty())
         return doc.setup.signalNames[channel];
     return Format("Channel %d", channel + 1);
+}
+
+void ApplyFitRequest(CPelmorDoc& doc, ViewState& view) {
+    const int request = std::exchange(doc.fitRequest, CPelmorDoc::kFitNothing);
+    if (!view.fitScalesToNewData || request == CPelmorDoc::kFitNothing) return;
+    const ImpedanceCalculator& z = doc.calculator;
+    const int fc = std::clamp(z.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    if (fc > 0) {
+        const auto [lo, hi] = std::minmax_element(z.frequencyHz, z.frequencyHz + fc);
+        if (std::isfinite(*lo) && std::isfinite(*hi)) {
+            const double pad = *hi > *lo ? (*hi - *lo) / 20 : std::max(std::fabs(*hi) / 10, 0.5);
+            PlotWindow& w = doc.plotSetup.windows[kImpedanceFrequencyWindow];
+            w.xmin = std::max(*lo - pad, 0.0);
+            w.xmax = *hi + pad;
+        }
+    }
+    if (request == CPelmorDoc::kFitAllWindows) {
+        RequestOptimalScaling(view, kDisplaySlots);
+        view.xyRescale = true;
+    }
 }
 
 void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view) {
@@ -222,6 +268,7 @@ void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredRes
     }
     if (!ViewHasContent(doc, stored)) return;
 
+    ApplyFitRequest(doc, view);
     ApplyTimeWindow(doc, view);
     const int channels = std::clamp(doc.setup.channelCount, 0, kDisplaySlots);
     const ViewLayout layout = ComputeViewLayout(area, xyShown, zShown, storedShown, channels,

@@ -60,6 +60,11 @@ bool ViewHasContent(const CPelmorDoc& doc, const StoredResultsView& stored);
 // Records where a window is drawn in its plot record (the mouse reads it back) and marks it shown.
 void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect);
 
+// Carries out and clears the document's fit request: every window with a scale icon fits its
+// ranges to its data once, and the impedance window's frequency axis covers the active
+// frequencies. Without "Fit Scales to New Data" the request is dropped.
+void ApplyFitRequest(CPelmorDoc& doc, ViewState& view);
+
 // The time window (record 0's x range) after a completed mouse selection, kept overlapping the
 // data of trace buffer 0 by ten samples.
 void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view);

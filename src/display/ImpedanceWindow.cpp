@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/BreathAnalysis.h"
 #include "core/NumberFormat.h"
@@ -53,7 +54,30 @@ int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
     return count;
 }
 
+// "R" in red and "X" in blue in the top right corner of the data area.
+void DrawLegend(Surface& s, const SurfaceRect& area) {
+    const SurfaceSize size = s.TextExtent("R");
+    const int32_t top = area.top + 2;
+    const int32_t right = area.right - size.cx / 2;
+    const Color old = s.SetTextColor(kRed);
+    s.TextOut(right - 3 * size.cx, top, "R");
+    s.SetTextColor(kBlue);
+    s.TextOut(right - size.cx, top, "X");
+    s.SetTextColor(old);
+}
+
 }  // namespace
+
+const char* const kNoCompletePeriod = "No complete period in this span";
+const char* const kInvalidImpedance = "Invalid impedance at %s Hz — check the calibration data";
+
+std::string InvalidImpedanceFrequencies(const double* frequencies, const double* R, const double* X,
+                                        int count) {
+    std::vector<double> invalid;
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(R[i]) || !std::isfinite(X[i])) invalid.push_back(frequencies[i]);
+    return JoinFrequencies(invalid.data(), static_cast<int>(invalid.size()));
+}
 
 void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     CPelmorDoc& doc = c.doc;
@@ -80,6 +104,9 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     bool keepRange = true;  // a one-shot rescale writes the range used back
     bool notes = false;
     std::string breathNote;
+    bool noPeriod = false;           // the analysis of the displayed span holds no complete period
+    const double* shownR = nullptr;  // the spectrum drawn, checked for values that are not finite
+    const double* shownX = nullptr;
 
     if (measuring && !tracking && !trend) {
         graph.SetTitles("Frequency [Hz]", "Impedance");
@@ -94,6 +121,8 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         if (z.zDisplayMode <= 1 && fc > 0) {
             graph.AddCurve(fc, z.frequencyHz, z.averageR, averaged, kRed);
             graph.AddCurve(fc, z.frequencyHz, z.averageX, averaged, kBlue);
+            shownR = z.averageR;
+            shownX = z.averageX;
         }
     } else if (measuring) {
         // The live trend; tracking shows it whatever the trend flag says.
@@ -123,6 +152,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         timeRec.xmin = w0.xmin;
         timeRec.xmax = w0.xmax;
         const int32_t n = std::clamp(z.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
+        noPeriod = n == 0;
         if (n > 0) {
             graph.AddCurve(n, z.trendTime, z.trendR, instant, kRed);
             graph.AddCurve(n, z.trendTime, z.trendX, instant, kBlue);
@@ -138,12 +168,16 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         graph.SetTitles("Frequency [Hz]", "Impedance");
         const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
         AnalysisInputs in = doc.Inputs();
-        z.AnalyseInterval(in, std::max(w0.xmin, 0.0), w0.xmax);
-        if (fc > 0) {
+        noPeriod = z.AnalyseInterval(in, std::max(w0.xmin, 0.0), w0.xmax) != 0 ||
+                   z.periodsAccumulated <= 0;
+        if (fc > 0 && !noPeriod) {
             graph.AddCurve(fc, z.frequencyHz, z.ensembleR, averaged, kRed);
             graph.AddCurve(fc, z.frequencyHz, z.ensembleX, averaged, kBlue);
+            shownR = z.ensembleR;
+            shownX = z.ensembleX;
         }
-        notes = true;
+        // Without a complete period there are no values to claim.
+        notes = !noPeriod;
     }
 
     const bool useRange = trend && !measuring ? !view.zAutoscale : fixed;
@@ -155,7 +189,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     Surface& s = c.surface;
     // On paper the page header's font is still selected and is far larger than the axis
     // labels: the notes would run into the axis title, so they take the labels' font there.
-    const bool ownFont = c.printing && (notes || trend);
+    const bool ownFont = c.printing;
     SurfaceFont previousFont;
     if (ownFont)
         previousFont = s.SelectFont(
@@ -180,6 +214,17 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
                               inner.bottom - 2};
         s.DrawTextInBox(box, text, TextAlign::Center, false);
     }
+    if (noPeriod) DrawCentredNote(c, inner, kNoCompletePeriod);
+    if (shownR && shownX) {
+        const std::string invalid = InvalidImpedanceFrequencies(z.frequencyHz, shownR, shownX, fc);
+        if (!invalid.empty()) {
+            const SurfaceSize size = s.TextExtent("Ay");
+            s.DrawTextInBox(
+                {inner.left + 4, inner.top + 2, inner.right - 4, inner.top + 2 + size.cy},
+                Format(kInvalidImpedance, invalid.c_str()), TextAlign::Center, false);
+        }
+    }
+    if (graph.CurveCount() > 0) DrawLegend(s, graph.Drawn() ? graph.DataRect() : inner);
     if (ownFont) s.SelectFont(previousFont);
     DrawScaleIcon(c, inner, record);
 }

@@ -98,6 +98,10 @@ bool DrawSpectrumWindow(const DrawContext& c, int slot, double start, const Surf
     CPlotGraph graph(c.surface, rect);
     graph.SetTitles("Frequency [Hz]", db ? "A [dBV]" : "A [V]");
     graph.AddCurve(count, kept.frequencies.data(), kept.amplitudes.data(), PlotBar, 0x008000);
+    // A fitted linear range reaches down to zero, so the bars rise from the axis: an invisible
+    // point at zero takes part in the autoscale.
+    static constexpr double kZero = 0.0;
+    if (!db && !fixed) graph.AddCurve(1, kept.frequencies.data(), &kZero, 0, 0x008000);
     if (fixed) graph.SetRange(rec.xmin, rec.xmax, rec.ymin, rec.ymax);
     ApplyGraphSettings(graph, c, true);
     graph.Draw();
@@ -212,6 +216,8 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
         view.timeMapping = {t.xmin, t.xScale, t.left};
         view.zoomReady = true;
     }
+    if (doc.ShowsSimulatedData())
+        DrawSimulationWatermark(c, graph.Drawn() ? graph.DataRect() : rect);
     DrawScaleIcon(c, rect, kSignalWindow0 + slot);
 }
 

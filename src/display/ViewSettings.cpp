@@ -5,6 +5,9 @@ namespace pelmor {
 namespace {
 
 constexpr const char* kSection = "Options";
+// Settings the view gained later have a section of their own.
+constexpr const char* kViewSection = "View";
+constexpr const char* kFitKey = "Fit Scales to New Data";
 
 struct IntValue {
     const char* key;
@@ -53,6 +56,8 @@ void LoadViewSettings(Profile& profile, ViewState& view) {
         Color& c = (view.*v.pair)[v.index];
         c = static_cast<Color>(profile.GetInt(kSection, v.key, static_cast<int>(c)));
     }
+    view.fitScalesToNewData =
+        profile.GetInt(kViewSection, kFitKey, view.fitScalesToNewData ? 1 : 0) != 0;
 }
 
 void SaveViewSettings(Profile& profile, const ViewState& view) {
@@ -60,6 +65,7 @@ void SaveViewSettings(Profile& profile, const ViewState& view) {
     for (const FlagValue& v : kFlags) profile.WriteInt(kSection, v.key, view.*v.member ? 1 : 0);
     for (const ColorValue& v : kColors)
         profile.WriteInt(kSection, v.key, static_cast<int>((view.*v.pair)[v.index]));
+    profile.WriteInt(kViewSection, kFitKey, view.fitScalesToNewData ? 1 : 0);
 }
 
 void SaveCurrentScaling(Profile& profile, const PlotSetup& setup) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The view's values in the profile (section "Options"): window flags, plot styles, colours,
-// and the saved plot scaling.
+// and the saved plot scaling; "Fit Scales to New Data" in section "View".
 
 #include "display/ViewState.h"
 #include "platform/Profile.h"

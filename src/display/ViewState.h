@@ -77,6 +77,9 @@ struct ViewState : ViewTickFlags {
     bool showStoredImpedance = true;
     bool showXY = true;
     bool showSpectrum = false;
+    // "Fit Scales to New Data": the document's fit requests are carried out (otherwise the
+    // ranges stay as the user set them).
+    bool fitScalesToNewData = true;
 
     // --- colour pairs: [kScreen], [kPrinting] ---
     std::array<Color, 2> penColors{0x000000, 0x000000};

@@ -32,8 +32,22 @@ void ApplyGraphSettings(CPlotGraph& graph, const DrawContext& c, bool spectrum);
 // rectangle goes to view.scaleIcons[record].
 void DrawScaleIcon(const DrawContext& c, const SurfaceRect& inner, int record);
 
+// Writes text across the middle of rect in the current font and colour, one line.
+void DrawCentredNote(const DrawContext& c, const SurfaceRect& rect, const std::string& text);
+
+// The large light "Simulation — not measured data" across a window that shows simulated data.
+void DrawSimulationWatermark(const DrawContext& c, const SurfaceRect& rect);
+extern const char* const kSimulationWatermark;
+
 // The y title of a slot: its signal name, or "Channel %d" when the name is empty.
 std::string SlotName(const CPelmorDoc& doc, int slot);
+
+// The impedance window's notes: the span holds no complete period, and the values at some
+// frequencies are not finite (the frequencies "%lg" joined by commas; "" when all are finite).
+extern const char* const kNoCompletePeriod;
+extern const char* const kInvalidImpedance;
+std::string InvalidImpedanceFrequencies(const double* frequencies, const double* R, const double* X,
+                                        int count);
 
 void DrawXYWindow(const DrawContext& c, const SurfaceRect& band);
 void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band);

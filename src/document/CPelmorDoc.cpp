@@ -1,6 +1,7 @@
 #include "document/CPelmorDoc.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
@@ -60,6 +61,7 @@ void CPelmorDoc::MarkModified() {
 
 void CPelmorDoc::ApplyMeasurementSetup() {
     TakeAcquisitionResults();
+    bankExcitationShown_ = false;
     setup.activeRecordingTime = setup.recordingTime;
     CopySignalToActive(excitationBank, selectedSignal, activeExcitation);
     DeriveRate(setup);
@@ -92,7 +94,15 @@ int CPelmorDoc::StartMeasurement(int mode) {
         naming.currentDataFileName.clear();
     }
     state.ResetAllBuffers();
+    state.simulating = 0;
+    const std::vector<double> previousFrequencies(
+        calculator.frequencyHz,
+        calculator.frequencyHz +
+            std::clamp(calculator.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies));
     ApplyMeasurementSetup();
+    if (!std::equal(previousFrequencies.begin(), previousFrequencies.end(), calculator.frequencyHz,
+                    calculator.frequencyHz + calculator.frequencyCount))
+        fitRequest |= kFitFrequencyAxis;
     calculator.workingCalibration = calculator.loadedCalibration;
     if (!calculator.PrepareCalibration(activeExcitation, services.ui)) return 1;
     setup.measurementMode = mode;
@@ -159,6 +169,12 @@ void CPelmorDoc::TakeAcquisitionResults() {
     if (MeasurementRunning()) return;
     const int next = signalAfterRecording.exchange(-1);
     if (next >= 0) selectedSignal = next;
+    // After a recording the windows show the whole record, not the last page of it, so the
+    // impedance window analyses the recording.
+    if (recordingEnded.exchange(0) != 0) {
+        ShowWholeRecord();
+        fitRequest |= kFitAllWindows;
+    }
 }
 
 bool CPelmorDoc::OnTimerTick(ViewTickFlags& view, StatusTexts& status) {
@@ -193,14 +209,22 @@ StatusTexts CPelmorDoc::UpdateStatusText() {
         activityShown_ = false;
     }
     std::unique_lock<std::mutex> lock(namingMutex);
-    const bool chosen = naming.baseNameChosen;
-    const std::string beingWritten = nameBeingWritten;
     const std::string current = naming.currentDataFileName;
+    const std::string lastFile = lastWrittenFile;
     lock.unlock();
-    if (setup.signalPeriod > 0) {
-        text.clear();
-        if (chosen) text = "Last file: " + WithoutFolder(beingWritten) + " | ";
-        text += Format("T=%lg s", setup.signalPeriod);
+    const std::string lastFileText =
+        lastFile.empty() ? std::string() : "Last file: " + WithoutFolder(lastFile) + " | ";
+    if (bankExcitationShown_ && !MeasurementRunning()) {
+        // A generated, imported or newly selected excitation shows before it is started.
+        const int sel = std::clamp(selectedSignal, 0, kMaxSignals - 1);
+        const double period = excitationBank.period;
+        std::vector<double> hz;
+        for (int i = 0; i < ComponentCountOf(excitationBank, sel); ++i)
+            hz.push_back(excitationBank.frequencyIndex[sel][i] / period);
+        text = lastFileText + Format("T=%lg s", period);
+        if (!hz.empty()) text += ", f=" + JoinFrequencies(hz.data(), static_cast<int>(hz.size()));
+    } else if (setup.signalPeriod > 0) {
+        text = lastFileText + Format("T=%lg s", setup.signalPeriod);
         if (calculator.frequencyCount != 0)
             text += ", f=" + JoinFrequencies(calculator.frequencyHz, calculator.frequencyCount);
     }
@@ -215,6 +239,12 @@ bool CPelmorDoc::CanCloseFrame() {
         services.ui.ShowMessage("Please stop the measurement before closing the application.");
         return false;
     }
+    // The stored collection lives only in memory: results nobody took out would be lost.
+    const int notHandedOut = stored.NotHandedOutCount();
+    if (notHandedOut > 0 &&
+        !services.ui.AskYesNoDefaultNo(Format(
+            "%d stored results have not been copied or exported. Quit anyway?", notHandedOut)))
+        return false;
     return true;
 }
 
@@ -236,14 +266,14 @@ void CPelmorDoc::SelectNextExcitation() {
     TakeAcquisitionResults();
     if (!CanSelectNextExcitation()) return;
     pelmor::SelectNextExcitation(excitationBank, selectedSignal);
-    UpdateStatusText();
+    ExcitationChanged();
 }
 
 void CPelmorDoc::SelectPreviousExcitation() {
     TakeAcquisitionResults();
     if (!CanSelectPreviousExcitation()) return;
     pelmor::SelectPreviousExcitation(selectedSignal);
-    UpdateStatusText();
+    ExcitationChanged();
 }
 
 bool CPelmorDoc::ImportExcitation(const std::string& path) {
@@ -252,8 +282,11 @@ bool CPelmorDoc::ImportExcitation(const std::string& path) {
                           services.ui,    services.clock, [this] { MarkModified(); }};
     const bool ok = pelmor::ImportExcitation(ctx, path);
     setup.excitationFolder = FolderOf(path);
+    if (ok) ExcitationChanged();
     return ok;
 }
+
+void CPelmorDoc::ExcitationChanged() { bankExcitationShown_ = true; }
 
 std::string CPelmorDoc::CopyExcitationText() const { return ExcitationText(excitationBank); }
 

@@ -93,6 +93,7 @@ class CPelmorDoc : public RecordingSink {
     // both use it: read and change it only under namingMutex.
     FileNaming naming;
     std::string nameBeingWritten;  // the next or last recording's path
+    std::string lastWrittenFile;   // the last recording actually written ("" when none)
     mutable std::mutex namingMutex;
     std::string printHeader;
     int printHeaderLines = 0;
@@ -101,6 +102,15 @@ class CPelmorDoc : public RecordingSink {
     bool modified = false;
 
     bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
+    // The simulation runs in place of a device.
+    bool Simulating() const { return MeasurementRunning() && state.simulating.load() != 0; }
+    // The buffers hold simulated data (from the simulation's start to the next start or import).
+    bool ShowsSimulatedData() const { return state.simulating.load() != 0; }
+    // What the view fits its scales to once, the next time it draws (when the user keeps
+    // fitting to new data): the impedance window's frequency axis to the active frequencies
+    // (a start with other frequencies), or every window to its data (an import, a recording).
+    enum FitRequest : int { kFitNothing = 0, kFitFrequencyAxis = 1, kFitAllWindows = 3 };
+    int fitRequest = kFitNothing;
     // The X and Y slots of the XY window, brought into the measured slots wherever they came
     // from (profile, setup file, dialog).
     int XSlot() const { return ClampSlotIndex(setup.xChannelIndex, setup.channelCount); }
@@ -125,7 +135,8 @@ class CPelmorDoc : public RecordingSink {
     // The 100 ms update; true when the view must be redrawn.
     bool OnTimerTick(ViewTickFlags& view, StatusTexts& status);
     StatusTexts UpdateStatusText();
-    // The frame asks before closing: false (with the message) while a measurement runs.
+    // The frame asks before closing: false (with the message) while a measurement runs, and
+    // when the user keeps stored results that were never copied or exported.
     bool CanCloseFrame();
 
     // --- enabling rules ---
@@ -144,6 +155,9 @@ class CPelmorDoc : public RecordingSink {
     void SelectNextExcitation();
     void SelectPreviousExcitation();
     bool ImportExcitation(const std::string& path);
+    // The bank's excitations were generated, imported or another one was selected: the status
+    // bar shows the selected one until a start or an import makes another active.
+    void ExcitationChanged();
     std::string CopyExcitationText() const;
     bool ImportCalibration(const std::string& path);
     std::string CopyCalibrationText() const;
@@ -161,6 +175,9 @@ class CPelmorDoc : public RecordingSink {
     void TakeAcquisitionResults();
     // The signal selected after a saved recording, -1 when there is none to take over.
     std::atomic<int> signalAfterRecording{-1};
+    // Set by the save step when a recording ended; the user-interface thread then shows the
+    // whole record (TakeAcquisitionResults).
+    std::atomic<int> recordingEnded{0};
 
     // --- recorded files (DocumentRecording.cpp) ---
     // The acquisition thread's save step: names the file (asking for a base name first when
@@ -187,14 +204,14 @@ class CPelmorDoc : public RecordingSink {
     bool StoreImpedance();
     // "Import from files": each file's whole-record result into the collection.
     int ImportFromFiles(const std::vector<std::string>& paths);
-    // "Copy impedance data" / "Open impedance data in Excel".
+    // "Copy impedance data" / "Open impedance data in Spreadsheet".
     bool HandOutImpedanceData(bool toSpreadsheet);
-    // "Copy" / "Open in Excel" of the impedance window: the breath table while the trend is
+    // "Copy" / "Open in Spreadsheet" of the impedance window: the breath table while the trend is
     // shown and no measurement runs, otherwise the impedance data table.
     bool HandOutImpedanceWindowData(bool toSpreadsheet);
     // The breath-by-breath analysis settings from the limits above.
     BreathSettings BreathAnalysisSettings() const;
-    // "Copy stored data" / "Open stored data in Excel".
+    // "Copy stored data" / "Open stored data in Spreadsheet".
     bool HandOutStoredData(bool toSpreadsheet);
     std::unique_ptr<StoredImpedance> storedStorage;
     StoredImpedance& stored;
@@ -228,6 +245,7 @@ class CPelmorDoc : public RecordingSink {
     void BuildPrintHeader();
     // Recording helpers.
     bool ChooseBaseName(int dataBits);
+    bool ChooseBaseNameOrDiscard(int dataBits);
     bool WriteRecording(const Recording& recording, int dataBits, std::string& path,
                         std::string& message);
     // Import helpers.
@@ -239,8 +257,13 @@ class CPelmorDoc : public RecordingSink {
     void ShowWholeRecord();
     // Export helper.
     bool ExportSpan(double fromSeconds, double toSeconds, double& t0, double& t1);
+    // Where the import asks its per-file questions: the batch import's "to all" answers while
+    // one runs, the user otherwise.
+    UserInterface& ImportQuestions() { return importQuestions_ ? *importQuestions_ : services.ui; }
     AcquisitionThread thread_;
     bool activityShown_ = false;
+    bool bankExcitationShown_ = false;
+    UserInterface* importQuestions_ = nullptr;
 };
 
 // "T=%lg s, f=1,2,3" and the like: the frequencies of a list, each "%lg", separated by ",".

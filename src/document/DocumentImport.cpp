@@ -63,6 +63,7 @@ bool CPelmorDoc::ImportDataFile(const std::string& path, std::string* refusal) {
                               : AnalyseTwelveBitFile(contents->framesRead);
     if (!analysed) return refuse("the import was stopped before the analysis");
     ShowWholeRecord();
+    fitRequest |= kFitAllWindows;
     return true;
 }
 
@@ -76,12 +77,14 @@ void CPelmorDoc::AdoptDataFile(const std::string& path, const DataFileContents& 
     setup.sampleRate = info.sampleRate;
     setup.channelCount = info.channelCount;
     plotSetup.windows[kXYWindow].shown = 0;
-    if (info.channelCount == 2 && services.ui.AskYesNo(kTwoChannelsQuestion))
+    if (info.channelCount == 2 && ImportQuestions().AskYesNo(kTwoChannelsQuestion))
         setup.channelCount = 3;
     setup.activeRecordingTime = static_cast<int>(info.recordingTime);
     setup.signalPeriod = info.signalPeriod;
     plotSetup.timeStep = std::clamp(info.signalPeriod, 0.05, 32.0);
     setup.samplesPerPeriod = static_cast<int>(info.signalPeriod * info.sampleRate + 0.5);
+    state.simulating = 0;
+    bankExcitationShown_ = false;
     for (TraceBuffer& b : state.buffers) {
         b.Reset();
         b.SetSampleInterval(1.0 / info.sampleRate);
@@ -101,9 +104,10 @@ bool CPelmorDoc::AnalyseFullPrecisionFile(const DataFileContents& contents) {
     const int f = ComponentCountOf(activeExcitation);
     calculator.SetFrequencies(activeExcitation.frequencyIndex, f, setup.signalPeriod);
     calculator.selectedFrequencyIndex = LowerToCount(calculator.selectedFrequencyIndex, f);
-    if (calculator.CalibrationTablesDiffer() && services.ui.AskYesNo(kCalibrationDiffersQuestion))
+    if (calculator.CalibrationTablesDiffer() &&
+        ImportQuestions().AskYesNo(kCalibrationDiffersQuestion))
         calculator.workingCalibration = calculator.loadedCalibration;
-    if (!calculator.PrepareCalibration(activeExcitation, services.ui)) return false;
+    if (!calculator.PrepareCalibration(activeExcitation, ImportQuestions())) return false;
     FinishAnalysis();
     return true;
 }
@@ -147,7 +151,7 @@ bool CPelmorDoc::AnalyseTwelveBitFile(int frames) {
     std::fill_n(e.phase, kMaxComponents, 0.0);
     e.selectedFrequencyIndex = LowerToCount(e.selectedFrequencyIndex, count);
     calculator.workingCalibration = calculator.loadedCalibration;
-    if (!calculator.PrepareCalibration(activeExcitation, services.ui)) return false;
+    if (!calculator.PrepareCalibration(activeExcitation, ImportQuestions())) return false;
     AnalysePeriods(frames);
     calculator.selectedFrequencyIndex = e.selectedFrequencyIndex;
     FinishAnalysis();

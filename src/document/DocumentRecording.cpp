@@ -14,6 +14,7 @@ namespace pelmor {
 namespace {
 
 constexpr const char* kDataWillBeLost = "Data will be lost. Do you want to continue?";
+constexpr const char* kEnterTitle = "Please enter a title for the data file.";
 
 }  // namespace
 
@@ -24,9 +25,15 @@ std::string CPelmorDoc::CurrentDataFile() const {
 
 // The save-options dialog; on OK the base name is set from it and moved past existing files.
 // The dialog's values reach the profile however it ends.
+// An empty title would name the file " 001.inpx" in the start-up folder: it is refused.
 bool CPelmorDoc::ChooseBaseName(int dataBits) {
     SaveOptionsSession session(services.profile, dataBits, services.shell.HomeFolder());
-    if (!services.ui.EditSaveOptions(session.options)) return false;
+    session.options.simulated = state.simulating.load() != 0;
+    for (;;) {
+        if (!services.ui.EditSaveOptions(session.options)) return false;
+        if (session.options.title.find_first_not_of(' ') != std::string::npos) break;
+        services.ui.ShowMessage(kEnterTitle);
+    }
     std::lock_guard<std::mutex> lock(namingMutex);
     nameBeingWritten =
         pelmor::SetFileName(naming, session.options.folder, session.options.title, dataBits);
@@ -39,7 +46,7 @@ bool CPelmorDoc::SetFileName() {
 }
 
 bool CPelmorDoc::SetFileName(const std::string& folder, const std::string& title) {
-    if (!CanSetFileName()) return false;
+    if (!CanSetFileName() || title.find_first_not_of(' ') == std::string::npos) return false;
     std::lock_guard<std::mutex> lock(namingMutex);
     nameBeingWritten = pelmor::SetFileName(naming, folder, title, setup.dataBits);
     return true;
@@ -68,7 +75,17 @@ bool CPelmorDoc::WriteRecording(const Recording& r, int dataBits, std::string& p
     const bool written = WriteDataFile(path, DataFormatForBits(dataBits), in, message);
     std::lock_guard<std::mutex> lock(namingMutex);
     AdvanceAfterRecording(naming, path, written);
+    if (written) lastWrittenFile = path;
     return written;
+}
+
+// The save-options dialog until it names the file, or until the user confirms that the data
+// may go (No, the default, brings the dialog back). False when the data are to be dropped.
+bool CPelmorDoc::ChooseBaseNameOrDiscard(int dataBits) {
+    for (;;) {
+        if (ChooseBaseName(dataBits)) return true;
+        if (services.ui.AskYesNoDefaultNo(kDataWillBeLost)) return false;
+    }
 }
 
 int CPelmorDoc::SaveRecording(const Recording& recording) {
@@ -81,7 +98,8 @@ int CPelmorDoc::SaveRecording(const Recording& recording) {
         std::lock_guard<std::mutex> lock(namingMutex);
         chosen = naming.baseNameChosen;
     }
-    if (!chosen && !ChooseBaseName(dataBits) && services.ui.AskYesNo(kDataWillBeLost)) return 1;
+    recordingEnded.store(1);
+    if (!chosen && !ChooseBaseNameOrDiscard(dataBits)) return 1;
     for (;;) {
         std::string path, message;
         if (WriteRecording(recording, dataBits, path, message)) {
@@ -97,7 +115,7 @@ int CPelmorDoc::SaveRecording(const Recording& recording) {
             return 0;
         }
         services.ui.ShowMessage(message);
-        if (!ChooseBaseName(dataBits) && services.ui.AskYesNo(kDataWillBeLost)) return 1;
+        if (!ChooseBaseNameOrDiscard(dataBits)) return 1;
     }
 }
 

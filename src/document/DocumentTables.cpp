@@ -1,4 +1,6 @@
 // The document's table hand-offs and the stored impedance collection.
+#include <map>
+
 #include "document/CPelmorDoc.h"
 #include "export/ImpedanceTables.h"
 #include "platform/Clock.h"
@@ -11,6 +13,40 @@ namespace {
 ImpedanceTableSource TableSource(const CPelmorDoc& doc) {
     return {doc.calculator, doc.state, doc.setup.measurementMode, doc.setup.samplesPerPeriod};
 }
+
+// The per-file questions of a batch import: each is asked with "Yes to All" and "No to All"
+// besides Yes and No, and an answer given for all answers the same question for the remaining
+// files without asking. Everything else goes to the user as usual.
+class BatchQuestions : public UserInterface {
+  public:
+    explicit BatchQuestions(UserInterface& user) : user_(user) {}
+    void ShowMessage(const std::string& text) override { user_.ShowMessage(text); }
+    bool AskYesNo(const std::string& text) override {
+        if (auto it = forAll_.find(text); it != forAll_.end()) return it->second;
+        switch (user_.AskYesNoForAll(text)) {
+            case BatchAnswer::YesToAll:
+                forAll_[text] = true;
+                return true;
+            case BatchAnswer::NoToAll:
+                forAll_[text] = false;
+                return false;
+            case BatchAnswer::Yes:
+                return true;
+            case BatchAnswer::No:
+                break;
+        }
+        return false;
+    }
+    bool AskYesNoDefaultNo(const std::string& text) override {
+        return user_.AskYesNoDefaultNo(text);
+    }
+    void ShowStatus(const std::string& text) override { user_.ShowStatus(text); }
+    void SetBusy(bool busy) override { user_.SetBusy(busy); }
+
+  private:
+    UserInterface& user_;
+    std::map<std::string, bool> forAll_;
+};
 }  // namespace
 
 bool CPelmorDoc::CanStore(bool storedFullScreen) const {
@@ -47,6 +83,12 @@ int CPelmorDoc::ImportFromFiles(const std::vector<std::string>& paths) {
         outcome.accepted = true;
         return outcome;
     };
+    BatchQuestions questions(services.ui);
+    importQuestions_ = &questions;
+    struct Restore {
+        UserInterface*& questions;
+        ~Restore() { questions = nullptr; }
+    } restore{importQuestions_};
     const int storedCount =
         stored.ImportBatch(paths, calculator, activeExcitation, importOne, services.ui);
     UpdateStatusText();

@@ -37,12 +37,12 @@ std::string BreathRateSection(const TraceBuffer& flow, double t0, double t1, int
 bool BuildImpedanceTable(bool toSpreadsheet, const ImpedanceTableSource& source, Shell& shell,
                          UserInterface& ui);
 
-// "Copy impedance data" / "Open impedance data in Excel": the stored-data table once one has
+// "Copy impedance data" / "Open impedance data in Spreadsheet": the stored-data table once one has
 // been built, otherwise the impedance data table.
 bool HandOutImpedanceData(bool toSpreadsheet, const std::string& storedTableText,
                           const ImpedanceTableSource& source, Shell& shell, UserInterface& ui);
 
-// "Copy" / "Open in Excel" of the impedance window: the breath table of the offline trend
+// "Copy" / "Open in Spreadsheet" of the impedance window: the breath table of the offline trend
 // while the window shows the trend and no measurement runs (nothing without an offline trend),
 // otherwise the impedance data table. True when a table was handed out.
 bool ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source,

@@ -68,6 +68,7 @@ bool StoredImpedance::Store(const ImpedanceCalculator& c, const std::string& lab
         r.coherence[i] = c.coherence[i];
     }
     r.label = label;
+    r.handedOut = false;
     r.breathingRate = c.breathingRate;
     r.breathingVolume = c.breathingVolume;
     r.marked = true;
@@ -237,8 +238,20 @@ const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInter
 bool StoredImpedance::HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui,
                                          Shell& shell) {
     const std::string& text = BuildStoredTable(profile, ui);
-    return toSpreadsheet ? OpenTextInSpreadsheet(text, shell, ui)
-                         : CopyTextToClipboard(text, shell);
+    const bool handedOut =
+        toSpreadsheet ? OpenTextInSpreadsheet(text, shell, ui) : CopyTextToClipboard(text, shell);
+    if (handedOut) MarkHandedOut();
+    return handedOut;
+}
+
+void StoredImpedance::MarkHandedOut() {
+    for (int i = 0; i < count; ++i) results[i].handedOut = true;
+}
+
+int StoredImpedance::NotHandedOutCount() const {
+    int n = 0;
+    for (int i = 0; i < count; ++i) n += results[i].handedOut ? 0 : 1;
+    return n;
 }
 
 }  // namespace pelmor

@@ -24,6 +24,8 @@ struct StoredResult {
     double im[kMaxFrequencies] = {};
     double coherence[kMaxFrequencies] = {};
     bool marked = false;
+    // Copied, opened in a spreadsheet or exported since it was stored.
+    bool handedOut = false;
     std::string label;           // source name and time window
     double breathingRate = 0;    // Hz
     double breathingVolume = 0;  // flow unit times seconds
@@ -102,9 +104,13 @@ class StoredImpedance {
     // values, then (after the user accepts the model options) the model block.
     const std::string& BuildStoredTable(Profile& profile, UserInterface& ui);
 
-    // "Copy stored data" / "Open stored data in Excel": builds the table and hands it to the
+    // "Copy stored data" / "Open stored data in Spreadsheet": builds the table and hands it to the
     // clipboard or the spreadsheet. False when nothing was handed out.
     bool HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui, Shell& shell);
+    // Marks every result as handed out (a successful copy, spreadsheet or export of the table).
+    void MarkHandedOut();
+    // The results that have not been handed out since they were stored.
+    int NotHandedOutCount() const;
 };
 
 }  // namespace pelmor

@@ -128,7 +128,7 @@ bool ReadDataFile(std::span<const uint8_t> bytes, DataFileContents& contents, st
 enum class DataFileLoad {
     Loaded,      // every frame the header promised
     Short,       // loaded, but the file held fewer frames; message says how many
-    Rejected,    // the header failed validation; message holds the collected lines
+    Rejected,    // the header failed validation; message: the path, then the collected lines
     Unreadable,  // the file could not be opened or read; message names it and says why
 };
 

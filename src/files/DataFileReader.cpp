@@ -201,7 +201,11 @@ DataFileLoad LoadDataFile(const std::string& path, DataFileContents& contents,
         message = Format("Can't open file %s.", path.c_str()) + "\r\n" + reason;
         return DataFileLoad::Unreadable;
     }
-    if (!ReadDataFile(bytes, contents, message)) return DataFileLoad::Rejected;
+    if (!ReadDataFile(bytes, contents, message)) {
+        // The file's name on a line of its own, then what is wrong with its header.
+        message = path + "\n" + message;
+        return DataFileLoad::Rejected;
+    }
     if (contents.Short()) {
         message = ShortDataFileMessage(path, contents.framesRead, contents.info.frameCount);
         return DataFileLoad::Short;

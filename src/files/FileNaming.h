@@ -61,6 +61,7 @@ struct SaveOptions {
     std::string folder;
     int appendSerialNumber = 1;  // shown and stored; a serial number is always appended
     int dataBits = 1;            // chooses the filter of the file dialog
+    bool simulated = false;      // the recording comes from the simulation, not a device
 };
 
 constexpr const char* kSaveOptionsSection = "Save Options";

@@ -53,7 +53,8 @@ const Prompt kPrompts[] = {
     {cmd::ImportCalibration, "Import calibration\nImport calibration"},
     {cmd::ShowSpectrum, "Show signal spectrum\nShow signal spectrum"},
     {cmd::BlackBackground, "Set black bacground color\nBlack background"},
-    {cmd::OpenImpedanceInExcel, "Open impedance data in Excel\nOpen impedance in Excel"},
+    {cmd::OpenImpedanceInExcel,
+     "Open impedance data in Spreadsheet\nOpen impedance in Spreadsheet"},
     {cmd::ImportData, "Import data\nImport data"},
     {cmd::SaveScaling, "Save the current plot scaling as default\nSave current scaling"},
     {cmd::GenerateExcitation, "Generate excitation signals\nGenerate excitation"},
@@ -73,6 +74,9 @@ const Prompt kPrompts[] = {
     {cmd::SetFilename, "Set base filename\nSet filename"},
     {cmd::ToggleMarked, "Toggle selected impedance marked state\nToggle marked state"},
     {cmd::SetTimeWindow, "Set the time display window\nSet time window"},
+    {cmd::FitScalesToNewData,
+     "Fit the scales to the data after an import, a recording or a new excitation\nFit scales to "
+     "new data"},
     {cmd::CopyImpedance, "Copy the impedance data\nCopy impedance data"},
     {cmd::OutcomeOptions, "Set the outcome frequencies and limits\nOutcome options"},
     {cmd::Outcomes, "Outcomes, session quality and response of the marked results\nOutcomes"},
@@ -183,8 +187,13 @@ void CMainFrame::UpdateCommandUi() {
     const QString name = doc_.setupPath.empty()
                              ? QStringLiteral("Untitled")
                              : QString::fromLocal8Bit(WithoutFolder(doc_.setupPath).c_str());
-    setWindowTitle(name + QStringLiteral("[*] - Pelmor"));
+    // The simulation is named for as long as it runs, never only once.
+    const bool simulating = doc_.Simulating();
+    setWindowTitle(name + QStringLiteral("[*] - Pelmor") +
+                   (simulating ? QStringLiteral(" [Simulation]") : QString()));
     setWindowModified(doc_.modified);
+    if (simulationIndicator_ && simulationIndicator_->isVisibleTo(this) != simulating)
+        simulationIndicator_->setVisible(simulating);
 }
 
 void CMainFrame::ShowStatus(const StatusTexts& texts) {
@@ -270,6 +279,7 @@ void CMainFrame::DefineCommands() {
                                       d.services.profile, d.services.ui,
                                       d.services.clock,   [&d] { d.MarkModified(); }};
                 GenerateExcitations(ctx, definition);
+                d.ExcitationChanged();
             },
             idle});
     Define({cmd::ImportExcitation,
@@ -331,7 +341,7 @@ void CMainFrame::DefineCommands() {
             [&d] { d.HandOutImpedanceData(false); },
             [&d] { return d.CanExportData(); }});
     Define({cmd::OpenImpedanceInExcel,
-            tr("Open impedance data in Excel"),
+            tr("Open impedance data in Spreadsheet"),
             {},
             "x-office-spreadsheet",
             [&d] { d.HandOutImpedanceData(true); },
@@ -414,6 +424,13 @@ void CMainFrame::DefineCommands() {
                     ApplyTimeWindow(values, d.setup.signalPeriod, w.xmin, w.xmax);
             },
             {}});
+    Define({cmd::FitScalesToNewData,
+            tr("Fit Scales to New Data"),
+            {},
+            "",
+            [&v] { v.fitScalesToNewData = !v.fitScalesToNewData; },
+            {},
+            [&v] { return v.fitScalesToNewData; }});
     Define({cmd::BlackBackground,
             tr("Black background"),
             {},
@@ -471,7 +488,7 @@ void CMainFrame::BuildMenus() {
     add(view, {cmd::ViewToolbar, cmd::ViewStatusBar, 0, cmd::ShowImpedance, cmd::ShowStored,
                cmd::ShowXY, cmd::ShowSpectrum, 0, cmd::SaveScaling});
     add(view->addMenu(tr("Reset scaling")), {cmd::ToSavedValues, cmd::ToFactoryValues});
-    add(view, {cmd::SetTimeWindow, 0, cmd::BlackBackground});
+    add(view, {cmd::FitScalesToNewData, cmd::SetTimeWindow, 0, cmd::BlackBackground});
     add(menuBar()->addMenu(tr("&Help")), {cmd::About, 0, cmd::ViewHelp});
     // A closed menu gives pane 0 back to the measurement state.
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
@@ -533,6 +550,9 @@ void CMainFrame::BuildToolBar() {
             a->setIconText(CommandToolTip(id).isEmpty() ? a->text() : CommandToolTip(id));
         }
         toolBar_->addAction(a);
+        // The pointer may leave a button for the toolbar's own empty space: the prompt goes
+        // with it.
+        if (QWidget* button = toolBar_->widgetForAction(a)) button->installEventFilter(this);
     }
     toolBar_->setToolButtonStyle(Qt::ToolButtonFollowStyle);
 }
@@ -546,6 +566,13 @@ void CMainFrame::BuildStatusBar() {
         statusBar()->addWidget(panes_[i], i == 3 ? 1 : 0);
     }
     SetPaneZero(tr("Ready"));
+    // At the right end, beside the four panes: shown while the simulation runs.
+    simulationIndicator_ = new QLabel(tr("SIMULATION"), this);
+    simulationIndicator_->setObjectName(QStringLiteral("simulationIndicator"));
+    simulationIndicator_->setStyleSheet(
+        QStringLiteral("QLabel { color: #d00000; font-weight: bold; padding: 0 6px; }"));
+    statusBar()->addPermanentWidget(simulationIndicator_);
+    simulationIndicator_->setVisible(false);
 }
 
 void CMainFrame::SetPaneZero(const QString& text) {
@@ -572,7 +599,9 @@ void CMainFrame::ClearPrompt() {
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // Toolbar buttons show their prompt on entering but never take it back.
-    if (watched == toolBar_ && event->type() == QEvent::Leave) ClearPrompt();
+    if (event->type() == QEvent::Leave &&
+        (watched == toolBar_ || (watched->isWidgetType() && watched->parent() == toolBar_)))
+        ClearPrompt();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -48,6 +48,8 @@ class CMainFrame : public QMainWindow {
     void ShowStatus(const StatusTexts& texts);
     QString PaneText(int pane) const;
     CPelmorView* View() const { return view_; }
+    // The red "SIMULATION" mark at the right end of the status bar.
+    QLabel* SimulationIndicator() const { return simulationIndicator_; }
 
     // Opens a setup file by name (Open, the recent-file list, the command line, dropped files):
     // refused while a measurement runs, after the save prompt for a modified setup.
@@ -111,6 +113,7 @@ class CMainFrame : public QMainWindow {
     CPelmorView* view_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* panes_[4] = {};
+    QLabel* simulationIndicator_ = nullptr;
     QString paneZero_;
     bool promptShown_ = false;
     QMap<int, QAction*> actions_;

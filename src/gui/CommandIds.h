@@ -54,6 +54,7 @@ enum : int {
     ToggleMarked = 32921,
     Filter = 32923,
     SetTimeWindow = 32924,
+    FitScalesToNewData = 34015,
     // Keys of the view.
     TimeEarlier = 32842,
     TimeLater = 32843,

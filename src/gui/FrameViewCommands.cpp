@@ -110,7 +110,7 @@ void CMainFrame::DefineStoredCommands() {
             [&d] { d.HandOutStoredData(false); },
             shownAndAny});
     Define({cmd::OpenStoredInExcel,
-            tr("Open stored data in Excel"),
+            tr("Open stored data in Spreadsheet"),
             {},
             "x-office-spreadsheet",
             [&d] { d.HandOutStoredData(true); },
@@ -118,7 +118,7 @@ void CMainFrame::DefineStoredCommands() {
     Define(
         {cmd::StoredCopy, tr("Copy"), {}, "", [&d] { d.HandOutStoredData(false); }, shownAndAny});
     Define({cmd::StoredOpenInExcel,
-            tr("Open in Excel"),
+            tr("Open in Spreadsheet"),
             {},
             "",
             [&d] { d.HandOutStoredData(true); },
@@ -260,7 +260,8 @@ void CMainFrame::DefineContextCommands() {
         [&v] { return v.zAutoscale; });
     item(cmd::ZOptions, tr("Options"), [this, &d, &v] { EditZDisplay(this, d, v); });
     item(cmd::ZCopy, tr("Copy"), [&d] { d.HandOutImpedanceWindowData(false); });
-    item(cmd::ZOpenInExcel, tr("Open in Excel"), [&d] { d.HandOutImpedanceWindowData(true); });
+    item(cmd::ZOpenInExcel, tr("Open in Spreadsheet"),
+         [&d] { d.HandOutImpedanceWindowData(true); });
     // XY Window
     item(cmd::XYDefaultScaling, tr("Default scaling"), [&ps] {
         PlotWindow& w = ps.windows[kXYWindow];

@@ -4,6 +4,7 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QString>
+#include <QStringDecoder>
 #include <algorithm>
 #include <utility>
 
@@ -16,7 +17,12 @@ QRect ToQRect(const SurfaceRect& r) {
                  std::abs(r.Height()));
 }
 
+// Drawn texts are UTF-8 (the watermark's dash, names read from files); bytes that are not UTF-8
+// are taken as Latin-1, so older single-byte names still read well.
 QString FromLatin1(std::string_view text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError()) return decoded;
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -32,12 +32,26 @@ void QtUserInterface::ShowMessage(const std::string& text) {
             answerBox(Text(text), false);
             return;
         }
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Pelmor"), Text(text),
-                        QMessageBox::Ok, parent_);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Pelmor"), Text(text), QMessageBox::Ok,
+                        parent_);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
     });
 }
+
+namespace {
+
+// A question box with the question icon; the button pressed.
+int AskWithButtons(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pelmor"), text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec();
+}
+
+}  // namespace
 
 bool QtUserInterface::AskYesNo(const std::string& text) {
     bool yes = false;
@@ -46,13 +60,50 @@ bool QtUserInterface::AskYesNo(const std::string& text) {
             yes = answerBox(Text(text), true);
             return;
         }
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Pelmor"), Text(text),
-                        QMessageBox::Yes | QMessageBox::No, parent_);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setWindowModality(Qt::ApplicationModal);
-        yes = box.exec() == QMessageBox::Yes;
+        yes = AskWithButtons(parent_, Text(text), QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Yes) == QMessageBox::Yes;
     });
     return yes;
+}
+
+bool QtUserInterface::AskYesNoDefaultNo(const std::string& text) {
+    bool yes = false;
+    RunOnGuiThread([&] {
+        if (answerBox) {
+            yes = answerBox(Text(text), true);
+            return;
+        }
+        yes = AskWithButtons(parent_, Text(text), QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) == QMessageBox::Yes;
+    });
+    return yes;
+}
+
+BatchAnswer QtUserInterface::AskYesNoForAll(const std::string& text) {
+    BatchAnswer answer = BatchAnswer::No;
+    RunOnGuiThread([&] {
+        if (answerBox) {
+            answer = answerBox(Text(text), true) ? BatchAnswer::Yes : BatchAnswer::No;
+            return;
+        }
+        switch (AskWithButtons(
+            parent_, Text(text),
+            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll,
+            QMessageBox::Yes)) {
+            case QMessageBox::Yes:
+                answer = BatchAnswer::Yes;
+                break;
+            case QMessageBox::YesToAll:
+                answer = BatchAnswer::YesToAll;
+                break;
+            case QMessageBox::NoToAll:
+                answer = BatchAnswer::NoToAll;
+                break;
+            default:
+                answer = BatchAnswer::No;
+        }
+    });
+    return answer;
 }
 
 void QtUserInterface::ShowStatus(const std::string& text) {

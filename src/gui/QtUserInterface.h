@@ -17,6 +17,9 @@ class QtUserInterface : public UserInterface {
     void SetParent(QWidget* parent) { parent_ = parent; }
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    bool AskYesNoDefaultNo(const std::string& text) override;
+    // Yes, "Yes to All", No and "No to All"; Escape answers No.
+    BatchAnswer AskYesNoForAll(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
     void SetBusy(bool busy) override;
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;

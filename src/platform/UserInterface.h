@@ -7,6 +7,9 @@ namespace pelmor {
 struct ModelOptions;
 struct SaveOptions;
 
+// The answer to a question that may hold for the rest of a batch.
+enum class BatchAnswer { Yes, No, YesToAll, NoToAll };
+
 // What the engine asks of the user in the middle of an operation. Every call may come from the
 // acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
 // answered. Texts are single-byte (Latin-1).
@@ -17,6 +20,12 @@ class UserInterface {
     virtual void ShowMessage(const std::string& text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // A question whose default button is No (Yes would lose or discard something).
+    virtual bool AskYesNoDefaultNo(const std::string& text) { return AskYesNo(text); }
+    // A question of a batch: Yes and No, and "Yes to All" and "No to All" for the rest of it.
+    virtual BatchAnswer AskYesNoForAll(const std::string& text) {
+        return AskYesNo(text) ? BatchAnswer::Yes : BatchAnswer::No;
+    }
     // Status-bar pane 0 (progress of long work, "Ready.").
     virtual void ShowStatus(const std::string& text) { (void)text; }
     // The wait cursor around long work on the user-interface thread.

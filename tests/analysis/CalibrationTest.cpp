@@ -225,6 +225,31 @@ TEST(Calibration, ImportTellsWhatWasLoaded) {
     EXPECT_EQ(messages[4].substr(messages[4].size() - tail.size()), tail);
 }
 
+// B, D and F divide: a point where one of them is zero gives no impedance, and the import says
+// so, one line per point, after the usual message. A zero elsewhere is harmless.
+TEST(Calibration, ImportWarnsOfPointsThatDivideByZero) {
+    TempDir dir;
+    auto line = [](double f, int zeroColumn) {
+        std::string l = Format("%lg", f);
+        for (int c = 0; c < 10; ++c) l += c == zeroColumn ? "\t0\t0" : "\t1\t0.5";
+        return l + "\r\n";
+    };
+    const std::string text =
+        std::string(kHeader) + line(4, 1) + line(8, 0) + line(12, 3) + line(16, 5) + line(20, -1);
+    const std::string path = dir.File("zero.cal");
+    std::string reason;
+    ASSERT_TRUE(WriteFileBytes(path, text.data(), text.size(), reason));
+    auto calc = std::make_unique<ImpedanceCalculator>();
+    ScriptedUserInterface ui;
+    EXPECT_TRUE(calc->ImportCalibration(path, ui));
+    EXPECT_EQ(calc->loadedCalibration.count, 5);
+    std::string expected = "Calibration data were loaded for:\r\n4, 8, 12, 16, 20 Hz.";
+    for (const char* f : {"4", "12", "16"})
+        expected += std::string("\r\nThe calibration point at ") + f +
+                    " Hz divides by zero and gives no valid impedance.";
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{expected});
+}
+
 TEST(Calibration, CopiedTextIsItselfACalibrationFile) {
     auto t = std::make_unique<CalibrationTable>();
     bool truncated = false;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <numbers>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "device/DeviceEmulator.h"
@@ -63,6 +64,29 @@ struct ViewFixture : ::testing::Test {
             for (int i = 0; i < n; ++i) v[i] = s + std::sin(2 * std::numbers::pi * 2 * (i / 512.0));
             state->buffers[s].AppendBlock(v.data(), n);
         }
+    }
+    // seconds of the twelve harmonics (0.1 V each) in slot 1, twice that in slot 0 (Z = 2 at
+    // every frequency) and a slow breath in slot 2.
+    void FillHarmonics(double seconds) {
+        const int n = static_cast<int>(seconds * 512);
+        std::vector<double> v0(n), v1(n), v2(n);
+        for (int i = 0; i < n; ++i) {
+            double x = 0;
+            for (int f = 1; f <= 12; ++f) x += 0.1 * std::cos(2 * std::numbers::pi * f * i / 512.0);
+            v0[i] = 2 * x;
+            v1[i] = x;
+            v2[i] = std::sin(2 * std::numbers::pi * 0.25 * i / 512.0);
+        }
+        state->buffers[0].AppendBlock(v0.data(), n);
+        state->buffers[1].AppendBlock(v1.data(), n);
+        state->buffers[2].AppendBlock(v2.data(), n);
+    }
+    std::vector<SurfaceCall> TextsOf(const RecordingSurface& s, const std::string& text) {
+        std::vector<SurfaceCall> found;
+        for (SurfaceOp op : {SurfaceOp::TextOut, SurfaceOp::TextInBox})
+            for (const SurfaceCall& c : s.Calls(op))
+                if (c.text == text) found.push_back(c);
+        return found;
     }
     PlotWindow& Rec(int k) { return doc->plotSetup.windows[k]; }
     std::vector<int> Shown() {
@@ -519,6 +543,157 @@ TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
     Draw(spectrum);
     for (const SurfaceCall& c : spectrum.Calls(SurfaceOp::TextInBox))
         EXPECT_EQ(c.text.rfind("dX=", 0), std::string::npos);
+}
+
+// Simulated data carry a large light watermark in every signal window, on screen and on paper,
+// until they are replaced.
+TEST_F(ViewFixture, SimulatedDataCarryAWatermarkOnScreenAndPaper) {
+    Fill(4);
+    for (int simulated : {1, 0}) {
+        SCOPED_TRACE(simulated);
+        state->simulating = simulated;
+        RecordingSurface screen;
+        Draw(screen);
+        RecordingSurface paper({0, 0, 2000, 3000}, true);
+        PrintPage(paper, *doc, view, stored, {0, 0, 2000, 3000});
+        for (RecordingSurface* s : {&screen, &paper}) {
+            const auto marks = TextsOf(*s, kSimulationWatermark);
+            ASSERT_EQ(marks.size(), simulated ? 3u : 0u);
+            for (const SurfaceCall& m : marks) {
+                EXPECT_EQ(m.color, 0xC8C8C8u);
+                EXPECT_GE(m.font.height, 3 * 12);  // far larger than the axis labels
+                EXPECT_LE(static_cast<int32_t>(m.text.size()) *
+                              RecordingSurface::CharWidth(m.font.height),
+                          m.rect.Width());
+            }
+        }
+    }
+    EXPECT_EQ(std::string(kSimulationWatermark), "Simulation — not measured data");
+}
+
+// No zeros where there is no data: a span without a complete period draws no curve and says so;
+// values that are not finite are left out and named.
+TEST_F(ViewFixture, ImpedanceWindowSaysWhatItCannotShow) {
+    view.showXY = false;
+    view.showStoredImpedance = false;
+    FillHarmonics(4);
+    const Color red = 0x0000FF, blue = 0xFF0000;
+    auto curvePoints = [](const RecordingSurface& s, Color color) {
+        std::size_t n = 0;
+        for (SurfaceOp op : {SurfaceOp::Line, SurfaceOp::Polyline, SurfaceOp::Ellipse})
+            for (const SurfaceCall& c : s.Calls(op))
+                if (c.pen.color == color) ++n;
+        return n;
+    };
+
+    // A span shorter than a period.
+    Rec(0).xmin = 1.2;
+    Rec(0).xmax = 1.7;
+    RecordingSurface shortSpan;
+    Draw(shortSpan);
+    ASSERT_TRUE(Rec(kImpedanceFrequencyWindow).shown);
+    EXPECT_EQ(TextsOf(shortSpan, "No complete period in this span").size(), 1u);
+    EXPECT_EQ(curvePoints(shortSpan, red), 0u);
+    for (const SurfaceCall& c : shortSpan.Calls(SurfaceOp::TextInBox)) {
+        EXPECT_EQ(c.text.find("R="), std::string::npos);
+        EXPECT_EQ(c.text.find("Samples:"), std::string::npos);
+    }
+
+    // The whole record with a calibration that divides by zero at 3 and 5 Hz.
+    Rec(0).xmin = 0;
+    Rec(0).xmax = 4;
+    CalibrationTable& cal = doc->calculator.workingCalibration;
+    cal.count = 12;
+    for (int k = 0; k < 12; ++k) {
+        cal.frequency[k] = k + 1;
+        cal.A[k] = cal.C[k] = cal.E[k] = cal.ch[k] = {0, 0};
+        cal.B[k] = cal.D[k] = cal.F[k] = cal.Z0[k] = cal.sh[k] = cal.T21[k] = {1, 0};
+    }
+    cal.B[2] = {0, 0};
+    cal.D[4] = {0, 0};
+    doc->calculator.calibrationOff = 0;
+    RecordingSurface calibrated;
+    Draw(calibrated);
+    EXPECT_TRUE(TextsOf(calibrated, "No complete period in this span").empty());
+    EXPECT_EQ(
+        TextsOf(calibrated, "Invalid impedance at 3,5 Hz — check the calibration data").size(), 1u);
+    EXPECT_GT(curvePoints(calibrated, red), 0u);
+    const ImpedanceCalculator& z = doc->calculator;
+    EXPECT_TRUE(std::isnan(z.ensembleR[2]));
+    EXPECT_TRUE(std::isfinite(z.ensembleR[3]));
+    // The fitted range leaves the invalid values out.
+    view.zRescale = true;
+    RecordingSurface fitted;
+    Draw(fitted);
+    EXPECT_TRUE(std::isfinite(Rec(kImpedanceFrequencyWindow).ymin));
+    EXPECT_TRUE(std::isfinite(Rec(kImpedanceFrequencyWindow).ymax));
+
+    // The legend: "R" in red and "X" in blue in the corner, on screen and on paper.
+    doc->calculator.calibrationOff = 1;
+    const PlotWindow onScreen = Rec(kImpedanceFrequencyWindow);
+    RecordingSurface paper({0, 0, 2000, 3000}, true);
+    PrintPage(paper, *doc, view, stored, {0, 0, 2000, 3000});
+    const PlotWindow onPaper = Rec(kImpedanceFrequencyWindow);
+    for (const auto& [s, w] : {std::pair{&fitted, onScreen}, std::pair{&paper, onPaper}}) {
+        const auto r = TextsOf(*s, "R"), x = TextsOf(*s, "X");
+        ASSERT_EQ(r.size(), 1u);
+        ASSERT_EQ(x.size(), 1u);
+        EXPECT_EQ(r[0].color, red);
+        EXPECT_EQ(x[0].color, blue);
+        EXPECT_LT(x[0].points[0].x, w.right);
+        EXPECT_GT(x[0].points[0].x, r[0].points[0].x);
+        EXPECT_GT(r[0].points[0].x, (w.left + w.right) / 2);
+        EXPECT_LT(r[0].points[0].y, (w.top + w.bottom) / 2);
+    }
+}
+
+// The requests of the document: the frequency axis covers the active frequencies; everything
+// fits once; nothing changes when the user keeps the ranges.
+TEST_F(ViewFixture, FitRequestsFitOnceAndOnlyWhenWanted) {
+    FillHarmonics(4);
+    view.showSpectrum = true;
+    struct Case {
+        int request;
+        bool wanted;
+        bool signalFitted, axisFitted;
+    };
+    const Case cases[] = {
+        {CPelmorDoc::kFitAllWindows, true, true, true},
+        {CPelmorDoc::kFitFrequencyAxis, true, false, true},
+        {CPelmorDoc::kFitAllWindows, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request + 10 * c.wanted);
+        for (PlotWindow& w : doc->plotSetup.windows) {
+            w.ymin = -50;
+            w.ymax = 50;
+        }
+        Rec(kImpedanceFrequencyWindow).xmin = 0;
+        Rec(kImpedanceFrequencyWindow).xmax = 50;
+        view.fitScalesToNewData = c.wanted;
+        doc->fitRequest = c.request;
+        RecordingSurface s;
+        Draw(s);
+        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitNothing);
+        const PlotWindow& zf = Rec(kImpedanceFrequencyWindow);
+        EXPECT_EQ(zf.xmin == 0 && zf.xmax == 50, !c.axisFitted);
+        if (c.axisFitted) {
+            EXPECT_LE(zf.xmin, 1.0);
+            EXPECT_GE(zf.xmax, 12.0);
+            EXPECT_LE(zf.xmax, 13.0);
+        }
+        EXPECT_EQ(Rec(0).ymax == 50, !c.signalFitted);
+        EXPECT_EQ(Rec(kSpectrumWindow0 + 1).ymax == 50, !c.signalFitted);
+        if (c.signalFitted) {
+            EXPECT_LE(Rec(kSpectrumWindow0 + 1).ymin, 0.0);  // the bars rise from zero
+            EXPECT_GT(Rec(kSpectrumWindow0 + 1).ymax, 0.0);
+        }
+        // A second repaint leaves the ranges to the user.
+        Rec(0).ymax = 77;
+        RecordingSurface again;
+        Draw(again);
+        EXPECT_EQ(Rec(0).ymax, 77);
+    }
 }
 
 TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {

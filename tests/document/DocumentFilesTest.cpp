@@ -53,9 +53,11 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     Touch("run 002.inpx");
     Touch("run 003.inp");  // another extension does not count
     ASSERT_TRUE(doc->SetFileName(home.Path(), "run"));
-    EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
+    // "Last file:" names only a file that was written.
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "T=1 s");
     EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(600)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("run 003.inpx"));
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
     EXPECT_EQ(doc->naming.serialNumber, 3);
     EXPECT_EQ(doc->selectedSignal, 1);
     EXPECT_EQ(ui.saveOptionsDialogs, 0);  // the base name was chosen already
@@ -105,19 +107,29 @@ TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose
     EXPECT_EQ(ui.Questions(), std::vector<std::string>{kDataWillBeLost});
     EXPECT_EQ(doc->CurrentDataFile(), "");
 
-    // Cancel, then No: written under the empty base name in the current folder, and the next
-    // recording asks again.
+    // The question's default is No, and No brings the dialog back; OK with an empty title is
+    // refused there. Nothing is written in the current folder on the way.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(home.Path());
+    ui.ClearRecords();
+    std::vector<std::string> titles = {"", "  ", "named"};
+    int dialogs = 0;
+    ui.saveOptionsEditor = [&](SaveOptions& o) {
+        if (dialogs++ == 0) return false;  // Cancel first
+        o.title = titles.at(dialogs - 2);
+        return true;
+    };
     ui.QueueAnswer(false);
     EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
-    EXPECT_EQ(doc->CurrentDataFile(), " 001.inpx");
-    EXPECT_TRUE(FileExists(home.File(" 001.inpx")));
-    ui.QueueAnswer(false);
-    EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 0);
-    EXPECT_EQ(doc->CurrentDataFile(), " 002.inpx");
+    EXPECT_EQ(dialogs, 4);
+    EXPECT_EQ(ui.DefaultNoQuestions(), std::vector<std::string>{kDataWillBeLost});
+    EXPECT_EQ(ui.Messages(),
+              std::vector<std::string>(2, "Please enter a title for the data file."));
+    EXPECT_EQ(doc->CurrentDataFile(), home.File("named 001.inpx"));
+    EXPECT_TRUE(FileExists(home.File("named 001.inpx")));
+    EXPECT_FALSE(FileExists(home.File(" 001.inpx")));
     std::filesystem::current_path(previous);
-    EXPECT_EQ(ui.saveOptionsDialogs, 4);
+    EXPECT_FALSE(doc->SetFileName(home.Path(), ""));
 }
 
 TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
@@ -138,14 +150,15 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
     EXPECT_EQ(doc->CurrentDataFile(), home.File("saved 001.inpx"));
     EXPECT_EQ(doc->selectedSignal, 1);
 
-    // Cancel and No try the same base again; Cancel and Yes let the data go.
+    // Cancel and No bring the dialog back; Cancel and Yes let the data go.
     ui.ClearRecords();
     ASSERT_TRUE(doc->SetFileName(home.File("missing"), "run"));
     ui.saveOptionsEditor = [](SaveOptions&) { return false; };
     ui.QueueAnswer(false);
     ui.QueueAnswer(true);
     EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(20)), 1);
-    EXPECT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.saveOptionsDialogs, 3);
     EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kDataWillBeLost, kDataWillBeLost}));
     EXPECT_EQ(doc->selectedSignal, 1);
 }
@@ -179,6 +192,14 @@ TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
     while (state->measurementRunning) doc->UpdateStatusText();
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(doc->UpdateStatusText().pane3, "live 001.inpx");
+    // The windows show the whole record, not its last page, and fit their scales to it.
+    for (int s = 0; s < doc->setup.channelCount; ++s) {
+        const TraceBuffer& b = state->buffers[s];
+        const PlotWindow& w = doc->plotSetup.windows[kSignalWindow0 + s];
+        EXPECT_DOUBLE_EQ(w.xmax, b.EndTime());
+        EXPECT_DOUBLE_EQ(w.xmin, b.EndTime() - b.Count() * b.SampleInterval());
+    }
+    EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitAllWindows);
     DataFileContents back;
     std::string message;
     ASSERT_EQ(LoadDataFile(home.File("live 001.inpx"), back, message), DataFileLoad::Loaded);

@@ -1,12 +1,15 @@
 // Import and export of data files through the document.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <vector>
 
 #include "core/FileBytes.h"
+#include "display/DrawAll.h"
+#include "display/RecordingSurface.h"
 #include "document/DocumentFixture.h"
 #include "files/DataFile.h"
 
@@ -246,7 +249,9 @@ TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
     const double badRate = 100.0;
     std::memcpy(bytes.data() + 4, &badRate, 8);
     doc->ImportDataFile(File(bytes, "bad.inpx"));
-    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Invalid sample rate: 100\nToo short "
+    // The file's name on a line of its own, then what is wrong.
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{home.File("bad.inpx") +
+                                                      "\nInvalid sample rate: 100\nToo short "
                                                       "recording time: 0\n"});
     EXPECT_EQ(doc->activeExcitation.componentCount, components);
     EXPECT_EQ(state->buffers[0].Count(), 1);
@@ -269,6 +274,90 @@ TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
                                     " is shorter than its header says: 923 of 1024 frames "
                                     "were read.");
     EXPECT_EQ(state->buffers[0].Count(), 923);
+}
+
+// With "Fit Scales to New Data" every window fits its ranges to the imported record once;
+// without it the ranges stay as the user set them.
+TEST_F(ImportFixture, AnImportFitsTheScalesOnceUnlessTheUserKeepsThem) {
+    for (bool fit : {true, false}) {
+        SCOPED_TRACE(fit);
+        ViewState view;
+        view.fitScalesToNewData = fit;
+        view.showSpectrum = true;
+        for (PlotWindow& w : doc->plotSetup.windows) {
+            w.ymin = -100;
+            w.ymax = 100;
+        }
+        PlotWindow& zf = doc->plotSetup.windows[kImpedanceFrequencyWindow];
+        zf.xmin = 0;
+        zf.xmax = 50;
+        ASSERT_TRUE(doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 2048, 3, 512))));
+        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitAllWindows);
+        RecordingSurface surface;
+        DrawAll(surface, *doc, view, StoredResultsView{}, {0, 0, 1200, 900}, false);
+        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitNothing);
+        const std::vector<double> v = Slot(0);
+        const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+        const PlotWindow& s0 = doc->plotSetup.windows[kSignalWindow0];
+        const PlotWindow& spectrum = doc->plotSetup.windows[kSpectrumWindow0];
+        if (fit) {
+            EXPECT_NEAR(s0.ymin, *lo, 1e-6);
+            EXPECT_NEAR(s0.ymax, *hi, 1e-6);
+            // The frequency axis covers 4 … 12 Hz closely; the bars rise from zero.
+            EXPECT_LE(zf.xmin, 4.0);
+            EXPECT_GE(zf.xmax, 12.0);
+            EXPECT_LT(zf.xmax - zf.xmin, 12.0);
+            EXPECT_GT(zf.ymax - zf.ymin, 0.0);
+            EXPECT_LT(zf.ymax - zf.ymin, 200.0);
+            EXPECT_LE(spectrum.ymin, 0.0);
+            EXPECT_LT(spectrum.ymax, 100.0);
+        } else {
+            EXPECT_EQ(s0.ymin, -100);
+            EXPECT_EQ(s0.ymax, 100);
+            EXPECT_EQ(zf.xmin, 0);
+            EXPECT_EQ(zf.xmax, 50);
+            EXPECT_EQ(spectrum.ymin, -100);
+        }
+    }
+}
+
+// In "Import from files" the per-file questions offer "Yes to All" and "No to All", and an
+// answer for all holds for the remaining files of that import without asking again.
+TEST_F(ImportFixture, BatchImportAsksEachQuestionOnceWhenAnsweredForAll) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i)
+        paths.push_back(File(Bytes(DataFormat::FullPrecision, 1024, 2, 512),
+                             "two" + std::to_string(i) + ".inpx"));
+    struct Case {
+        BatchAnswer third, noCalibration;
+        std::vector<std::string> questions;
+        int channels;
+    };
+    const Case cases[] = {
+        {BatchAnswer::YesToAll, BatchAnswer::YesToAll, {kTwoChannels, kNoCalibration}, 3},
+        {BatchAnswer::NoToAll, BatchAnswer::YesToAll, {kTwoChannels, kNoCalibration}, 2},
+        // Yes alone holds for one file only.
+        {BatchAnswer::Yes,
+         BatchAnswer::YesToAll,
+         {kTwoChannels, kNoCalibration, kTwoChannels, kTwoChannels},
+         3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channels);
+        ui.ClearRecords();
+        doc->stored.Clear();
+        ui.QueueBatchAnswer(c.third);
+        ui.QueueBatchAnswer(c.noCalibration);
+        EXPECT_EQ(doc->ImportFromFiles(paths), 3);
+        EXPECT_EQ(ui.Questions(), c.questions);
+        EXPECT_EQ(doc->setup.channelCount, c.channels);
+    }
+    // A later import asks afresh.
+    ui.ClearRecords();
+    ui.QueueAnswer(false);
+    ui.QueueAnswer(true);
+    EXPECT_TRUE(doc->ImportDataFile(paths[0]));
+    EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kTwoChannels, kNoCalibration}));
 }
 
 TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {

@@ -40,12 +40,34 @@ TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
     ASSERT_FALSE(messages.empty());
     EXPECT_NE(messages.back().find("broken.inpx"), std::string::npos) << messages.back();
 
+    // Quitting asks while stored results were neither copied nor exported; No (the default)
+    // keeps the program open, and a failed hand-out does not count.
+    const std::string quit = "2 stored results have not been copied or exported. Quit anyway?";
+    ui.ClearRecords();
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.DefaultNoQuestions(), std::vector<std::string>{quit});
+    shell.spreadsheetAvailable = false;
+    EXPECT_FALSE(doc->HandOutStoredData(true));
+    ui.QueueAnswer(true);
+    EXPECT_TRUE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.DefaultNoQuestions(), (std::vector<std::string>{quit, quit}));
+
     // With stored results, "Copy impedance data" hands out the stored table.
     ASSERT_TRUE(doc->HandOutStoredData(false));
     ASSERT_FALSE(shell.clipboard.empty());
     const std::string storedTable = shell.clipboard.back();
     ASSERT_TRUE(doc->HandOutImpedanceData(false));
     EXPECT_EQ(shell.clipboard.back(), storedTable);
+    ui.ClearRecords();
+    EXPECT_TRUE(doc->CanCloseFrame());
+    EXPECT_TRUE(ui.Questions().empty());
+    // A new result asks again, for itself alone.
+    ASSERT_TRUE(doc->StoreImpedance());
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.Questions(), std::vector<std::string>{"1 stored results have not been copied or "
+                                                       "exported. Quit anyway?"});
 }
 
 }  // namespace

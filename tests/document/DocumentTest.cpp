@@ -7,6 +7,7 @@
 
 #include "core/ByteIO.h"
 #include "device/DeviceEmulator.h"
+#include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "document/DocumentFixture.h"
 #include "platform/Clock.h"
@@ -182,6 +183,60 @@ TEST_F(DocumentFixture, StatusPanesAndEnablingFollowTheMeasurement) {
     EXPECT_EQ(doc->UpdateStatusText().pane1.rfind("Last file: x 001.inpx | T=2 s", 0), 0u);
     EXPECT_EQ(doc->UpdateStatusText().pane3, "x 001.inpx");
     EXPECT_TRUE(doc->CanCloseFrame());
+}
+
+TEST_F(DocumentFixture, AGeneratedImportedOrSelectedExcitationShowsBeforeTheStart) {
+    doc = MakeDocument();
+    ExcitationBank& b = doc->excitationBank;
+    b.period = 2.0;
+    b.signalCount = 2;
+    b.componentCount[0] = 3;
+    b.componentCount[1] = 2;
+    for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
+    b.frequencyIndex[1][0] = 1;
+    b.frequencyIndex[1][1] = 3;
+    doc->selectedSignal = 0;
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "");
+    doc->ExcitationChanged();  // as after "Generate excitation signals"
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=1,2,3");
+    doc->SelectNextExcitation();
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=0.5,1.5");
+    // A start with other frequencies also asks the view to fit the frequency axis.
+    doc->fitRequest = CPelmorDoc::kFitNothing;
+    doc->ApplyMeasurementSetup();
+    EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=0.5,1.5");
+    doc->selectedSignal = 0;
+    ASSERT_EQ(doc->StartMeasurement(0), 0);
+    EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitFrequencyAxis);
+    doc->Stop();
+    ASSERT_TRUE(WaitUntilIdle());
+}
+
+// Without a device the simulation runs: it is named while it runs, its recording's dialog says
+// so, and its data stay marked until a start or an import replaces them.
+TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
+    NoDeviceSerialDriver none;
+    doc = std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, none});
+    TwelveHarmonics();
+    doc->setup.recordingTime = 1;
+    bool dialogSaidSimulated = false;
+    ui.saveOptionsEditor = [&](SaveOptions& o) {
+        dialogSaidSimulated = o.simulated;
+        o.title = "sim";
+        return true;
+    };
+    EXPECT_FALSE(doc->ShowsSimulatedData());
+    ASSERT_EQ(doc->StartMeasurement(0), 0);
+    for (int i = 0; i < 500 && !doc->Simulating(); ++i) std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(doc->Simulating());
+    EXPECT_EQ(ui.Messages().front(), "Device not found. Simulation mode will be executed.");
+    doc->Record();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(dialogSaidSimulated);
+    EXPECT_FALSE(doc->Simulating());
+    EXPECT_TRUE(doc->ShowsSimulatedData());
+    ASSERT_TRUE(doc->ImportDataFile(doc->CurrentDataFile()));
+    EXPECT_FALSE(doc->ShowsSimulatedData());
 }
 
 TEST_F(DocumentFixture, TrackingStartUsesTheChosenFrequency) {

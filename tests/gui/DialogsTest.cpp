@@ -455,6 +455,34 @@ TEST_F(DialogTest, SaveOptionsSelectSetsFolderAndTitleAndCancelKeepsTheFolder) {
     SetSaveFileChooser(previousChooser);
 }
 
+// A recording is never written without a title, and a simulated one says so in the caption.
+TEST_F(DialogTest, SaveOptionsRefuseAnEmptyTitleAndNameASimulatedRecording) {
+    for (bool simulated : {false, true}) {
+        SCOPED_TRACE(simulated);
+        messages.clear();
+        SaveOptions options;
+        options.folder = "/home/u";
+        options.simulated = simulated;
+        CSaveSetupDlg dialog(nullptr, options);
+        Show(dialog);
+        EXPECT_EQ(dialog.windowTitle().contains("This recording is simulated."), simulated);
+        EXPECT_EQ(dialog.findChild<QLabel*>("simulated") != nullptr, simulated);
+        for (const char* empty : {"", "   "}) {
+            SetText(dialog, "title", QString::fromLatin1(empty));
+            ClickOk(dialog);
+            EXPECT_EQ(dialog.result(), QDialog::Rejected);
+            EXPECT_TRUE(dialog.isVisible());
+        }
+        EXPECT_EQ(messages, std::vector<std::string>(2, "Please enter a title for the data file."));
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        EXPECT_EQ(dialog.focusWidget()->objectName(), QStringLiteral("title"));
+        SetText(dialog, "title", QStringLiteral("subject"));
+        ClickOk(dialog);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Options().title, "subject");
+    }
+}
+
 // ---------------------------------------------------------------- View dialogs
 
 TEST_F(DialogTest, DisplayDialogsCheckTheirRanges) {

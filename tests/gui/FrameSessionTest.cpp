@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include <QWheelEvent>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "core/FileBytes.h"
@@ -322,6 +324,65 @@ TEST(QtUserInterfaceTest, BoxesFromAnotherThreadAreAnsweredOnTheGuiThread) {
     EXPECT_EQ(texts, (QStringList{"Disk full", "Go on?"}));
 }
 
+// Messages carry the warning icon, questions the question icon and the default their kind asks
+// for; the questions of a batch offer "Yes to All" and "No to All".
+TEST(QtUserInterfaceTest, BoxesLookLikeWhatTheyAre) {
+    QtUserInterface ui;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton press = QMessageBox::NoButton;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        icon = box->icon();
+        buttons = box->standardButtons();
+        defaultButton = box->standardButton(box->defaultButton());
+        box->button(press)->click();
+    });
+    poll.start(5);
+    using B = QMessageBox;
+    struct Case {
+        const char* what;
+        std::function<int()> ask;
+        B::StandardButton press;
+        int answer;
+        B::Icon icon;
+        B::StandardButtons buttons;
+        B::StandardButton defaultButton;
+    };
+    const B::StandardButtons yesNo = B::Yes | B::No;
+    const B::StandardButtons forAll = B::Yes | B::YesToAll | B::No | B::NoToAll;
+    const Case cases[] = {
+        {"message",
+         [&] {
+             ui.ShowMessage("Disk full");
+             return 0;
+         },
+         B::Ok, 0, B::Warning, B::Ok, B::NoButton},
+        {"question", [&] { return int{ui.AskYesNo("Go on?")}; }, B::No, 0, B::Question, yesNo,
+         B::Yes},
+        {"question that may lose data", [&] { return int{ui.AskYesNoDefaultNo("Lose it?")}; },
+         B::Yes, 1, B::Question, yesNo, B::No},
+        {"Yes to All", [&] { return static_cast<int>(ui.AskYesNoForAll("Third channel?")); },
+         B::YesToAll, static_cast<int>(BatchAnswer::YesToAll), B::Question, forAll, B::Yes},
+        {"No to All", [&] { return static_cast<int>(ui.AskYesNoForAll("Third channel?")); },
+         B::NoToAll, static_cast<int>(BatchAnswer::NoToAll), B::Question, forAll, B::Yes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        icon = B::NoIcon;
+        press = c.press;
+        EXPECT_EQ(c.ask(), c.answer);
+        EXPECT_EQ(icon, c.icon);
+        EXPECT_EQ(buttons, c.buttons);
+        if (c.defaultButton != B::NoButton) {
+            EXPECT_EQ(defaultButton, c.defaultButton);
+        }
+    }
+}
+
 TEST(QtProfileTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
     test::TempDir folder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
@@ -437,7 +498,7 @@ TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
     EXPECT_EQ(texts(ContextWindow::Stored),
               "Z Store Window: Default scaling, Find optimal scaling, Autoscale, Full screen\tF5, "
               "Select next\tDOWN, Select previous\tUP, Toggle marked state, Delete selected\tDEL, "
-              "Copy, Open in Excel");
+              "Copy, Open in Spreadsheet");
     EXPECT_EQ(frame->MakeContextMenu({ContextWindow::None, -1}), nullptr);
 
     // "Integrate" acts on the window the menu was opened over.

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "device/DeviceEmulator.h"
+#include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "gui/CMainFrame.h"
 #include "gui/CPelmorView.h"
@@ -69,6 +70,17 @@ TEST_F(MainFrameFixture, MenusCarryTheCommandsInOrder) {
     EXPECT_EQ(frame->Action(cmd::CopyImpedance)->shortcuts().size(), 2);
     EXPECT_EQ(frame->Action(cmd::Filter)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_EQ(frame->windowTitle().remove("[*]"), "Untitled - Pelmor");
+    // Words for this platform.
+    QStringList impedance;
+    for (QAction* a : frame->menuBar()->actions()[4]->menu()->actions()) impedance << a->text();
+    EXPECT_TRUE(impedance.contains("Open impedance data in Spreadsheet"));
+    EXPECT_TRUE(impedance.contains("Open stored data in Spreadsheet"));
+    EXPECT_EQ(frame->Action(cmd::OpenImpedanceInExcel)->statusTip(),
+              "Open impedance data in Spreadsheet");
+    for (QAction* a : frame->findChildren<QAction*>())
+        EXPECT_FALSE(a->text().contains("Excel") || a->statusTip().contains("Excel") ||
+                     a->toolTip().contains("Excel"))
+            << a->text().toStdString();
 }
 
 TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
@@ -93,7 +105,8 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
     QApplication::sendEvent(frame.get(), &tip);
     EXPECT_EQ(frame->PaneText(0), "Stop sampling");
     EXPECT_TRUE(frame->PaneText(1).startsWith("T=1 s"));
-    for (QLabel* pane : frame->statusBar()->findChildren<QLabel*>()) EXPECT_FALSE(pane->isHidden());
+    for (QLabel* pane : frame->statusBar()->findChildren<QLabel*>())
+        if (pane != frame->SimulationIndicator()) EXPECT_FALSE(pane->isHidden());
     QStatusTipEvent tipGone("");
     QApplication::sendEvent(frame.get(), &tipGone);
     EXPECT_EQ(frame->PaneText(0), "Sampling...");
@@ -101,6 +114,13 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
     QApplication::sendEvent(frame.get(), &tip);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(frame->findChild<QToolBar*>(), &leave);
+    EXPECT_EQ(frame->PaneText(0), "Sampling...");
+    // Nor does the pointer keep it by leaving a button for the toolbar's empty space.
+    QToolBar* toolBar = frame->findChild<QToolBar*>();
+    QWidget* stopButton = toolBar->widgetForAction(frame->Action(cmd::Stop));
+    ASSERT_NE(stopButton, nullptr);
+    QApplication::sendEvent(frame.get(), &tip);
+    QApplication::sendEvent(stopButton, &leave);
     EXPECT_EQ(frame->PaneText(0), "Sampling...");
 
     for (int i = 0; i < 2000 && state->buffers[0].Count() < 4096; ++i)
@@ -141,6 +161,75 @@ TEST_F(MainFrameFixture, HelpThatCannotBeShownIsExplained) {
     ASSERT_TRUE(frame->RunCommand(cmd::ViewHelp));  // this frame's shell has no help page
     ASSERT_FALSE(ui.Messages().empty());
     EXPECT_EQ(ui.Messages().back().rfind("The help page was not found.", 0), 0u);
+}
+
+// While the simulation runs the title ends in " [Simulation]" and a red "SIMULATION" stands at
+// the right end of the status bar, beside the four panes; both go when it ends.
+TEST_F(MainFrameFixture, SimulationIsNamedInTheTitleAndTheStatusBarWhileItRuns) {
+    NoDeviceSerialDriver none;
+    CPelmorDoc simDoc(*state, DocumentServices{profile, ui, shell, clock, none});
+    CMainFrame simFrame(simDoc, frameUi, frameShell);
+    simFrame.resize(1200, 800);
+    simFrame.show();
+    QLabel* mark = simFrame.SimulationIndicator();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_FALSE(mark->isVisibleTo(&simFrame));
+    ASSERT_TRUE(simFrame.RunCommand(cmd::Start));
+    for (int i = 0; i < 1000 && !simDoc.Simulating(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(simDoc.Simulating());
+    simFrame.View()->Tick();
+    QApplication::processEvents();
+    EXPECT_TRUE(simFrame.windowTitle().endsWith(" [Simulation]"))
+        << simFrame.windowTitle().toStdString();
+    EXPECT_TRUE(mark->isVisible());
+    EXPECT_EQ(mark->text(), "SIMULATION");
+    EXPECT_TRUE(mark->styleSheet().contains("#d00000"));
+    EXPECT_EQ(simFrame.PaneText(0), "Sampling...");
+    EXPECT_TRUE(simFrame.PaneText(1).startsWith("T="));
+    int rightmostPane = 0;
+    for (QLabel* pane : simFrame.statusBar()->findChildren<QLabel*>())
+        if (pane != mark) rightmostPane = std::max(rightmostPane, pane->geometry().right());
+    EXPECT_GT(mark->geometry().left(), rightmostPane);
+
+    simDoc.Stop();
+    simDoc.WaitForMeasurementEnd();
+    simFrame.View()->Tick();
+    EXPECT_FALSE(simFrame.windowTitle().contains("Simulation"));
+    EXPECT_FALSE(mark->isVisibleTo(&simFrame));
+    EXPECT_TRUE(simDoc.ShowsSimulatedData());  // the watermark stays with the data
+}
+
+// Quitting with stored results nobody copied or exported asks first; No keeps the window.
+TEST_F(MainFrameFixture, QuittingWithStoredResultsThatWereNeverHandedOutAsks) {
+    frame->show();
+    doc->stored.count = 3;
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(ui.DefaultNoQuestions(),
+              std::vector<std::string>{
+                  "3 stored results have not been copied or exported. Quit anyway?"});
+    doc->stored.MarkHandedOut();
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(ui.Questions().size(), 1u);
+}
+
+TEST_F(MainFrameFixture, FitScalesToNewDataIsACheckedViewItemKeptInTheSettings) {
+    QAction* fit = frame->Action(cmd::FitScalesToNewData);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->text(), "Fit Scales to New Data");
+    EXPECT_TRUE(fit->isCheckable());
+    EXPECT_TRUE(fit->isChecked());
+    QMenu* view = frame->menuBar()->actions()[5]->menu();
+    EXPECT_TRUE(view->actions().contains(fit));
+    ASSERT_TRUE(frame->RunCommand(cmd::FitScalesToNewData));
+    EXPECT_FALSE(frame->View()->State().fitScalesToNewData);
+    EXPECT_FALSE(fit->isChecked());
+    frame.reset();
+    EXPECT_EQ(profile.GetInt("View", "Fit Scales to New Data", 1), 0);
+    frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
+    EXPECT_FALSE(frame->Action(cmd::FitScalesToNewData)->isChecked());
 }
 
 TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {

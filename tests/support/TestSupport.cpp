@@ -22,6 +22,33 @@ bool ScriptedUserInterface::AskYesNo(const std::string& text) {
     answers_.pop_front();
     return a;
 }
+bool ScriptedUserInterface::AskYesNoDefaultNo(const std::string& text) {
+    {
+        Lock lock(mutex_);
+        defaultNoQuestions_.push_back(text);
+    }
+    return AskYesNo(text);
+}
+BatchAnswer ScriptedUserInterface::AskYesNoForAll(const std::string& text) {
+    {
+        Lock lock(mutex_);
+        if (!batchAnswers_.empty()) {
+            questions_.push_back(text);
+            const BatchAnswer a = batchAnswers_.front();
+            batchAnswers_.pop_front();
+            return a;
+        }
+    }
+    return AskYesNo(text) ? BatchAnswer::Yes : BatchAnswer::No;
+}
+void ScriptedUserInterface::QueueBatchAnswer(BatchAnswer answer) {
+    Lock lock(mutex_);
+    batchAnswers_.push_back(answer);
+}
+std::vector<std::string> ScriptedUserInterface::DefaultNoQuestions() const {
+    Lock lock(mutex_);
+    return defaultNoQuestions_;
+}
 void ScriptedUserInterface::ShowStatus(const std::string& text) {
     Lock lock(mutex_);
     statuses_.push_back(text);
@@ -74,6 +101,7 @@ void ScriptedUserInterface::ClearRecords() {
     messages_.clear();
     questions_.clear();
     statuses_.clear();
+    defaultNoQuestions_.clear();
 }
 
 std::string FakeClock::FormatLocalTime(const char* format, int64_t seconds) {

@@ -30,6 +30,10 @@ class ScriptedUserInterface : public UserInterface {
   public:
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    // Answered like AskYesNo; the text is also kept in DefaultNoQuestions().
+    bool AskYesNoDefaultNo(const std::string& text) override;
+    // The next queued batch answer (QueueBatchAnswer); without one, AskYesNo's answer.
+    BatchAnswer AskYesNoForAll(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
     // The tracking-mode frequency choice: frequencyChoice when set (-1 is Cancel), otherwise
     // the preselected entry. The offered frequencies are kept.
@@ -42,6 +46,8 @@ class ScriptedUserInterface : public UserInterface {
     bool EditSaveOptions(SaveOptions& options) override;
 
     void QueueAnswer(bool yes);
+    void QueueBatchAnswer(BatchAnswer answer);
+    std::vector<std::string> DefaultNoQuestions() const;
     std::vector<std::string> Messages() const;
     std::vector<std::string> Questions() const;
     std::vector<std::string> Statuses() const;
@@ -61,6 +67,8 @@ class ScriptedUserInterface : public UserInterface {
   private:
     mutable std::mutex mutex_;
     std::deque<bool> answers_;
+    std::deque<BatchAnswer> batchAnswers_;
+    std::vector<std::string> defaultNoQuestions_;
     std::vector<std::string> messages_, questions_, statuses_;
 };
 

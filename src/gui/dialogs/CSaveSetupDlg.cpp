@@ -36,8 +36,17 @@ SaveFileChooser SetSaveFileChooser(SaveFileChooser f) {
 
 CSaveSetupDlg::CSaveSetupDlg(QWidget* parent, const SaveOptions& options)
     : QDialog(parent), options_(options) {
-    setWindowTitle(QStringLiteral("Save Setup Dialog"));
+    // A simulated recording says so where the user looks first, the caption.
+    setWindowTitle(options.simulated
+                       ? QStringLiteral("Save Setup Dialog - This recording is simulated.")
+                       : QStringLiteral("Save Setup Dialog"));
     auto* top = new QVBoxLayout(this);
+    if (options.simulated) {
+        auto* note = new QLabel(QStringLiteral("This recording is simulated."), this);
+        note->setObjectName(QStringLiteral("simulated"));
+        note->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+        top->addWidget(note);
+    }
     auto* grid = new QGridLayout;
     top->addLayout(grid);
     title_ = new QLineEdit(this);
@@ -66,6 +75,16 @@ CSaveSetupDlg::CSaveSetupDlg(QWidget* parent, const SaveOptions& options)
                  buttons->button(QDialogButtonBox::Cancel)});
     connect(select, &QPushButton::clicked, this, &CSaveSetupDlg::Select);
     Put();
+}
+
+void CSaveSetupDlg::accept() {
+    // A recording without a title would be written as " 001.inpx" in the start-up folder.
+    if (title_->text().trimmed().isEmpty()) {
+        ShowDialogMessage(this, "Please enter a title for the data file.");
+        title_->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 SaveOptions CSaveSetupDlg::Options() const {

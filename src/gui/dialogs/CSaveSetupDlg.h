@@ -28,6 +28,8 @@ class CSaveSetupDlg : public QDialog {
     SaveOptions Options() const;
     // "Select": the file dialog, then folder and title from the chosen path.
     void Select();
+    // OK: refused with a message while the title is empty.
+    void accept() override;
 
   private:
     void Put();
