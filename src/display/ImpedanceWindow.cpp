@@ -54,11 +54,12 @@ int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
     return count;
 }
 
-// "R" in red and "X" in blue in the top right corner of the data area.
-void DrawLegend(Surface& s, const SurfaceRect& area) {
+// "R" in red and "X" in blue in the top right corner, just above the data area, where a fitted
+// curve that touches the top of its range cannot hide it.
+void DrawLegend(Surface& s, const SurfaceRect& inner, const SurfaceRect& data) {
     const SurfaceSize size = s.TextExtent("R");
-    const int32_t top = area.top + 2;
-    const int32_t right = area.right - size.cx / 2;
+    const int32_t top = std::max(inner.top, data.top - size.cy - 1);
+    const int32_t right = data.right;
     const Color old = s.SetTextColor(kRed);
     s.TextOut(right - 3 * size.cx, top, "R");
     s.SetTextColor(kBlue);
@@ -224,7 +225,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
                 Format(kInvalidImpedance, invalid.c_str()), TextAlign::Center, false);
         }
     }
-    if (graph.CurveCount() > 0) DrawLegend(s, graph.Drawn() ? graph.DataRect() : inner);
+    if (graph.CurveCount() > 0) DrawLegend(s, inner, graph.Drawn() ? graph.FrameRect() : inner);
     if (ownFont) s.SelectFont(previousFont);
     DrawScaleIcon(c, inner, record);
 }
