@@ -59,7 +59,7 @@ int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
 void DrawLegend(Surface& s, const SurfaceRect& inner, const SurfaceRect& data) {
     const SurfaceSize size = s.TextExtent("R");
     const int32_t top = std::max(inner.top, data.top - size.cy - 1);
-    const int32_t right = data.right;
+    const int32_t right = data.right - size.cx;  // clear of the window's edge
     const Color old = s.SetTextColor(kRed);
     s.TextOut(right - 3 * size.cx, top, "R");
     s.SetTextColor(kBlue);
