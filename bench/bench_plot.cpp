@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "display/CPlotGraph.h"
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 
 namespace {
 

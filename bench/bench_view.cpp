@@ -17,7 +17,7 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"

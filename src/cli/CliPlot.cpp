@@ -9,7 +9,7 @@
 #include "cli/CliCommands.h"
 #include "display/ViewState.h"
 #include "document/CPelmorDoc.h"
-#include "gui/RenderView.h"
+#include "report/RenderView.h"
 
 namespace pelmor::cli {
 

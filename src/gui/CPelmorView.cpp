@@ -9,8 +9,8 @@
 
 #include "display/DrawAll.h"
 #include "display/InvertBand.h"
-#include "gui/QtSurface.h"
-#include "gui/RenderView.h"
+#include "report/QtSurface.h"
+#include "report/RenderView.h"
 
 namespace pelmor {
 

@@ -11,7 +11,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 #include "platform/UserInterface.h"
 
 namespace pelmor {

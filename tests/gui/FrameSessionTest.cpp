@@ -34,7 +34,7 @@
 #include "gui/QtProfile.h"
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
-#include "gui/RenderView.h"
+#include "report/RenderView.h"
 #include "support/TestSupport.h"
 
 namespace pelmor {

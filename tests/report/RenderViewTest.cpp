@@ -9,8 +9,8 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
-#include "gui/QtSurface.h"
-#include "gui/RenderView.h"
+#include "report/QtSurface.h"
+#include "report/RenderView.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 

@@ -10,7 +10,7 @@
 
 #include "display/CPlotGraph.h"
 #include "display/InvertBand.h"
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 
 namespace pelmor {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // the time static objects are torn down.
 void EnsureApplication() {
     static int argc = 1;
-    static char name[] = "test_gui";
+    static char name[] = "test_report";
     static char* argv[] = {name, nullptr};
     if (QGuiApplication::instance() == nullptr) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

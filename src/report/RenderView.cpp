@@ -1,4 +1,4 @@
-#include "gui/RenderView.h"
+#include "report/RenderView.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -7,11 +7,9 @@
 #include <cstdlib>
 
 #include "display/DrawAll.h"
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 
 namespace pelmor {
-
-namespace {
 
 void EnsureGuiApplication() {
     if (QCoreApplication::instance() != nullptr) return;
@@ -22,8 +20,6 @@ void EnsureGuiApplication() {
     // Never destroyed: Qt's globals may be gone when static objects are torn down.
     new QGuiApplication(argc, argv);
 }
-
-}  // namespace
 
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
                          const StoredResultsView* stored) {

@@ -1,4 +1,4 @@
-#include "gui/QtSurface.h"
+#include "report/QtSurface.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>

@@ -11,6 +11,10 @@
 
 namespace pelmor {
 
+// Makes a headless application object (offscreen unless QT_QPA_PLATFORM says otherwise) when
+// the process has none; it is never destroyed.
+void EnsureGuiApplication();
+
 // Draws the view into a width × height image (at least 1 × 1) with the screen colours. Makes a
 // headless application object first when the process has none.
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
