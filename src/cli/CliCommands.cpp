@@ -228,6 +228,7 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
     RegisterSetupCommands(app, commands);
     RegisterPlotCommand(app, commands);
     RegisterOutcomesCommand(app, commands);
+    RegisterSessionReportCommand(app, commands);
 }
 
 bool OpenSetupFile(CommandContext& ctx, const std::string& path) { return ctx.doc.OpenSetup(path); }
@@ -238,5 +239,6 @@ bool OpenSetupFile(CommandContext& ctx, const std::string& path) { return ctx.do
 namespace pelmor::cli {
 // Built without the Qt surface: there is nothing to draw with.
 void RegisterPlotCommand(CLI::App&, CommandSet&) {}
+void RegisterSessionReportCommand(CLI::App&, CommandSet&) {}
 }  // namespace pelmor::cli
 #endif

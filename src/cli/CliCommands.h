@@ -52,6 +52,8 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands);
 void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
 // outcomes (CliOutcomes.cpp).
 void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
+// The session report (CliSessionReport.cpp); left out, like plot, without the Qt surface.
+void RegisterSessionReportCommand(CLI::App& app, CommandSet& commands);
 
 // Import data, as the desktop program's command does; exit code 1 when the file was refused.
 int ImportForCommand(CommandContext& ctx, const std::string& path);

@@ -451,9 +451,10 @@ void CPlotGraph::DrawLinesFast(const PlotCurve& c) {
 }
 
 void CPlotGraph::DrawCurve(const PlotCurve& c) {
-    surface_.SelectPen({PenSolid, c.penWidth, c.color});
+    surface_.SelectPen({(c.flags & PlotDashed) ? PenDash : PenSolid, c.penWidth, c.color});
     surface_.SelectBrush({c.color, false});
-    if ((c.flags & ~uint32_t{PlotThick}) == PlotConnect) {  // lines only, thin or thick
+    if ((c.flags & ~uint32_t{PlotThick | PlotDashed}) ==
+        PlotConnect) {  // lines only, thin or thick
         if (fixedRange_) {
             DrawClippedLines(c);
         } else {

@@ -21,6 +21,7 @@ enum PlotFlag : uint32_t {
     PlotBar = 0x0040,
     PlotConnect = 0x8000,
     PlotThick = 0x10000,
+    PlotDashed = 0x20000,  // lines drawn dashed (a model curve beside measured ones)
 };
 constexpr uint32_t kPlotSymbolMask = 0x3F;
 

@@ -93,6 +93,7 @@ int CPelmorDoc::StartMeasurement(int mode) {
         std::lock_guard<std::mutex> lock(namingMutex);
         naming.currentDataFileName.clear();
     }
+    dataFileTimeStamp.clear();
     state.ResetAllBuffers();
     state.simulating = 0;
     const std::vector<double> previousFrequencies(

@@ -95,6 +95,8 @@ class CPelmorDoc : public RecordingSink {
     std::string nameBeingWritten;  // the next or last recording's path
     std::string lastWrittenFile;   // the last recording actually written ("" when none)
     mutable std::mutex namingMutex;
+    // The time stamp of the imported data file ("" when none).
+    std::string dataFileTimeStamp;
     std::string printHeader;
     int printHeaderLines = 0;
     // The open setup file ("" when none) and the modified mark.

@@ -74,6 +74,7 @@ void CPelmorDoc::AdoptDataFile(const std::string& path, const DataFileContents& 
         std::lock_guard<std::mutex> lock(namingMutex);
         naming.currentDataFileName = path;
     }
+    dataFileTimeStamp = info.timeStamp;
     setup.sampleRate = info.sampleRate;
     setup.channelCount = info.channelCount;
     plotSetup.windows[kXYWindow].shown = 0;

@@ -55,11 +55,13 @@ bool CPelmorDoc::CanStore(bool storedFullScreen) const {
 }
 
 bool CPelmorDoc::StoreImpedance() {
+    // A result of the running measurement has no file behind it, whatever was imported before.
+    const std::string source = MeasurementRunning() ? std::string() : CurrentDataFile();
     const std::string label =
         StoredLabel(CurrentDataFile(),
                     services.clock.FormatLocalTime(kStoredTimeFormat, state.recordingStartTime),
                     calculator.intervalStart, calculator.intervalEnd);
-    const bool ok = stored.Store(calculator, label, services.ui);
+    const bool ok = stored.Store(calculator, label, services.ui, source);
     UpdateStatusText();
     return ok;
 }

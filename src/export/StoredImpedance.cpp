@@ -54,7 +54,7 @@ bool StoredImpedance::CanSelectPrevious(bool shown) const {
 }
 
 bool StoredImpedance::Store(const ImpedanceCalculator& c, const std::string& label,
-                            UserInterface& ui) {
+                            UserInterface& ui, const std::string& source) {
     if (count >= kCapacity) {
         ui.ShowMessage(kFullMessage);
         return false;
@@ -69,6 +69,7 @@ bool StoredImpedance::Store(const ImpedanceCalculator& c, const std::string& lab
     }
     r.label = label;
     r.handedOut = false;
+    r.source = source;
     r.breathingRate = c.breathingRate;
     r.breathingVolume = c.breathingVolume;
     r.marked = true;
@@ -96,7 +97,8 @@ int StoredImpedance::ImportBatch(
         // would label them with this file's name.
         if (outcome.accepted) {
             Store(calculator,
-                  StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd), ui);
+                  StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd), ui,
+                  path);
             ++stored;
         } else {
             refused += FileNameOf(path) + ": " +

@@ -27,6 +27,7 @@ struct StoredResult {
     // Copied, opened in a spreadsheet or exported since it was stored.
     bool handedOut = false;
     std::string label;           // source name and time window
+    std::string source;          // the data file analysed, with its folder ("" for live data)
     double breathingRate = 0;    // Hz
     double breathingVolume = 0;  // flow unit times seconds
 };
@@ -73,7 +74,9 @@ class StoredImpedance {
     // coherence) and breathing estimate into a new marked result and selects it. With 32
     // results, shows "No more samples can be stored." and returns false. The caller refreshes
     // the status text ("Stored samples:%d").
-    bool Store(const ImpedanceCalculator& calculator, const std::string& label, UserInterface& ui);
+    // source names the data file the result came from ("" for a live measurement).
+    bool Store(const ImpedanceCalculator& calculator, const std::string& label, UserInterface& ui,
+               const std::string& source = "");
 
     // Imports the files one after the other through importOne (which loads the file into the
     // document and runs the whole-record time-window analysis, with all their questions and

@@ -103,6 +103,8 @@ struct DataFileInfo {
     CalibrationTable calibration{};
     std::array<std::string, kMaxChannels> channelNames{};
     int channelNamesRead = 0;
+    // When the file was written, as stored (its printable characters; "" when absent).
+    std::string timeStamp;
 };
 
 // An accepted data file: the header and the frames that were present.

@@ -54,6 +54,14 @@ void ReadCalibration(ByteReader& r, CalibrationTable& t) {
         ReadComplexArray(r, a, k);
 }
 
+// A time stamp as shown to the user: its printable ASCII characters, at most 127 of them.
+std::string KeptTimeStamp(const std::string& stored) {
+    std::string kept;
+    for (char c : stored)
+        if (c >= 0x20 && c < 0x7F && kept.size() < 127) kept += c;
+    return kept;
+}
+
 void ParseFullPrecision(ByteReader& r, ParsedHeader& h) {
     DataFileInfo& info = h.info;
     info.format = DataFormat::FullPrecision;
@@ -67,10 +75,11 @@ void ParseFullPrecision(ByteReader& r, ParsedHeader& h) {
     const bool rateUsable = rate > 255.9999 && rate < 2048.0001;
     info.recordingTime = rateUsable ? static_cast<float>(info.frameCount) / rate : 0.0f;
     const int32_t stampLength = r.I32();
-    if (stampLength < 0 || !r.Skip(static_cast<std::size_t>(stampLength))) {
+    if (stampLength < 0 || static_cast<std::size_t>(stampLength) > r.Remaining()) {
         h.complete = false;
         return;
     }
+    info.timeStamp = KeptTimeStamp(r.String(static_cast<std::size_t>(stampLength)));
     ReadExcitation(r, info.excitation);
     ReadCalibration(r, info.calibration);
     h.complete = r.Ok();
@@ -133,6 +142,13 @@ void LocateTwelveBitSamples(ByteReader& r, ParsedHeader& h) {
     }
 }
 
+// The time stamp of a 12-bit file, where the header holds it whole before the samples.
+void ReadTwelveBitTimeStamp(ByteReader& r, ParsedHeader& h) {
+    if (h.sampleOffset < 44 || !r.Seek(42)) return;
+    const std::size_t length = r.U16();
+    if (r.Ok() && 44 + length <= h.sampleOffset) h.info.timeStamp = KeptTimeStamp(r.String(length));
+}
+
 void ReadSamples(ByteReader& r, const DataFileInfo& info, DataFileContents& out) {
     const int ch = info.channelCount;
     const std::size_t sampleBytes = info.format == DataFormat::FullPrecision ? 4 : 2;
@@ -177,7 +193,10 @@ bool ReadDataFile(std::span<const uint8_t> bytes, DataFileContents& contents,
     message = Validate(*h);
     if (!message.empty()) return false;
 
-    if (h->info.format == DataFormat::TwelveBit) LocateTwelveBitSamples(r, *h);
+    if (h->info.format == DataFormat::TwelveBit) {
+        LocateTwelveBitSamples(r, *h);
+        ReadTwelveBitTimeStamp(r, *h);
+    }
     auto out = std::make_unique<DataFileContents>();
     out->info = std::move(h->info);
     r.Seek(h->sampleOffset);

@@ -87,6 +87,7 @@ const Prompt kPrompts[] = {
     {cmd::Print, "Print the active setup\nPrint"},
     {cmd::PrintPreview, "Display full pages\nPrint Preview"},
     {cmd::PrintSetup, "Change the printer and printing options\nPrint Setup"},
+    {cmd::ExportReport, "Write a PDF report of the marked stored results\nExport report"},
     {cmd::About, "Display program information, version number and copyright\nAbout"},
     {cmd::Exit, "Quit the application; prompts to save setup\nExit"},
     {cmd::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
@@ -221,6 +222,7 @@ void CMainFrame::DefineCommands() {
 
     DefineFileCommands();
     DefinePrintCommands();
+    DefineReportCommand();
 
     // Measurement
     Define({cmd::Start,
@@ -469,7 +471,7 @@ void CMainFrame::BuildMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
     add(fileMenu_,
         {cmd::NewSetup, cmd::OpenSetup, cmd::SaveSetup, cmd::SaveSetupAs, 0, cmd::ImportData,
-         cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::PrintSetup});
+         cmd::ExportData, 0, cmd::Print, cmd::PrintPreview, cmd::ExportReport, cmd::PrintSetup});
     fileMenu_->addSeparator();
     for (int i = 0; i < 8; ++i) fileMenu_->addAction(Action(cmd::RecentFile + i));
     add(fileMenu_, {0, cmd::Exit});

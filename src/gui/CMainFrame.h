@@ -85,14 +85,19 @@ class CMainFrame : public QMainWindow {
     void DefineViewKeys();
     void DefineContextCommands();
     void DefinePrintCommands();
+    void DefineReportCommand();
+    // "Export report...": the marked stored results and their recordings as a PDF.
+    bool CanExportReport() const;
+    void ExportReport();
     void SaveSetupAs();
     bool SaveSetupTo(const QString& path);
     void AddRecentFile(const QString& path);
     void LoadRecentFiles();
     void WriteRecentFiles();
     void UpdateRecentMenu();
-    QStringList ChooseFiles(const QString& caption, const QString& filter, bool save,
-                            bool multiple);
+    // suggested: the file name a save dialog proposes in the data folder ("" for none).
+    QStringList ChooseFiles(const QString& caption, const QString& filter, bool save, bool multiple,
+                            const QString& suggested = QString());
     QPrinter& Printer();
     void BuildMenus();
     void BuildToolBar();

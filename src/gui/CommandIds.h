@@ -55,6 +55,7 @@ enum : int {
     Filter = 32923,
     SetTimeWindow = 32924,
     FitScalesToNewData = 34015,
+    ExportReport = 32930,
     // Keys of the view.
     TimeEarlier = 32842,
     TimeLater = 32843,

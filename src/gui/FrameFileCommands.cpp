@@ -1,6 +1,7 @@
 // The main frame's file commands: setup files with the save prompt and the recent-file list,
 // dropped setup files, data import and export.
 #include <QAction>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -35,7 +36,7 @@ bool IsSetupFile(const QString& path) {
 }  // namespace
 
 QStringList CMainFrame::ChooseFiles(const QString& caption, const QString& filter, bool save,
-                                    bool multiple) {
+                                    bool multiple, const QString& suggested) {
     if (chooseFiles) return chooseFiles(caption, filter, save, multiple);
     // Data files start in the folder of the last one written or read.
     QString folder;
@@ -45,6 +46,7 @@ QStringList CMainFrame::ChooseFiles(const QString& caption, const QString& filte
                                  : QFileInfo(FromLocal(current)).absolutePath();
     }
     if (multiple) return QFileDialog::getOpenFileNames(this, caption, folder, filter);
+    if (save && !suggested.isEmpty()) folder = QDir(folder).filePath(suggested);
     QString selected;
     QString path = save ? QFileDialog::getSaveFileName(this, caption, folder, filter, &selected)
                         : QFileDialog::getOpenFileName(this, caption, folder, filter);

@@ -254,6 +254,7 @@ TEST(DataFileReader, FullPrecisionRoundTripThroughAFile) {
     EXPECT_EQ(info.frameCount, 1024);
     EXPECT_EQ(info.channelCount, 3);
     EXPECT_EQ(info.recordingTime, 1.0);
+    EXPECT_EQ(info.timeStamp, kStamp);
     EXPECT_EQ(0, std::memcmp(&info.excitation, rec.excitation.get(), sizeof(ActiveExcitation)));
     EXPECT_FALSE(CalibrationTablesDiffer(info.calibration, cal));
     EXPECT_EQ(info.channelNamesRead, 3);
@@ -277,6 +278,7 @@ TEST(DataFileReader, TwelveBitSamplesComeFromTheEndOfTheFile) {
     ASSERT_TRUE(ReadDataFile(bytes, *contents, message)) << message;
     EXPECT_EQ(contents->info.format, DataFormat::TwelveBit);
     EXPECT_EQ(contents->info.recordingTime, 10.0);
+    EXPECT_EQ(contents->info.timeStamp, kStamp);
     EXPECT_EQ(contents->info.excitation.componentCount, 0);
     ASSERT_EQ(contents->framesRead, 20);
     EXPECT_EQ(contents->Sample(19, 1), ((rec.raw[39] >> 20) * 1048576.0) / 214748364.8);

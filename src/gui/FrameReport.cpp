@@ -1,0 +1,111 @@
+// The main frame's "Export report...": the session report of the marked stored results as a PDF.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <algorithm>
+
+#include "gui/CMainFrame.h"
+#include "gui/CommandIds.h"
+#include "platform/Clock.h"
+#include "platform/UserInterface.h"
+#include "report/PdfReport.h"
+#include "report/SessionReport.h"
+
+namespace pelmor {
+
+namespace {
+
+std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
+QString FromLocal(const std::string& path) { return QString::fromLocal8Bit(path.c_str()); }
+
+// The low outcome frequency the recording pages follow.
+constexpr double kTrendFrequency = 5.0;
+
+// The stored results' files that still exist, each once, in the order of the results.
+std::vector<std::string> RecordingFiles(const StoredImpedance& stored) {
+    std::vector<std::string> files;
+    for (int i = 0; i < std::min(stored.count, StoredImpedance::kCapacity); ++i) {
+        const StoredResult& r = stored.results[i];
+        if (!r.marked || r.source.empty() || !QFileInfo::exists(FromLocal(r.source))) continue;
+        if (std::find(files.begin(), files.end(), r.source) == files.end())
+            files.push_back(r.source);
+    }
+    return files;
+}
+
+}  // namespace
+
+bool CMainFrame::CanExportReport() const {
+    if (doc_.MeasurementRunning()) return false;
+    for (int i = 0; i < std::min(doc_.stored.count, StoredImpedance::kCapacity); ++i)
+        if (doc_.stored.results[i].marked) return true;
+    return false;
+}
+
+void CMainFrame::ExportReport() {
+    if (!CanExportReport()) return;
+    const std::vector<std::string> files = RecordingFiles(doc_.stored);
+    // The first data file's title in the folder data files are kept in.
+    QString suggested = tr("Impedance report.pdf");
+    std::string first;
+    for (int i = 0; i < doc_.stored.count && first.empty(); ++i)
+        if (doc_.stored.results[i].marked) first = doc_.stored.results[i].source;
+    if (!first.empty()) suggested = QFileInfo(FromLocal(first)).completeBaseName() + " report.pdf";
+    const QStringList paths =
+        ChooseFiles(tr("Export report"), tr("PDF files (*.pdf)"), true, false, suggested);
+    if (paths.isEmpty()) return;
+    QString path = paths.front();
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+
+    SessionReport report;
+    Clock& clock = doc_.services.clock;
+    report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
+    DescribeSession(doc_, report);
+    for (int i = 0; i < std::min(doc_.stored.count, StoredImpedance::kCapacity); ++i)
+        if (doc_.stored.results[i].marked)
+            report.results.push_back(SpectrumOf(doc_.stored.results[i]));
+    FitReportModel(report, doc_.services.profile);
+
+    const int pages = 1 + static_cast<int>(files.size());
+    QProgressDialog progress(tr("Making the report..."), tr("Cancel"), 0,
+                             static_cast<int>(files.size()) + pages, this);
+    progress.setWindowTitle(tr("Export report"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    auto step = [&progress](int value) {
+        progress.setValue(value);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    std::vector<std::string> skipped;
+    report.recordings = RecordingPages(doc_, files, kTrendFrequency, skipped,
+                                       [&](int done, int) { return step(done); });
+    if (progress.wasCanceled()) return;
+    const int analysed = static_cast<int>(files.size());
+    std::string error;
+    const bool written = WriteReportPdf(report, Local(path), error,
+                                        [&](int done, int) { return step(analysed + done); });
+    const bool cancelled = progress.wasCanceled();
+    progress.reset();
+    if (!written) {
+        if (!cancelled) doc_.services.ui.ShowMessage(error);
+        return;
+    }
+    if (!skipped.empty()) {
+        std::string text = "The report was written without the pages of these recordings:\n\n";
+        for (const std::string& s : skipped) text += s + "\n";
+        doc_.services.ui.ShowMessage(text);
+    }
+    SetPaneZero(tr("Report written to %1").arg(path));
+}
+
+void CMainFrame::DefineReportCommand() {
+    Define({cmd::ExportReport,
+            tr("Export &report…"),
+            {},
+            "document-export",
+            [this] { ExportReport(); },
+            [this] { return CanExportReport(); }});
+}
+
+}  // namespace pelmor

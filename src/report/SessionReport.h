@@ -1,0 +1,134 @@
+#pragma once
+
+// The session report's contents: what a lab files about one measurement session. Filled from
+// the document (the desktop program's marked stored results) or from data files (the command
+// line), then drawn page by page (ReportPages.h) into a PDF file (PdfReport.h). Plain values
+// only, so that the pages are the same whoever filled them.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/ModelFit.h"
+
+namespace pelmor {
+
+class CPelmorDoc;
+class Profile;
+struct StoredResult;
+
+// One impedance spectrum of the set (or of the baseline).
+struct ReportSpectrum {
+    std::string label;
+    std::vector<double> frequencies;  // Hz, ascending as analysed
+    std::vector<double> re;
+    std::vector<double> im;
+    std::vector<double> coherence;
+};
+
+// A cell of a report table: its text, and whether it stands out (a value outside its limit),
+// which the page shows in colour and with a "!" that survives a black-and-white printer.
+struct ReportCell {
+    std::string text;
+    bool flagged = false;
+};
+using ReportRow = std::vector<ReportCell>;
+
+// A table of the report, its first row the header when header is set.
+struct ReportTable {
+    std::string title;
+    std::vector<ReportRow> rows;
+    bool header = true;
+};
+
+// A shaded stretch of the trend's time axis (a breath's inspiration, or a refused breath).
+struct ReportBand {
+    double from = 0, to = 0;  // s
+    bool accepted = true;
+};
+
+// One recording's page: the file, and its impedance trend at one excitation frequency.
+struct ReportRecording {
+    std::string fileName;       // without its folder
+    std::string timeStamp;      // when the file was written ("" when it does not say)
+    double duration = 0;        // s
+    double sampleRate = 0;      // Hz
+    double trendFrequency = 0;  // Hz, the excitation frequency followed
+    std::vector<double> time;   // s
+    std::vector<double> re;
+    std::vector<double> im;
+    std::vector<double> flow;  // scaled by the flow scaling factor
+    std::vector<ReportBand> bands;
+    std::string trendNote;                  // drawn in the trend's free corner ("" for none)
+    std::vector<ReportTable> breathTables;  // the breath table's summary
+    std::vector<std::string> breathLines;   // counts and the verdict of the breaths
+};
+
+// The R-L-C model of the set: the mean of the fits of every result (as the model block's Mean
+// column), drawn as a curve through R + j(2πfL − 1/(2πfC)).
+struct ReportModel {
+    double R = 0, L = 0, C = 0, fRes = 0;
+    int fits = 0;  // results that could be fitted
+};
+
+struct SessionReport {
+    std::string written;                 // date and time the report was made
+    std::string setupName = "Untitled";  // the setup file's name without its folder
+    int calibrationPoints = 0;           // 0: not calibrated
+    std::vector<double> excitationFrequencies;
+    std::vector<ReportSpectrum> results;
+    std::vector<ReportSpectrum> baseline;
+    std::optional<ReportModel> model;
+    std::vector<ReportTable> tables;  // outcomes, quality, baseline and change
+    std::vector<ReportRecording> recordings;
+    double lowFrequency = 5;    // Hz, f_L of the outcomes
+    double highFrequency = 20;  // Hz, f_H of the outcomes
+};
+
+// "Calibrated (N points)" or "Not calibrated".
+std::string CalibrationText(int calibrationPoints);
+// The report's title line of the excitation: "2, 3, 4 Hz" ("none" without frequencies).
+std::string ExcitationText(const std::vector<double>& frequencies);
+
+// A stored result as a spectrum of the set.
+ReportSpectrum SpectrumOf(const StoredResult& result);
+
+// The header values the document gives: the setup file's name, the calibration state of the
+// calculator and the active excitation frequencies.
+void DescribeSession(const CPelmorDoc& doc, SessionReport& report);
+
+// The excitation frequency nearest hz among the document's active frequencies (-1 when none).
+int NearestFrequencyIndex(const CPelmorDoc& doc, double hz);
+
+// Imports a data file into doc (with its questions and messages) and takes from it what the
+// report shows: the whole-record spectrum (labelled with the file's name without its folder)
+// when spectrum is given, and the recording page with the trend at the excitation frequency
+// nearest trendHz. False with the reason when the file was refused or holds no whole period.
+bool AnalyseReportFile(CPelmorDoc& doc, const std::string& path, double trendHz,
+                       ReportSpectrum* spectrum, ReportRecording& recording, std::string& refusal);
+
+// The recording page of the file just imported into doc, its trend at the excitation frequency
+// nearest trendHz (recomputed when another frequency was followed).
+ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz);
+
+// The recording pages of data files for a session held by doc, each file imported into a
+// private document that takes over doc's loaded calibration and breathing settings, so that
+// doc itself stays as it is. The import's questions are answered No (the file's own
+// calibration, no generated channel). A file that cannot be analysed gets no page; its name and
+// reason go to skipped. progress(done, total) after each file; false stops.
+std::vector<ReportRecording> RecordingPages(
+    const CPelmorDoc& doc, const std::vector<std::string>& paths, double trendHz,
+    std::vector<std::string>& skipped,
+    const std::function<bool(int done, int total)>& progress = {});
+
+// Fits the model to every result over the ranges kept in the profile (section "Model"; the
+// whole list of each result when it holds none of them) and keeps the mean; no model when no
+// result could be fitted.
+void FitReportModel(SessionReport& report, Profile& profile);
+
+// The mean spectrum of a set: every frequency that some result holds, ascending, with the mean
+// of R and X over the results that hold it.
+ReportSpectrum MeanSpectrum(const std::vector<ReportSpectrum>& results);
+
+}  // namespace pelmor

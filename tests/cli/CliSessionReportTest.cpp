@@ -1,0 +1,119 @@
+// The report command on recordings the emulator made: the PDF as poppler reads it back.
+#ifdef PELMOR_CLI_PLOT
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "CliRun.h"
+#include "core/FileBytes.h"
+
+namespace pelmor::cli::test {
+namespace {
+
+// The standard output of a shell command (poppler's tools).
+std::string Run(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+int PageCount(const std::string& pdf) {
+    const std::string info = Run("pdfinfo " + Quoted(pdf) + " 2>&1");
+    const std::size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+std::string TextOf(const std::string& pdf) {
+    return Run("pdftotext -layout " + Quoted(pdf) + " -");
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    return names;
+}
+
+// Three recordings of the unpaced emulator in a folder of their own.
+struct Session {
+    pelmor::test::TempDir dir;
+    std::vector<std::string> files;
+    Session() {
+        for (int i = 0; i < 3; ++i) {
+            const CliResult r =
+                Cli({"--excitation", Files().excitation, "record", dir.File("visit"), "--seconds",
+                     "2", "--mask", "E0", "--rate", "256"});
+            EXPECT_EQ(r.code, 0) << r.err;
+            std::string path = r.out;
+            while (!path.empty() && path.back() == '\n') path.pop_back();
+            files.push_back(path);
+        }
+    }
+};
+
+const Session& Recordings() {
+    static Session* session = new Session();
+    return *session;
+}
+
+TEST(CliSessionReport, OnePagePerRecordingAfterTheSessionPage) {
+    const Session& s = Recordings();
+    pelmor::test::TempDir out;
+    const std::string pdf = out.File("session report.pdf");
+    const CliResult r = Cli({"report", pdf, s.files[0], s.files[1], s.files[2]});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(PageCount(pdf), 4);
+    const std::string text = TextOf(pdf);
+    for (const char* expected : {"Impedance report", "Untitled", "Not calibrated",
+                                 "2, 3, 4, 5, 6, 7 Hz", "page 1 of 4", "page 4 of 4", "Pelmor"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    for (const std::string& file : s.files) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+    }
+    EXPECT_EQ(FilesIn(out.Path()), std::vector<std::string>{"session report.pdf"});
+}
+
+TEST(CliSessionReport, RefusesAndLeavesNothingBehind) {
+    const Session& s = Recordings();
+    pelmor::test::TempDir out;
+    const std::string kept = out.File("kept.pdf");
+    std::string reason;
+    ASSERT_TRUE(WriteFileBytes(kept, "old", 3, reason));
+    std::filesystem::create_directory(out.File("folder.pdf"));
+    const std::string missing = out.File("no such folder/report.pdf");
+    const struct {
+        std::vector<std::string> args;
+        const char* reason;
+    } table[] = {
+        {{"report", missing, s.files[0]}, "Can't write"},
+        {{"report", out.File("folder.pdf"), s.files[0]}, "it is a folder"},
+        // A refused data file: the report is not written, an older one stays as it was.
+        {{"report", kept, s.files[0], out.File("none.inpx")}, "none.inpx"},
+        {{"report", kept, s.files[0], "--baseline", out.File("none.inpx")}, "none.inpx"},
+    };
+    for (const auto& row : table) {
+        const CliResult r = Cli(row.args);
+        EXPECT_EQ(r.code, 1) << row.reason;
+        EXPECT_NE(r.err.find(row.reason), std::string::npos) << r.err;
+    }
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadFileBytes(kept, data, reason));
+    EXPECT_EQ(std::string(data.begin(), data.end()), "old");
+    auto names = FilesIn(out.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"folder.pdf", "kept.pdf"}));
+}
+
+}  // namespace
+}  // namespace pelmor::cli::test
+#endif

@@ -1,0 +1,186 @@
+// The session report's pages on a recording surface, and the PDF file they are written to.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "core/FileBytes.h"
+#include "display/RecordingSurface.h"
+#include "report/PdfReport.h"
+#include "report/ReportPages.h"
+#include "support/TestSupport.h"
+
+namespace pelmor {
+namespace {
+
+// Spectra of an R-L-C object (R 0.25, L 0.01, C 0.5) with a small offset per result.
+SessionReport TwoResultsTwoRecordings() {
+    SessionReport r;
+    r.written = "2026/12/10 05:00:00";
+    r.excitationFrequencies = {2, 4, 6, 8};
+    for (int k = 0; k < 2; ++k) {
+        ReportSpectrum s;
+        s.label = "visit 00" + std::to_string(k + 1) + ".inpx";
+        for (double f : r.excitationFrequencies) {
+            const double w = 2 * std::numbers::pi * f;
+            s.frequencies.push_back(f);
+            s.re.push_back(0.25 + 0.01 * k);
+            s.im.push_back(w * 0.01 - 1 / (w * 0.5));
+            s.coherence.push_back(0.99);
+        }
+        r.results.push_back(s);
+    }
+    r.model = ReportModel{0.255, 0.01, 0.5, 2.25, 2};
+    for (const char* name : {"visit 001.inpx", "visit 002.inpx"}) {
+        ReportRecording rec;
+        rec.fileName = name;
+        rec.timeStamp = "2026/12/10 04:00:00";
+        rec.duration = 16;
+        rec.sampleRate = 256;
+        rec.trendFrequency = 4;
+        for (int i = 0; i < 160; ++i) {
+            rec.time.push_back(i * 0.1);
+            rec.re.push_back(0.25 + 0.01 * std::sin(i * 0.2));
+            rec.im.push_back(-0.1 + 0.02 * std::sin(i * 0.2));
+            rec.flow.push_back(std::sin(i * 0.2));
+        }
+        r.recordings.push_back(rec);
+    }
+    return r;
+}
+
+const ReportSheet kA4{{0, 0, 2480, 3508}, 2480 / 210.0};
+
+std::vector<std::string> BoxTexts(const RecordingSurface& s) {
+    std::vector<std::string> texts;
+    for (const SurfaceCall& c : s.Calls(SurfaceOp::TextInBox)) texts.push_back(c.text);
+    return texts;
+}
+
+bool Has(const std::vector<std::string>& texts, const std::string& wanted) {
+    return std::any_of(texts.begin(), texts.end(),
+                       [&](const std::string& t) { return t.find(wanted) != std::string::npos; });
+}
+
+TEST(ReportPages, EveryPageHasItsFooterAndItsContent) {
+    const SessionReport report = TwoResultsTwoRecordings();
+    ASSERT_EQ(ReportPageCount(report), 3);
+    for (int page = 0; page < 3; ++page) {
+        RecordingSurface s(kA4.page, true);
+        DrawReportPage(s, report, page, kA4);
+        const auto texts = BoxTexts(s);
+        EXPECT_TRUE(Has(texts, "page " + std::to_string(page + 1) + " of 3")) << page;
+        EXPECT_TRUE(Has(texts, ReportProgramName())) << page;
+        // Nothing is drawn into the margins but the white sheet.
+        for (const SurfaceCall& c : s.Calls(SurfaceOp::TextInBox)) {
+            EXPECT_GE(c.rect.left, kA4.page.left + 170) << c.text;
+            EXPECT_LE(c.rect.bottom, kA4.page.bottom - 170) << c.text;
+        }
+    }
+    RecordingSurface first(kA4.page, true);
+    DrawReportPage(first, report, 0, kA4);
+    for (const char* expected : {"Impedance report", "Untitled", "Not calibrated", "2, 4, 6, 8 Hz"})
+        EXPECT_TRUE(Has(BoxTexts(first), expected)) << expected;
+    RecordingSurface second(kA4.page, true);
+    DrawReportPage(second, report, 2, kA4);
+    for (const char* expected : {"visit 002.inpx", "2026/12/10 04:00:00", "16 s", "256 Hz"})
+        EXPECT_TRUE(Has(BoxTexts(second), expected)) << expected;
+}
+
+TEST(ReportPages, SpectraAreThinPerResultBoldForTheMeanAndDashedForTheModel) {
+    SessionReport report = TwoResultsTwoRecordings();
+    RecordingSurface s(kA4.page, true);
+    DrawReportPage(s, report, 0, kA4);
+    int thin = 0, bold = 0, dashed = 0;
+    std::vector<SurfaceCall> lines = s.Calls(SurfaceOp::Polyline);
+    for (const SurfaceCall& c : s.Calls(SurfaceOp::Line)) lines.push_back(c);
+    for (const SurfaceCall& c : lines) {
+        if (c.pen.style == PenDash)
+            ++dashed;
+        else if (c.pen.width == 3)
+            ++bold;
+        else if (c.pen.width == 1)
+            ++thin;
+    }
+    EXPECT_GE(thin, 4);  // R and X of each result
+    EXPECT_GE(bold, 2);
+    EXPECT_GE(dashed, 2);
+
+    report.model.reset();
+    RecordingSurface without(kA4.page, true);
+    DrawReportPage(without, report, 0, kA4);
+    for (const SurfaceCall& c : without.Calls(SurfaceOp::Polyline)) EXPECT_NE(c.pen.style, PenDash);
+}
+
+TEST(ReportPages, FlaggedCellsStandOutInColourAndWithAMark) {
+    SessionReport report = TwoResultsTwoRecordings();
+    report.tables.push_back({"Outcomes",
+                             {{{"Label"}, {"R5"}}, {{"visit 001.inpx"}, {"0.25"}},
+                              {{"CoV [%]"}, {"12.5", true}}},
+                             true});
+    report.recordings[0].breathTables.push_back(
+        {"", {{{""}, {"Ti [s]"}}, {{"Mean"}, {"1.75"}}}, true});
+    report.recordings[0].breathLines = {"Accepted breaths: 4 of 5"};
+    RecordingSurface s(kA4.page, true);
+    DrawReportPage(s, report, 0, kA4);
+    bool flagged = false, plain = false;
+    for (const SurfaceCall& c : s.Calls(SurfaceOp::TextInBox)) {
+        if (c.text == "12.5 !") flagged = c.color != 0x000000;
+        if (c.text == "0.25") plain = c.color == 0x000000;
+    }
+    EXPECT_TRUE(flagged);
+    EXPECT_TRUE(plain);
+    RecordingSurface page2(kA4.page, true);
+    DrawReportPage(page2, report, 1, kA4);
+    EXPECT_TRUE(Has(BoxTexts(page2), "1.75"));
+    EXPECT_TRUE(Has(BoxTexts(page2), "4 of 5"));
+}
+
+TEST(ReportPages, SurfaceTextKeepsLatin1AndMarksTheRest) {
+    const struct {
+        std::string utf8, shown;
+    } table[] = {
+        {"lab 001.inpx", "lab 001.inpx"},
+        {"Donn\xC3\xA9"
+         "es",
+         "Donn\xE9"
+         "es"},
+        {"\xE2\x82\xAC 5", "? 5"},    // the euro sign has no Latin-1 form
+        {"caf\xE9", "caf\xE9"},       // not UTF-8: the byte passes
+        {"\xF0\x9F\x98\x80!", "?!"},  // four bytes, one character
+    };
+    for (const auto& row : table) EXPECT_EQ(SurfaceText(row.utf8), row.shown) << row.utf8;
+}
+
+TEST(PdfReport, WritesAWholeFileOrNothing) {
+    test::TempDir dir;
+    const SessionReport report = TwoResultsTwoRecordings();
+    const std::string path = dir.File("report.pdf");
+    std::string error;
+    int calls = 0;
+    ASSERT_TRUE(WriteReportPdf(report, path, error, [&](int done, int total) {
+        EXPECT_EQ(done, ++calls);
+        EXPECT_EQ(total, 3);
+        return true;
+    })) << error;
+    EXPECT_EQ(calls, 3);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadFileBytes(path, bytes, error));
+    ASSERT_GT(bytes.size(), 1000u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
+
+    // Stopped after the first page: the earlier file stays as it was, nothing else appears.
+    EXPECT_FALSE(WriteReportPdf(report, path, error, [](int, int) { return false; }));
+    EXPECT_NE(error.find(path), std::string::npos);
+    std::vector<uint8_t> after;
+    ASSERT_TRUE(ReadFileBytes(path, after, error));
+    EXPECT_EQ(after, bytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+}  // namespace
+}  // namespace pelmor
