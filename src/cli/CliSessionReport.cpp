@@ -5,10 +5,12 @@
 #include <optional>
 #include <ostream>
 
+#include "analysis/Outcomes.h"
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
+#include "document/RecordAnalysis.h"
 #include "platform/Clock.h"
 #include "report/PdfReport.h"
 #include "report/SessionReport.h"
@@ -26,55 +28,63 @@ struct SessionReportOptions {
     std::optional<double> trendFrequency;
 };
 
-// The files of one set, one after the other through the command's document. Each refused file
-// is named with its reason; false when any was refused.
-bool AnalyseSet(CommandContext& ctx, const std::vector<std::string>& paths, double trendHz,
-                bool pages, SessionReport& report, std::vector<ReportSpectrum>& set) {
+// The files of one set. Each refused file is named with its reason; false when any was refused.
+bool AnalyseSet(CommandContext& ctx, const std::vector<std::string>& paths,
+                const RecordAnalysisSetup& setup, double trendHz, const char* what,
+                std::vector<ReportFile>& files) {
+    const int total = static_cast<int>(paths.size());
+    auto progress = [&](int done, int) {
+        if (total > 10) ctx.err << Format("Analysed %d of %d %s files", done, total, what) << "\n";
+    };
+    files = AnalyseReportFiles(paths, setup, trendHz, 0, progress);
     bool allTaken = true;
-    const bool showProgress = paths.size() > 10;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (showProgress)
-            ctx.err << Format("Analysing %d of %d: ", static_cast<int>(i + 1),
-                              static_cast<int>(paths.size()))
-                    << paths[i] << "\n";
-        ReportSpectrum spectrum;
-        ReportRecording recording;
-        std::string refusal;
-        if (!AnalyseReportFile(ctx.doc, paths[i], trendHz, &spectrum, recording, refusal)) {
-            ctx.err << paths[i] << " was refused: " << refusal << ".\n";
-            allTaken = false;
-            continue;
-        }
-        // The header describes the session as its first file was analysed.
-        if (report.results.empty() && set.empty() && pages) DescribeSession(ctx.doc, report);
-        set.push_back(std::move(spectrum));
-        if (pages) report.recordings.push_back(std::move(recording));
+    for (const ReportFile& f : files) {
+        if (f.spectrum.analysed) continue;
+        ctx.err << f.spectrum.path << " was refused: " << f.spectrum.reason << "\n";
+        allTaken = false;
     }
     return allTaken;
 }
 
 int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
-    if (!(o.low > 0) || !(o.high > o.low)) {
-        ctx.err << Format(
-                       "The outcome frequencies must satisfy 0 < low < high (low %lg Hz, high "
-                       "%lg Hz).",
-                       o.low, o.high)
-                << "\n";
+    OutcomeSettings settings = LoadOutcomeSettings(ctx.doc.services.profile);
+    settings.lowHz = o.low;
+    settings.highHz = o.high;
+    if (const std::string why = ValidateOutcomeSettings(settings); !why.empty()) {
+        ctx.err << why << "\n";
         return kExitUsage;
     }
-    SessionReport report;
-    report.lowFrequency = o.low;
-    report.highFrequency = o.high;
+    // The import's questions are answered as the global options say.
+    RecordAnalysisSetup setup = RecordAnalysisSetupOf(ctx.doc);
+    setup.generateThirdChannel = ctx.global.answers.thirdChannel;
+    setup.useLoadedCalibration = ctx.global.answers.useLoadedCalibration;
     const double trendHz = o.trendFrequency.value_or(o.low);
-    Clock& clock = ctx.doc.services.clock;
-    report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
-    bool allTaken = AnalyseSet(ctx, o.files, trendHz, true, report, report.results);
-    allTaken = AnalyseSet(ctx, o.baseline, trendHz, false, report, report.baseline) && allTaken;
+    std::vector<ReportFile> files, baseline;
+    bool allTaken = AnalyseSet(ctx, o.files, setup, trendHz, "session", files);
+    allTaken = AnalyseSet(ctx, o.baseline, setup, trendHz, "baseline", baseline) && allTaken;
     if (!allTaken) {
         ctx.err << o.out << " was not written: not every file could be analysed.\n";
         return kExitFailed;
     }
+
+    SessionReport report;
+    report.lowFrequency = settings.lowHz;
+    report.highFrequency = settings.highHz;
+    Clock& clock = ctx.doc.services.clock;
+    report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
+    if (!ctx.doc.setupPath.empty()) report.setupName = WithoutFolder(ctx.doc.setupPath);
+    // The calibration and excitation as the first file was analysed.
+    if (!files.empty()) {
+        report.calibrationPoints = files.front().calibrationPoints;
+        report.excitationFrequencies = files.front().excitationFrequencies;
+    }
+    for (ReportFile& f : files) {
+        report.results.push_back(SpectrumOf(f.spectrum));
+        report.recordings.push_back(std::move(f.page));
+    }
+    for (const ReportFile& f : baseline) report.baseline.push_back(SpectrumOf(f.spectrum));
     FitReportModel(report, ctx.doc.services.profile);
+    report.tables = OutcomeReportTables(report, settings);
     std::string error;
     if (!WriteReportPdf(report, o.out, error)) {
         ctx.err << error << "\n";

@@ -149,6 +149,8 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
     return out;
 }
 
+CPelmorDoc& RecordAnalyser::Document() { return worker_->doc; }
+
 RecordSpectrum AnalyseRecord(const std::string& path, const RecordAnalysisSetup& setup) {
     RecordAnalyser analyser(setup);
     return analyser.Analyse(path);

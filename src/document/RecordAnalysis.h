@@ -62,6 +62,9 @@ class RecordAnalyser {
     RecordAnalyser& operator=(const RecordAnalyser&) = delete;
 
     RecordSpectrum Analyse(const std::string& path);
+    // The document the last file was analysed in, as the analysis left it (its trend, its
+    // buffers), for what else is taken from the same file before the next Analyse.
+    CPelmorDoc& Document();
 
   private:
     struct Worker;

@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <algorithm>
+#include <atomic>
 
+#include "document/RecordAnalysis.h"
 #include "gui/CMainFrame.h"
 #include "gui/CommandIds.h"
 #include "platform/Clock.h"
@@ -17,9 +19,6 @@ namespace {
 
 std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
 QString FromLocal(const std::string& path) { return QString::fromLocal8Bit(path.c_str()); }
-
-// The low outcome frequency the recording pages follow.
-constexpr double kTrendFrequency = 5.0;
 
 // The stored results' files that still exist, each once, in the order of the results.
 std::vector<std::string> RecordingFiles(const StoredImpedance& stored) {
@@ -65,6 +64,7 @@ void CMainFrame::ExportReport() {
         if (doc_.stored.results[i].marked)
             report.results.push_back(SpectrumOf(doc_.stored.results[i]));
     FitReportModel(report, doc_.services.profile);
+    AddOutcomeTables(report, doc_.services.profile);
 
     const int pages = 1 + static_cast<int>(files.size());
     QProgressDialog progress(tr("Making the report..."), tr("Cancel"), 0,
@@ -72,30 +72,38 @@ void CMainFrame::ExportReport() {
     progress.setWindowTitle(tr("Export report"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    auto step = [&progress](int value) {
+    std::atomic<bool> cancel{false};
+    auto step = [&progress, &cancel](int value) {
         progress.setValue(value);
         QCoreApplication::processEvents();
-        return !progress.wasCanceled();
+        if (progress.wasCanceled()) cancel = true;
+        return !cancel;
     };
-    std::vector<std::string> skipped;
-    report.recordings = RecordingPages(doc_, files, kTrendFrequency, skipped,
-                                       [&](int done, int) { return step(done); });
-    if (progress.wasCanceled()) return;
-    const int analysed = static_cast<int>(files.size());
+    // The recordings are analysed in documents of their own: the user's data stay loaded.
+    const std::vector<ReportFile> analysed = AnalyseReportFiles(
+        files, RecordAnalysisSetupOf(doc_), report.lowFrequency, 0,
+        [&](int done, int) { step(done); }, &cancel);
+    if (cancel) return;
+    std::string skipped;
+    for (const ReportFile& f : analysed) {
+        if (f.spectrum.analysed)
+            report.recordings.push_back(f.page);
+        else
+            skipped += f.spectrum.label + ": " + f.spectrum.reason + "\n";
+    }
+    const int fileSteps = static_cast<int>(files.size());
     std::string error;
     const bool written = WriteReportPdf(report, Local(path), error,
-                                        [&](int done, int) { return step(analysed + done); });
+                                        [&](int done, int) { return step(fileSteps + done); });
     const bool cancelled = progress.wasCanceled();
     progress.reset();
     if (!written) {
         if (!cancelled) doc_.services.ui.ShowMessage(error);
         return;
     }
-    if (!skipped.empty()) {
-        std::string text = "The report was written without the pages of these recordings:\n\n";
-        for (const std::string& s : skipped) text += s + "\n";
-        doc_.services.ui.ShowMessage(text);
-    }
+    if (!skipped.empty())
+        doc_.services.ui.ShowMessage(
+            "The report was written without the pages of these recordings:\n\n" + skipped);
     SetPaneZero(tr("Report written to %1").arg(path));
 }
 

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <numbers>
+#include <thread>
 
 #include "core/NumberFormat.h"
-#include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
-#include "platform/MemoryProfile.h"
-#include "platform/UserInterface.h"
+#include "export/OutcomeTables.h"
 
 namespace pelmor {
 
@@ -34,6 +35,10 @@ ReportSpectrum SpectrumOf(const StoredResult& r) {
     s.im.assign(r.im, r.im + n);
     s.coherence.assign(r.coherence, r.coherence + n);
     return s;
+}
+
+ReportSpectrum SpectrumOf(const RecordSpectrum& r) {
+    return {r.label, r.frequencies, r.r, r.x, r.coherence};
 }
 
 void DescribeSession(const CPelmorDoc& doc, SessionReport& report) {
@@ -82,73 +87,126 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     return r;
 }
 
-bool AnalyseReportFile(CPelmorDoc& doc, const std::string& path, double trendHz,
-                       ReportSpectrum* spectrum, ReportRecording& recording, std::string& refusal) {
-    if (!doc.ImportDataFile(path, &refusal)) return false;
-    ImpedanceCalculator& c = doc.calculator;
-    if (spectrum != nullptr) {
-        AnalysisInputs in = doc.Inputs();
-        if (c.AnalyseInterval(in, 0, 0) != 0) {
-            refusal = "no whole excitation period to analyse";
-            return false;
+std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths,
+                                           const RecordAnalysisSetup& setup, double trendHz,
+                                           int threads,
+                                           const std::function<void(int, int)>& progress,
+                                           const std::atomic<bool>* cancel) {
+    const int total = static_cast<int>(paths.size());
+    std::vector<ReportFile> files(paths.size());
+    if (total == 0) return files;
+    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min(threads, total);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int next = 0, done = 0, running = threads;
+    auto work = [&] {
+        // A worker whose document cannot be made (memory) leaves its files to the others.
+        std::unique_ptr<RecordAnalyser> analyser;
+        try {
+            analyser = std::make_unique<RecordAnalyser>(setup);
+        } catch (const std::bad_alloc&) {
         }
-        const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-        spectrum->label = WithoutFolder(path);
-        spectrum->frequencies.assign(c.frequencyHz, c.frequencyHz + n);
-        spectrum->re.assign(c.ensembleR, c.ensembleR + n);
-        spectrum->im.assign(c.ensembleX, c.ensembleX + n);
-        spectrum->coherence.assign(c.coherence, c.coherence + n);
+        for (;;) {
+            int k = 0;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (next >= total || (!analyser && running > 1)) break;
+                k = next++;
+            }
+            ReportFile f;
+            const std::string& path = paths[static_cast<std::size_t>(k)];
+            f.spectrum.path = path;
+            f.spectrum.label = WithoutFolder(path);
+            if (cancel && cancel->load()) {
+                f.spectrum.reason = "cancelled";
+            } else if (!analyser) {
+                f.spectrum.reason = "not enough memory for the analysis";
+            } else {
+                f.spectrum = analyser->Analyse(path);
+                if (f.spectrum.analysed) {
+                    CPelmorDoc& doc = analyser->Document();
+                    SessionReport header;
+                    DescribeSession(doc, header);
+                    f.calibrationPoints = header.calibrationPoints;
+                    f.excitationFrequencies = std::move(header.excitationFrequencies);
+                    f.page = RecordingOf(doc, path, trendHz);
+                }
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            files[static_cast<std::size_t>(k)] = std::move(f);
+            ++done;
+            changed.notify_all();
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        changed.notify_all();
+    };
+    std::vector<std::thread> pool;
+    pool.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        int reported = 0;
+        for (;;) {
+            changed.wait(lock, [&] { return done != reported || running == 0; });
+            if (done != reported) {
+                reported = done;
+                if (progress) {
+                    lock.unlock();
+                    progress(reported, total);
+                    lock.lock();
+                }
+                continue;
+            }
+            if (running == 0) break;
+        }
     }
-    recording = RecordingOf(doc, path, trendHz);
-    return true;
+    for (std::thread& t : pool) t.join();
+    return files;
 }
 
 namespace {
 
-// The import's questions answered No; its messages kept as the reason a file was refused.
-class QuietUserInterface : public UserInterface {
-  public:
-    void ShowMessage(const std::string& text) override { lastMessage = text; }
-    bool AskYesNo(const std::string&) override { return false; }
-    std::string lastMessage;
-};
+std::vector<LabelledOutcomes> OutcomesOf(const std::vector<ReportSpectrum>& set,
+                                         const OutcomeSettings& settings) {
+    std::vector<LabelledOutcomes> out;
+    for (const ReportSpectrum& r : set) {
+        const std::size_t n =
+            std::min({r.frequencies.size(), r.re.size(), r.im.size(), r.coherence.size()});
+        const SpectrumPoints points{
+            {r.frequencies.data(), n}, {r.re.data(), n}, {r.im.data(), n}, {r.coherence.data(), n}};
+        out.push_back({r.label, ComputeOutcomes(points, settings)});
+    }
+    return out;
+}
+
+ReportTable TableOf(std::string title, const std::vector<OutcomeRow>& rows, bool header) {
+    ReportTable t;
+    t.title = std::move(title);
+    t.header = header;
+    for (const OutcomeRow& row : rows) {
+        ReportRow r;
+        for (const OutcomeCell& c : row) r.push_back({c.text, c.flagged});
+        t.rows.push_back(std::move(r));
+    }
+    return t;
+}
 
 }  // namespace
 
-std::vector<ReportRecording> RecordingPages(const CPelmorDoc& doc,
-                                            const std::vector<std::string>& paths, double trendHz,
-                                            std::vector<std::string>& skipped,
-                                            const std::function<bool(int, int)>& progress) {
-    std::vector<ReportRecording> pages;
-    if (paths.empty()) return pages;
-    MemoryProfile profile;
-    QuietUserInterface ui;
-    NoDeviceSerialDriver driver;
-    auto state = std::make_unique<MeasurementState>();
-    CPelmorDoc worker(
-        *state, DocumentServices{profile, ui, doc.services.shell, doc.services.clock, driver});
-    // What the import and the trend read besides the file: the 12-bit files' excitation,
-    // the calibration to compare with, the trend's windows and the flow scaling.
-    worker.excitationBank = doc.excitationBank;
-    worker.breathing = doc.breathing;
-    worker.calculator.loadedCalibration = doc.calculator.loadedCalibration;
-    worker.calculator.trendWindows = doc.calculator.trendWindows;
-    worker.calculator.selectedFrequencyIndex = doc.calculator.selectedFrequencyIndex;
-    const int total = static_cast<int>(paths.size());
-    for (int i = 0; i < total; ++i) {
-        const std::string& path = paths[static_cast<std::size_t>(i)];
-        ui.lastMessage.clear();
-        std::string refusal;
-        if (worker.ImportDataFile(path, &refusal)) {
-            pages.push_back(RecordingOf(worker, path, trendHz));
-        } else {
-            std::string why = ui.lastMessage.empty() ? refusal : ui.lastMessage;
-            while (!why.empty() && why.back() == '\n') why.pop_back();
-            skipped.push_back(WithoutFolder(path) + ": " + why);
-        }
-        if (progress && !progress(i + 1, total)) break;
-    }
-    return pages;
+std::vector<ReportTable> OutcomeReportTables(const SessionReport& report,
+                                             const OutcomeSettings& settings) {
+    std::optional<std::vector<LabelledOutcomes>> baseline;
+    if (!report.baseline.empty()) baseline = OutcomesOf(report.baseline, settings);
+    const OutcomeTable table = BuildOutcomeTable(
+        MakeOutcomeReport(OutcomesOf(report.results, settings), std::move(baseline), settings));
+    std::vector<ReportTable> tables;
+    tables.push_back(TableOf("Outcomes", table.grid, true));
+    if (!table.quality.empty()) tables.push_back(TableOf("Quality", table.quality, false));
+    if (!table.baseline.empty())
+        tables.push_back(TableOf("Baseline and change", table.baseline, true));
+    return tables;
 }
 
 void FitReportModel(SessionReport& report, Profile& profile) {
@@ -204,6 +262,13 @@ ReportSpectrum MeanSpectrum(const std::vector<ReportSpectrum>& results) {
         mean.im.push_back(im / n);
     }
     return mean;
+}
+
+void AddOutcomeTables(SessionReport& report, Profile& profile) {
+    const OutcomeSettings settings = LoadOutcomeSettings(profile);
+    report.lowFrequency = settings.lowHz;
+    report.highFrequency = settings.highHz;
+    report.tables = OutcomeReportTables(report, settings);
 }
 
 }  // namespace pelmor

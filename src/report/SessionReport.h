@@ -5,16 +5,19 @@
 // line), then drawn page by page (ReportPages.h) into a PDF file (PdfReport.h). Plain values
 // only, so that the pages are the same whoever filled them.
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/ModelFit.h"
+#include "document/RecordAnalysis.h"
 
 namespace pelmor {
 
 class CPelmorDoc;
+struct OutcomeSettings;
 class Profile;
 struct StoredResult;
 
@@ -91,8 +94,9 @@ std::string CalibrationText(int calibrationPoints);
 // The report's title line of the excitation: "2, 3, 4 Hz" ("none" without frequencies).
 std::string ExcitationText(const std::vector<double>& frequencies);
 
-// A stored result as a spectrum of the set.
+// A stored result, or a data file's whole-record spectrum, as a spectrum of the set.
 ReportSpectrum SpectrumOf(const StoredResult& result);
+ReportSpectrum SpectrumOf(const RecordSpectrum& spectrum);
 
 // The header values the document gives: the setup file's name, the calibration state of the
 // calculator and the active excitation frequencies.
@@ -101,26 +105,37 @@ void DescribeSession(const CPelmorDoc& doc, SessionReport& report);
 // The excitation frequency nearest hz among the document's active frequencies (-1 when none).
 int NearestFrequencyIndex(const CPelmorDoc& doc, double hz);
 
-// Imports a data file into doc (with its questions and messages) and takes from it what the
-// report shows: the whole-record spectrum (labelled with the file's name without its folder)
-// when spectrum is given, and the recording page with the trend at the excitation frequency
-// nearest trendHz. False with the reason when the file was refused or holds no whole period.
-bool AnalyseReportFile(CPelmorDoc& doc, const std::string& path, double trendHz,
-                       ReportSpectrum* spectrum, ReportRecording& recording, std::string& refusal);
-
 // The recording page of the file just imported into doc, its trend at the excitation frequency
 // nearest trendHz (recomputed when another frequency was followed).
 ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz);
 
-// The recording pages of data files for a session held by doc, each file imported into a
-// private document that takes over doc's loaded calibration and breathing settings, so that
-// doc itself stays as it is. The import's questions are answered No (the file's own
-// calibration, no generated channel). A file that cannot be analysed gets no page; its name and
-// reason go to skipped. progress(done, total) after each file; false stops.
-std::vector<ReportRecording> RecordingPages(
-    const CPelmorDoc& doc, const std::vector<std::string>& paths, double trendHz,
-    std::vector<std::string>& skipped,
-    const std::function<bool(int done, int total)>& progress = {});
+// One data file analysed for the report: the whole-record spectrum exactly as the outcomes
+// analyse it, what the session header takes from it, and its recording page.
+struct ReportFile {
+    RecordSpectrum spectrum;  // spectrum.analysed false: refused, spectrum.reason says why
+    int calibrationPoints = 0;
+    std::vector<double> excitationFrequencies;
+    ReportRecording page;
+};
+
+// Analyses data files on `threads` workers (0: one per core), each with a document of its own,
+// so that the caller's document stays as it is; the results keep the order of paths.
+// progress(done, total) is called on the calling thread; when cancel becomes true the files not
+// yet started are left unanalysed.
+std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths,
+                                           const RecordAnalysisSetup& setup, double trendHz,
+                                           int threads = 0,
+                                           const std::function<void(int, int)>& progress = {},
+                                           const std::atomic<bool>* cancel = nullptr);
+
+// The outcome tables of the set (and of the baseline, with the change and its verdict), built
+// as the outcomes table is, under the titles the report shows them with.
+std::vector<ReportTable> OutcomeReportTables(const SessionReport& report,
+                                             const OutcomeSettings& settings);
+
+// The same with the outcome settings kept in the profile; their low and high frequencies
+// become the report's.
+void AddOutcomeTables(SessionReport& report, Profile& profile);
 
 // Fits the model to every result over the ranges kept in the profile (section "Model"; the
 // whole list of each result when it holds none of them) and keeps the mean; no model when no

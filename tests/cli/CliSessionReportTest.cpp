@@ -7,7 +7,10 @@
 #include <filesystem>
 
 #include "CliRun.h"
+#include "analysis/Outcomes.h"
 #include "core/FileBytes.h"
+#include "document/RecordAnalysis.h"
+#include "export/OutcomeTables.h"
 
 namespace pelmor::cli::test {
 namespace {
@@ -81,6 +84,39 @@ TEST(CliSessionReport, OnePagePerRecordingAfterTheSessionPage) {
         EXPECT_NE(text.find(name), std::string::npos) << name;
     }
     EXPECT_EQ(FilesIn(out.Path()), std::vector<std::string>{"session report.pdf"});
+    EXPECT_EQ(text.find("Baseline and change"), std::string::npos);
+
+    // The outcome values, each as the outcomes table gives it.
+    std::vector<LabelledOutcomes> outcomes;
+    for (const std::string& file : s.files) {
+        const RecordSpectrum r = AnalyseRecord(file, RecordAnalysisSetup{});
+        ASSERT_TRUE(r.analysed) << r.reason;
+        outcomes.push_back({r.label, ComputeOutcomes({r.frequencies, r.r, r.x, r.coherence}, {})});
+    }
+    const OutcomeTable table = BuildOutcomeTable(MakeOutcomeReport(outcomes, std::nullopt, {}));
+    int values = 0;
+    for (std::size_t row = 1; row < table.grid.size(); ++row)
+        for (std::size_t c = 1; c < table.grid[row].size(); ++c) {
+            const std::string& cell = table.grid[row][c].text;
+            if (cell.empty()) continue;
+            EXPECT_NE(text.find(" " + cell), std::string::npos) << cell;
+            ++values;
+        }
+    EXPECT_GT(values, 20);
+}
+
+TEST(CliSessionReport, ABaselineAddsTheChangeTable) {
+    const Session& s = Recordings();
+    pelmor::test::TempDir out;
+    const std::string pdf = out.File("after.pdf");
+    const CliResult r = Cli({"report", pdf, s.files[0], s.files[1], "--baseline", s.files[2],
+                             "--low", "4", "--trend-frequency", "6"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(PageCount(pdf), 3);  // the baseline's recordings have no pages
+    const std::string text = TextOf(pdf);
+    for (const char* expected :
+         {"Baseline and change", "Change [%]", "Response", "R4", "Impedance trend at 6 Hz"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
 
 TEST(CliSessionReport, RefusesAndLeavesNothingBehind) {
