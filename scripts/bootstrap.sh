@@ -11,6 +11,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # reads the command line's csv back as other programs do
   python3
+  # reads the session report's PDF back (page count and text)
+  poppler-utils
   # comma-decimal locale for the number-formatting tests
   locales
   # benchmark yardstick only (never linked into the program)

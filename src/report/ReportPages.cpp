@@ -5,11 +5,8 @@
 #include <numbers>
 
 #include "core/NumberFormat.h"
+#include "core/Version.h"
 #include "display/CPlotGraph.h"
-
-#ifndef PELMOR_VERSION
-#define PELMOR_VERSION ""
-#endif
 
 namespace pelmor {
 
@@ -393,8 +390,7 @@ int ReportPageCount(const SessionReport& report) {
 }
 
 std::string ReportProgramName() {
-    const std::string version = PELMOR_VERSION;
-    return version.empty() ? std::string("Pelmor") : "Pelmor " + version;
+    return std::string("Pelmor ") + ProgramVersion();
 }
 
 void DrawReportPage(Surface& surface, const SessionReport& report, int index,

@@ -130,10 +130,11 @@ TEST_F(SessionFixture, AcceleratorsReachTheirCommands) {
     QStringList items;
     for (QAction* a : frame->menuBar()->actions()[0]->menu()->actions())
         if (a->isVisible()) items << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(items, (QStringList{"&New setup\tCtrl+N", "&Open setup\tCtrl+O",
-                                  "&Save setup\tCtrl+S", "Save setup &as...", "-", "Import data",
-                                  "Export data", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                                  "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(items,
+              (QStringList{"&New setup\tCtrl+N", "&Open setup\tCtrl+O", "&Save setup\tCtrl+S",
+                           "Save setup &as...", "-", "Import data", "Export data", "-",
+                           "&Print...\tCtrl+P", "Print Pre&view", "Export &report…",
+                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     // Every toolbar button has a picture, themed or the program's own.
     for (QAction* a : frame->findChild<QToolBar*>()->actions())
         if (!a->isSeparator()) {
