@@ -105,7 +105,8 @@ void BM_SessionReport(benchmark::State& state) {
     for (auto _ : state) {
         SessionReport report;
         report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
-        std::vector<ReportFile> files = AnalyseReportFiles(paths, setup, 5.0);
+        std::vector<ReportFile> files =
+            AnalyseReportFiles(paths, setup, 5.0, doc->BreathAnalysisSettings());
         for (ReportFile& f : files) {
             if (!f.spectrum.analysed) {
                 state.SkipWithError(f.spectrum.reason.c_str());

@@ -36,7 +36,8 @@ bool AnalyseSet(CommandContext& ctx, const std::vector<std::string>& paths,
     auto progress = [&](int done, int) {
         if (total > 10) ctx.err << Format("Analysed %d of %d %s files", done, total, what) << "\n";
     };
-    files = AnalyseReportFiles(paths, setup, trendHz, 0, progress);
+    files =
+        AnalyseReportFiles(paths, setup, trendHz, ctx.doc.BreathAnalysisSettings(), 0, progress);
     bool allTaken = true;
     for (const ReportFile& f : files) {
         if (f.spectrum.analysed) continue;

@@ -81,7 +81,7 @@ void CMainFrame::ExportReport() {
     };
     // The recordings are analysed in documents of their own: the user's data stay loaded.
     const std::vector<ReportFile> analysed = AnalyseReportFiles(
-        files, RecordAnalysisSetupOf(doc_), report.lowFrequency, 0,
+        files, RecordAnalysisSetupOf(doc_), report.lowFrequency, doc_.BreathAnalysisSettings(), 0,
         [&](int done, int) { step(done); }, &cancel);
     if (cancel) return;
     std::string skipped;

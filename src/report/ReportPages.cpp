@@ -20,6 +20,8 @@ constexpr Color kLightBlue = 0xFF9090;
 constexpr Color kModelRed = 0x000080;
 constexpr Color kModelBlue = 0x800000;
 constexpr Color kRuleGrey = 0x808080;
+constexpr Color kInspirationBand = 0xC8F0D2;  // as the trend display: an accepted inspiration
+constexpr Color kRefusedBand = 0xE1E1E1;      // a refused breath
 
 // Sizes on paper, in millimetres.
 constexpr double kMargin = 15;
@@ -341,6 +343,8 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
     PrepareGraph(graph, rect, w.sheet());
     graph.SetTitles("Time [s]", Format("R (red), X (blue) at %lg Hz", r.trendFrequency));
     const auto n = static_cast<int32_t>(std::min({r.time.size(), r.re.size(), r.im.size()}));
+    for (const ReportBand& b : r.bands)
+        graph.AddBand(b.from, b.to, b.accepted ? kInspirationBand : kRefusedBand);
     if (n > 0) {
         graph.AddCurve(n, r.time.data(), r.re.data(), PlotConnect, kRed);
         graph.AddCurve(n, r.time.data(), r.im.data(), PlotConnect, kBlue);
@@ -378,7 +382,10 @@ void DrawRecordingPage(PageWriter& w, const ReportRecording& r) {
     w.Line(Format("Impedance trend at %lg Hz", r.trendFrequency), kSubtitleHeight, true);
     w.Skip(1);
     DrawTrend(w, r, Units(w.sheet(), 100));
-    w.Skip(4);
+    w.Skip(1);
+    if (!r.bands.empty())
+        w.Field("Bands", "green: the inspiration of an accepted breath; grey: a refused breath");
+    w.Skip(3);
     for (const ReportTable& t : r.breathTables) DrawTable(w, t, kTableRowHeight);
     for (const std::string& line : r.breathLines) w.Line(line, kBodyHeight);
 }
@@ -389,9 +396,7 @@ int ReportPageCount(const SessionReport& report) {
     return 1 + static_cast<int>(report.recordings.size());
 }
 
-std::string ReportProgramName() {
-    return std::string("Pelmor ") + ProgramVersion();
-}
+std::string ReportProgramName() { return std::string("Pelmor ") + ProgramVersion(); }
 
 void DrawReportPage(Surface& surface, const SessionReport& report, int index,
                     const ReportSheet& sheet) {

@@ -9,6 +9,7 @@
 
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
+#include "export/BreathTable.h"
 #include "export/OutcomeTables.h"
 
 namespace pelmor {
@@ -61,7 +62,52 @@ int NearestFrequencyIndex(const CPelmorDoc& doc, double hz) {
     return nearest;
 }
 
-ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz) {
+namespace {
+
+std::vector<std::string> SplitOn(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) return parts;
+        start = end + separator.size();
+    }
+}
+
+// The breath table's summary as the page shows it: the Mean, SD and CoV rows under the titles
+// of their columns (Ti to dX), then the lines of counts and the verdict as "name: value".
+void AddBreathSummary(ReportRecording& r, const std::string& table) {
+    std::vector<std::string> lines = SplitOn(table, "\r\n");
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    const auto blank = std::find(lines.begin(), lines.end(), std::string());
+    if (lines.empty() || blank == lines.end()) return;
+    const std::vector<std::string> titles = SplitOn(lines.front(), "\t");
+    constexpr std::size_t kFirst = 2, kLast = 9;  // Ti [s] ... dX
+    ReportTable summary;
+    summary.title = "Breaths";
+    ReportRow head{{""}};
+    for (std::size_t c = kFirst; c <= kLast && c < titles.size(); ++c) head.push_back({titles[c]});
+    summary.rows.push_back(head);
+    for (auto line = blank + 1; line != lines.end(); ++line) {
+        const std::vector<std::string> cells = SplitOn(*line, "\t");
+        if (cells.size() > kLast) {
+            ReportRow row{{cells[0]}};
+            for (std::size_t c = kFirst; c <= kLast; ++c) row.push_back({cells[c]});
+            summary.rows.push_back(row);
+        } else {
+            std::string text = cells[0];
+            for (std::size_t c = 1; c < cells.size(); ++c) text += (c == 1 ? ": " : " ") + cells[c];
+            r.breathLines.push_back(text);
+        }
+    }
+    r.breathTables.push_back(std::move(summary));
+}
+
+}  // namespace
+
+ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz,
+                            const BreathSettings& breaths) {
     ImpedanceCalculator& c = doc.calculator;
     ReportRecording r;
     r.fileName = WithoutFolder(path);
@@ -84,12 +130,21 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     r.re.assign(c.trendR, c.trendR + n);
     r.im.assign(c.trendX, c.trendX + n);
     r.flow.assign(c.trendFlow, c.trendFlow + n);
+    // The breaths as the trend display shades them, and the breath table's summary.
+    const BreathAnalysis a = AnalyseTrendBreaths(c, breaths);
+    for (const Breath& b : a.breaths)
+        r.bands.push_back(b.accepted ? ReportBand{b.start, b.expirationStart, true}
+                                     : ReportBand{b.start, b.endTime, false});
+    if (a.summary.dx.mean)
+        r.trendNote =
+            Format("dX=%lg", *a.summary.dx.mean) + (a.summary.flowLimitation ? " EFL" : "");
+    if (n > 0) AddBreathSummary(r, BreathTableText(a, r.trendFrequency));
     return r;
 }
 
 std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths,
                                            const RecordAnalysisSetup& setup, double trendHz,
-                                           int threads,
+                                           const BreathSettings& breaths, int threads,
                                            const std::function<void(int, int)>& progress,
                                            const std::atomic<bool>* cancel) {
     const int total = static_cast<int>(paths.size());
@@ -130,7 +185,7 @@ std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths
                     DescribeSession(doc, header);
                     f.calibrationPoints = header.calibrationPoints;
                     f.excitationFrequencies = std::move(header.excitationFrequencies);
-                    f.page = RecordingOf(doc, path, trendHz);
+                    f.page = RecordingOf(doc, path, trendHz, breaths);
                 }
             }
             std::lock_guard<std::mutex> lock(mutex);

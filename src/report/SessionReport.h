@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/BreathAnalysis.h"
 #include "analysis/ModelFit.h"
 #include "document/RecordAnalysis.h"
 
@@ -106,8 +107,10 @@ void DescribeSession(const CPelmorDoc& doc, SessionReport& report);
 int NearestFrequencyIndex(const CPelmorDoc& doc, double hz);
 
 // The recording page of the file just imported into doc, its trend at the excitation frequency
-// nearest trendHz (recomputed when another frequency was followed).
-ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz);
+// nearest trendHz (recomputed when another frequency was followed), with the breaths the
+// breath-by-breath analysis finds in it under the given settings.
+ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz,
+                            const BreathSettings& breaths);
 
 // One data file analysed for the report: the whole-record spectrum exactly as the outcomes
 // analyse it, what the session header takes from it, and its recording page.
@@ -119,12 +122,13 @@ struct ReportFile {
 };
 
 // Analyses data files on `threads` workers (0: one per core), each with a document of its own,
-// so that the caller's document stays as it is; the results keep the order of paths.
+// so that the caller's document stays as it is; the results keep the order of paths. The
+// recording pages follow the excitation frequency nearest trendHz and show the breaths.
 // progress(done, total) is called on the calling thread; when cancel becomes true the files not
 // yet started are left unanalysed.
 std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths,
                                            const RecordAnalysisSetup& setup, double trendHz,
-                                           int threads = 0,
+                                           const BreathSettings& breaths, int threads = 0,
                                            const std::function<void(int, int)>& progress = {},
                                            const std::atomic<bool>* cancel = nullptr);
 

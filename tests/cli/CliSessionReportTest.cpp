@@ -74,8 +74,9 @@ TEST(CliSessionReport, OnePagePerRecordingAfterTheSessionPage) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(PageCount(pdf), 4);
     const std::string text = TextOf(pdf);
-    for (const char* expected : {"Impedance report", "Untitled", "Not calibrated",
-                                 "2, 3, 4, 5, 6, 7 Hz", "page 1 of 4", "page 4 of 4", "Pelmor"})
+    for (const char* expected :
+         {"Impedance report", "Untitled", "Not calibrated", "2, 3, 4, 5, 6, 7 Hz", "page 1 of 4",
+          "page 4 of 4", "Pelmor", "Impedance trend at 5 Hz", "Accepted breaths"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
     for (const std::string& file : s.files) {
         const std::string name = std::filesystem::path(file).filename().string();

@@ -116,10 +116,10 @@ TEST(ReportPages, SpectraAreThinPerResultBoldForTheMeanAndDashedForTheModel) {
 
 TEST(ReportPages, FlaggedCellsStandOutInColourAndWithAMark) {
     SessionReport report = TwoResultsTwoRecordings();
-    report.tables.push_back({"Outcomes",
-                             {{{"Label"}, {"R5"}}, {{"visit 001.inpx"}, {"0.25"}},
-                              {{"CoV [%]"}, {"12.5", true}}},
-                             true});
+    report.tables.push_back(
+        {"Outcomes",
+         {{{"Label"}, {"R5"}}, {{"visit 001.inpx"}, {"0.25"}}, {{"CoV [%]"}, {"12.5", true}}},
+         true});
     report.recordings[0].breathTables.push_back(
         {"", {{{""}, {"Ti [s]"}}, {{"Mean"}, {"1.75"}}}, true});
     report.recordings[0].breathLines = {"Accepted breaths: 4 of 5"};
@@ -136,6 +136,25 @@ TEST(ReportPages, FlaggedCellsStandOutInColourAndWithAMark) {
     DrawReportPage(page2, report, 1, kA4);
     EXPECT_TRUE(Has(BoxTexts(page2), "1.75"));
     EXPECT_TRUE(Has(BoxTexts(page2), "4 of 5"));
+}
+
+TEST(ReportPages, TheTrendShadesTheBreathsAndNotesTheirDx) {
+    SessionReport report = TwoResultsTwoRecordings();
+    report.recordings[0].bands = {{1.0, 2.5, true}, {5.0, 8.0, false}};
+    report.recordings[0].trendNote = "dX=0.31 EFL";
+    RecordingSurface s(kA4.page, true);
+    DrawReportPage(s, report, 1, kA4);
+    int accepted = 0, refused = 0;
+    for (const SurfaceCall& c : s.Calls(SurfaceOp::FillSolid)) {
+        accepted += c.color == 0xC8F0D2;
+        refused += c.color == 0xE1E1E1;
+    }
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(refused, 1);
+    EXPECT_TRUE(Has(BoxTexts(s), "dX=0.31 EFL"));
+    RecordingSurface plain(kA4.page, true);
+    DrawReportPage(plain, report, 2, kA4);
+    EXPECT_EQ(plain.Calls(SurfaceOp::FillSolid).size(), 1u);  // the white sheet only
 }
 
 TEST(ReportPages, SurfaceTextKeepsLatin1AndMarksTheRest) {
