@@ -63,6 +63,10 @@ void CMainFrame::ExportReport() {
     for (int i = 0; i < std::min(doc_.stored.count, StoredImpedance::kCapacity); ++i)
         if (doc_.stored.results[i].marked)
             report.results.push_back(SpectrumOf(doc_.stored.results[i]));
+    // The outcomes' baseline, kept by "Use as baseline", with its change.
+    if (doc_.outcomeBaseline)
+        for (const StoredResult& r : *doc_.outcomeBaseline)
+            report.baseline.push_back(SpectrumOf(r));
     FitReportModel(report, doc_.services.profile);
     AddOutcomeTables(report, doc_.services.profile);
 

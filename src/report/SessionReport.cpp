@@ -229,7 +229,7 @@ std::vector<LabelledOutcomes> OutcomesOf(const std::vector<ReportSpectrum>& set,
     for (const ReportSpectrum& r : set) {
         const std::size_t n =
             std::min({r.frequencies.size(), r.re.size(), r.im.size(), r.coherence.size()});
-        const SpectrumPoints points{
+        const OutcomeSpectrum points{
             {r.frequencies.data(), n}, {r.re.data(), n}, {r.im.data(), n}, {r.coherence.data(), n}};
         out.push_back({r.label, ComputeOutcomes(points, settings)});
     }

@@ -136,6 +136,11 @@ TEST_F(ReportFixture, WritesTheMarkedResultsWithAPagePerRecordingThatStillExists
     EXPECT_EQ(doc->CurrentDataFile(), loaded);
     EXPECT_EQ(doc->stored.count, 3);
 
+    // The outcomes' baseline adds its table with the change.
+    doc->outcomeBaseline = std::vector<StoredResult>{doc->stored.results[1]};
+    ASSERT_TRUE(frame->RunCommand(cmd::ExportReport));
+    EXPECT_NE(RunTool("pdftotext '" + pdf + "' -").find("Baseline and change"), std::string::npos);
+
     // A destination that cannot be written: the message names it.
     chosen = {QString::fromStdString(dir.File("missing/x.pdf"))};
     ui.ClearRecords();
