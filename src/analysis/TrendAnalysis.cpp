@@ -102,13 +102,16 @@ int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& u
     const bool binExists = int64_t{periods} * frequencyIndex[s] < n && frequencyIndex[s] >= 0;
     Complex X[kMaxFrequencies], Y[kMaxFrequencies];
     auto& buffers = in.state.buffers;
+    // The windows start at the oldest buffered sample and the times are on the signal
+    // windows' time axis: after a run longer than the buffers hold, that sample is not at 0.
+    const double start = buffers[0].EndTime() - buffers[0].Count() * buffers[0].SampleInterval();
     bool analysed = false;
     for (int i = 0; i < kTrendLength; ++i) {
         const double offset = std::trunc(step * i);
         if (offset > INT32_MAX - n) break;
         const int32_t at = static_cast<int32_t>(offset);
-        if (buffers[0].Window(0.0, n, at, a.data()) < 0 ||
-            buffers[1].Window(0.0, n, at, b.data()) < 0)
+        if (buffers[0].Window(start, n, at, a.data()) < 0 ||
+            buffers[1].Window(start, n, at, b.data()) < 0)
             break;
         if (transform == TrendTransform::FullTransforms) {
             Spectra(n, periods, a.data(), b.data(), X, Y);
@@ -122,10 +125,10 @@ int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& u
         analysed = true;
 
         const double centre = (n / 2) + step * i - (trendWindows - 1) * step / 2;
-        trendTime[i] = centre / fs;
+        trendTime[i] = start + centre / fs;
         double flow = 0;
         if (centre > INT32_MIN && centre < INT32_MAX &&
-            buffers[2].Window(0.0, 1, static_cast<int32_t>(centre), &flow) >= 0)
+            buffers[2].Window(start, 1, static_cast<int32_t>(centre), &flow) >= 0)
             trendFlow[i] = in.flowScalingFactor * flow;
     }
     return analysed ? 0 : 1;

@@ -26,12 +26,22 @@ MeasurementState& ProcessMeasurementState() {
     return *state;
 }
 
+namespace {
+
+// The calibration import as a command's step: it fails when the file was refused and when no
+// line of it could be read (the document then keeps an empty table and says so).
+bool ImportCalibrationData(CommandContext& ctx, const std::string& path) {
+    return ctx.doc.ImportCalibration(path) && ctx.doc.calculator.loadedCalibration.count > 0;
+}
+
+}  // namespace
+
 int ApplyGlobalOptions(CommandContext& ctx) {
     const GlobalOptions& g = ctx.global;
     if (!g.setupFile.empty() && !OpenSetupFile(ctx, g.setupFile)) return kExitFailed;
     if (!g.excitationFile.empty() && !ctx.doc.ImportExcitation(g.excitationFile))
         return kExitFailed;
-    if (!g.calibrationFile.empty() && !ctx.doc.ImportCalibration(g.calibrationFile))
+    if (!g.calibrationFile.empty() && !ImportCalibrationData(ctx, g.calibrationFile))
         return kExitFailed;
     return kExitDone;
 }
@@ -156,7 +166,7 @@ int RunExcitationCheck(CommandContext& ctx, const std::string& path) {
 }
 
 int RunCalibrationCheck(CommandContext& ctx, const std::string& path) {
-    if (!ctx.doc.ImportCalibration(path)) return kExitFailed;
+    if (!ImportCalibrationData(ctx, path)) return kExitFailed;
     ctx.out << ctx.doc.CopyCalibrationText();
     return kExitDone;
 }

@@ -32,6 +32,9 @@ void BlockRecorder::EndBlock() {
 }
 
 Recording BlockRecorder::TakeRecording(const AcquisitionParameters& parameters) {
+    // A restart still pending (the user discarded what was recorded) leaves nothing to save:
+    // the frames collected since the restart are dropped with the block at its end.
+    if (state_.recordingState.load() == 2) stream_.clear();
     Recording r;
     r.channelCount = channelCount_;
     r.frames = static_cast<int32_t>(stream_.size() / channelCount_);

@@ -97,6 +97,24 @@ TEST(ImpedanceTrend, ThirtySecondRecordGivesAPointPerStepToItsEnd) {
     }
 }
 
+TEST(ImpedanceTrend, AfterARunLongerThanTheBuffersTheTimesStayOnTheSignalTimeAxis) {
+    // 200 s at 512 Hz: the buffers keep the last 128 s, from 72 s on.
+    Record r(512, 0.5, {4}, 200.0);
+    const double oldest = r.state->buffers[0].EndTime() - 65536 / 512.0;
+    ASSERT_NEAR(oldest, 72.0, 1e-6);
+    ScriptedUserInterface ui;
+    ASSERT_EQ(r.calc->ComputeTrend(r.In(), ui), 0);
+    ASSERT_GT(r.calc->offlineTrendCount, 1000);
+    EXPECT_NEAR(r.calc->trendTime[0], oldest + 128.0 / 512, 1e-9);
+    const int last = r.calc->offlineTrendCount - 1;
+    EXPECT_LE(r.calc->trendTime[last], r.state->buffers[0].EndTime());
+    for (int i : {0, last / 2, last}) {
+        // The flow read at each point is the breathing signal at the point's own time.
+        const double t = r.calc->trendTime[i];
+        EXPECT_NEAR(r.calc->trendFlow[i], 0.5 * std::sin(2 * kPi * 0.25 * t), 1e-6) << t;
+    }
+}
+
 TEST(ImpedanceTrend, SingleBinPathAgreesWithFullTransforms) {
     Record r(1024, 0.5, {3, 8, 21, 40}, 12.0);
     r.calc->selectedFrequencyIndex = 2;
@@ -140,12 +158,13 @@ TEST(ImpedanceTrend, RefusalsLeaveNoPoints) {
     EXPECT_EQ(r.calc->ComputeTrend(r.In(), ui), 1);
     r.state->measurementRunning = 0;
 
-    // Oldest samples overwritten: the record no longer starts at time 0.
+    // Oldest samples overwritten: the record no longer starts at time 0, and the trend starts
+    // where it does.
     std::vector<double> more(65536, 0.0);
     r.state->buffers[0].AppendBlock(more.data(), 65536);
     r.state->buffers[1].AppendBlock(more.data(), 65536);
-    EXPECT_EQ(r.calc->ComputeTrend(r.In(), ui), 1);
-    EXPECT_EQ(r.calc->offlineTrendCount, 0);
+    EXPECT_EQ(r.calc->ComputeTrend(r.In(), ui), 0);
+    EXPECT_GE(r.calc->trendTime[0], 3.0);
     EXPECT_EQ(ui.Messages().size(), 1u);
 }
 

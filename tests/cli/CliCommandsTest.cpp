@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 
@@ -22,6 +23,9 @@ using nlohmann::json;
 
 TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
     const SharedFiles& f = Files();
+    // A calibration file whose header is right but from which no line can be read.
+    const std::string noData = f.dir.File("no data.cal");
+    std::ofstream(noData, std::ios::binary) << "Freq\tAr\r\nabc\r\n";
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -41,6 +45,8 @@ TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
         {{"trend", f.excitation}, 1},
         {{"--setup", f.excitation, "info", f.first}, 1},
         {{"--calibration", f.dir.File("absent.cal"), "info", f.first}, 1},
+        {{"calibration", "check", noData}, 1},
+        {{"--calibration", noData, "info", f.first}, 1},
     };
     for (const Case& c : cases) {
         const CliResult r = Cli(c.args);

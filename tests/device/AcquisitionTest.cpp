@@ -213,6 +213,30 @@ TEST_F(AcquisitionFixture, RecordInTheMiddleOfABlockKeepsOnlyTheFramesAfterIt) {
     EXPECT_EQ(recorder.TakeRecording(p).rawValues[0], 400);
 }
 
+TEST_F(AcquisitionFixture, AFaultWhileARestartIsPendingSavesNothingOfTheDiscardedFrames) {
+    EmulatorOptions options;
+    options.realtime = false;
+    DeviceEmulator emulator(options, &clock);
+    const int n = 2, blockSize = 51;
+    BlockRecorder recorder(state, n, blockSize);
+    StartRecording(state, 1000);
+    auto block = [&](int samples) {
+        recorder.BeginBlock();
+        for (int i = 0; i < samples; ++i)
+            if (recorder.BeginSample())
+                for (int c = 0; c < n; ++c) recorder.Collect(i);
+    };
+    block(blockSize);
+    recorder.EndBlock();
+    ASSERT_EQ(state.recordedFrames, blockSize);
+    state.recordingState = 2;  // Space: everything so far is discarded
+    block(20);                 // the device fails in the middle of the block
+    AcquisitionParameters p;
+    SaveAndFinish(p, Context(emulator), recorder, true);
+    EXPECT_TRUE(sink.recordings.empty());
+    EXPECT_TRUE(WordsAtRest(state));
+}
+
 TEST_F(AcquisitionFixture, TheUserInterfaceThreadWatchesAndRecordsWhileItRuns) {
     EmulatorOptions options;
     options.realtime = false;
