@@ -70,10 +70,11 @@ void ReportImage(Report& r, const SetupFileImage& s) {
 }
 
 int RunSetupShow(CommandContext& ctx, const std::string& path, bool json) {
-    if (!ctx.doc.OpenSetup(path)) return kExitFailed;
     // The fields as the file holds them (brought into range as Open setup takes them): the
-    // document keeps some of them elsewhere until the next start.
-    auto image = std::make_unique<SetupFileImage>();
+    // document keeps some of them elsewhere until the next start. A shorter file leaves the
+    // others at the values the document had.
+    auto image = std::make_unique<SetupFileImage>(ctx.doc.MakeSetupImage());
+    if (!ctx.doc.OpenSetup(path)) return kExitFailed;
     std::string message;
     if (!LoadSetupFile(path, *image, message)) {
         ctx.ui.ShowMessage(message);

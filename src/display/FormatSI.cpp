@@ -12,7 +12,7 @@ namespace {
 const char* PrefixOf(int exponent, bool asciiMicro) {
     static const char* const kPrefixes[] = {"y", "z", "a", "f", "p", "n", nullptr, "m", "",
                                             "k", "M", "G", "T", "P", "E", "Z",     "Y"};
-    if (exponent == -6) return asciiMicro ? "u" : "\xB5";
+    if (exponent == -6) return asciiMicro ? "u" : "\xC2\xB5";  // the micro sign in UTF-8
     return kPrefixes[(exponent + 24) / 3];
 }
 

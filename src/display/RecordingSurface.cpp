@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/TextEncoding.h"
+
 namespace pelmor {
 
 RecordingSurface::RecordingSurface(SurfaceRect bounds, bool printing)
@@ -89,7 +91,7 @@ void RecordingSurface::DrawTextInBox(const SurfaceRect& box, std::string_view te
 }
 
 SurfaceSize RecordingSurface::TextExtent(std::string_view text) {
-    return {static_cast<int32_t>(text.size()) * CharWidth(font.height), font.height};
+    return {static_cast<int32_t>(Utf8Length(text)) * CharWidth(font.height), font.height};
 }
 
 void RecordingSurface::SetClipRect(const SurfaceRect& rect) {

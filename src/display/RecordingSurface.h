@@ -55,6 +55,7 @@ class RecordingSurface : public Surface {
     Color SetBackgroundColor(Color color) override;
     Color BackgroundColor() const override { return background_; }
     bool IsPrinting() const override { return printing_; }
+    bool CanInvert() const override { return canInvert; }
     void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void Polyline(const SurfacePoint* points, std::size_t count) override;
@@ -84,6 +85,7 @@ class RecordingSurface : public Surface {
     SurfaceBrush brush;
     SurfaceFont font;
     Color textColor = 0x000000;
+    bool canInvert = true;
 
   private:
     SurfaceCall Make(SurfaceOp op) const;

@@ -25,13 +25,18 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
             const std::string line = (r.marked ? "* " : "  ") + std::string(r.label);
             const SurfaceSize size = s.TextExtent(line);
             const SurfaceRect box{rect.left, y, rect.left + size.cx, y + size.cy};
-            // Black on an opaque white box, so that the inversions below stay legible.
-            s.FillSolid(box, 0xFFFFFF);
-            const Color oldText = s.SetTextColor(0x000000);
+            // Black on an opaque white box, inverted on a black background and again for the
+            // selected line. A surface that cannot invert gets the same look in swapped colours.
+            const bool inverted = black != (i == stored.selected);
+            const bool swapped = inverted && !s.CanInvert();
+            s.FillSolid(box, swapped ? 0x000000 : 0xFFFFFF);
+            const Color oldText = s.SetTextColor(swapped ? 0xFFFFFF : 0x000000);
             s.DrawTextInBox(box, line, TextAlign::Left, false);
             s.SetTextColor(oldText);
-            if (black) s.InvertRect(box);
-            if (i == stored.selected) s.InvertRect(box);
+            if (!swapped) {
+                if (black) s.InvertRect(box);
+                if (i == stored.selected) s.InvertRect(box);
+            }
             widest = std::max(widest, box.right);
             y += size.cy;
         }

@@ -1,5 +1,5 @@
-// Setup files: the document's setup to and from the setup-file image. A file is read whole and
-// checked before any member changes.
+// Setup files: the document's setup to and from the setup-file image. A file is read into an
+// image of the current setup before any member changes.
 #include <algorithm>
 #include <memory>
 
@@ -97,9 +97,11 @@ bool CPelmorDoc::SaveSetup(const std::string& path) {
 
 bool CPelmorDoc::OpenSetup(const std::string& path) {
     if (!CanOpenSetup()) return false;
-    auto image = std::make_unique<SetupFileImage>();
+    // Fields a shorter (older) file does not hold keep the values they have now.
+    auto image = std::make_unique<SetupFileImage>(MakeSetupImage());
     std::string message;
-    if (!LoadSetupFile(path, *image, message)) {
+    SetupFileExtent extent;
+    if (!LoadSetupFile(path, *image, message, &extent)) {
         services.ui.ShowMessage(message);
         return false;
     }
@@ -108,6 +110,8 @@ bool CPelmorDoc::OpenSetup(const std::string& path) {
     ApplySetupImage(*image);
     setupPath = path;
     modified = false;
+    if (!extent.complete)
+        services.ui.ShowMessage(SetupEndsEarlyMessage(WithoutFolder(path), extent.bytesRead));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "core/ByteIO.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
+#include "core/TextEncoding.h"
 #include "files/DataFile.h"
 
 namespace pelmor {
@@ -164,14 +165,15 @@ void ReadSamples(ByteReader& r, const DataFileInfo& info, DataFileContents& out)
 }
 
 // Channel names follow the samples. Reading stops at the first name whose length or bytes are
-// not there in full; a name longer than 255 bytes keeps its first 255.
+// not there in full; a name longer than 255 bytes keeps its first 255. The names are stored as
+// Latin-1 and handed on in UTF-8.
 void ReadChannelNames(ByteReader& r, DataFileInfo& info) {
     info.channelNamesRead = 0;
     for (int c = 0; c < info.channelCount; ++c) {
         const int32_t length = r.I32();
         if (!r.Ok() || length < 0 || static_cast<std::size_t>(length) > r.Remaining()) return;
         const std::size_t kept = std::min<std::size_t>(length, kMaxChannelNameBytes);
-        info.channelNames[c] = r.String(kept);
+        info.channelNames[c] = Latin1ToUtf8(r.String(kept));
         r.Skip(length - kept);
         info.channelNamesRead = c + 1;
     }

@@ -4,6 +4,7 @@
 #include "core/ByteIO.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
+#include "core/TextEncoding.h"
 #include "files/DataFile.h"
 #include "platform/Clock.h"
 
@@ -89,9 +90,11 @@ void BuildFullPrecision(const DataFileInput& in, ByteWriter& w) {
     WriteCalibration(w, in.calibration);
     const std::size_t n = static_cast<std::size_t>(in.frameCount) * in.channelCount;
     for (std::size_t i = 0; i < n; ++i) w.F32(VoltSample(in, i));
+    // The names are stored as Latin-1 (a character with no Latin-1 form becomes '?').
     for (int c = 0; c < in.channelCount; ++c) {
-        w.I32(static_cast<int32_t>(in.channelNames[c].size()));
-        w.String(in.channelNames[c]);
+        const std::string name = Utf8ToLatin1(in.channelNames[c]);
+        w.I32(static_cast<int32_t>(name.size()));
+        w.String(name);
     }
 }
 

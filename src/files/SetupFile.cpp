@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
+#include "core/TextEncoding.h"
 
 namespace pelmor {
 
-void WriteArchiveString(ByteWriter& w, const std::string& text) {
+void WriteArchiveString(ByteWriter& w, const std::string& utf8) {
+    const std::string text = Utf8ToLatin1(utf8);
     const uint64_t n = text.size();
     if (n < 0xFF) {
         w.U8(static_cast<uint8_t>(n));
@@ -79,8 +82,8 @@ bool ReadArchiveString(ByteReader& r, std::string& text) {
     if (!r.Ok()) return false;
     const std::size_t unit = wide ? 2 : 1;
     if (length > r.Remaining() / unit) return false;
-    text = wide ? NarrowWide(r, static_cast<std::size_t>(length))
-                : r.String(static_cast<std::size_t>(length));
+    text = Latin1ToUtf8(wide ? NarrowWide(r, static_cast<std::size_t>(length))
+                             : r.String(static_cast<std::size_t>(length)));
     return r.Ok();
 }
 
@@ -132,59 +135,108 @@ std::vector<uint8_t> WriteSetupFile(const SetupFileImage& s) {
     return w.Take();
 }
 
-bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error) {
-    ByteReader r(bytes);
-    // About 130 KB: built on the heap and handed over only when complete.
-    auto s = std::make_unique<SetupFileImage>();
-    bool ok = r.U32() == kSetupMarker;
-    ok = ok && ReadRecord(r, s->excitationBank) && ReadRecord(r, s->loadedCalibration) &&
-         ReadRecord(r, s->sweep) && ReadRecord(r, s->plotSetup);
-    if (ok) {
-        s->channelCount = r.I32();
-        s->channelMask = r.I32();
-        s->sampleRate = r.F64();
-        s->sampleRateIndex = r.I32();
-        s->recordingTime = r.I32();
-        s->dataBits = r.I32();
-        s->xChannelIndex = r.I32();
-        s->yChannelIndex = r.I32();
-        s->measurementMode = r.I32();
-        s->extraSerialStep = r.I32();
-        s->selectedSignal = r.I32();
-        ok = ReadArchiveString(r, s->baseName);
-        s->serialNumber = r.I32();
-        ok = ok && ReadArchiveString(r, s->excitationFolder) &&
-             ReadArchiveString(r, s->calibrationFolder) &&
-             ReadArchiveString(r, s->currentDataFileName);
-        for (std::string& name : s->channelNames) ok = ok && ReadArchiveString(r, name);
+namespace {
+
+// Reads the fields in file order into a setup image and stops at the first one the file does
+// not hold in full; that field and every later one keep the values they had. A block cut short
+// is overwritten as far as the file goes. Read() tells whether the field was there; Reached() is
+// how many bytes went into the fields.
+class FieldReader {
+  public:
+    explicit FieldReader(std::span<const uint8_t> bytes) : r_(bytes) {}
+    std::size_t Reached() const { return reached_; }
+    bool Read(int32_t& v) {
+        return Take(v, [this] { return r_.I32(); });
     }
-    if (ok) {
-        s->averagingTime = r.F64();
-        s->frequencyCount = r.I32();
-        s->selectedFrequencyIndex = r.I32();
-        for (int32_t& v : s->frequencyIndex) v = r.I32();
-        for (double& v : s->frequencyHz) v = r.F64();
-        s->zDisplayMode = r.I32();
-        s->zTrendDisplay = r.I32();
-        ok = r.Ok();
+    bool Read(double& v) {
+        return Take(v, [this] { return r_.F64(); });
     }
-    if (!ok) {
+    bool Read(std::string& v) {
+        if (!ok_) return false;
+        std::string text;
+        ok_ = ReadArchiveString(r_, text);  // false also for a length beyond the file's end
+        if (!ok_) return false;
+        v = std::move(text);
+        reached_ = r_.Position();
+        return true;
+    }
+    template <typename Record>
+    bool ReadBlock(Record& record) {
+        if (!ok_) return false;
+        const std::size_t available = std::min(r_.Remaining(), sizeof record);
+        r_.Bytes(&record, available);  // a block cut short is overwritten as far as it goes
+        reached_ = r_.Position();
+        ok_ = available == sizeof record;
+        return ok_;
+    }
+
+  private:
+    template <typename T, typename Get>
+    bool Take(T& v, Get get) {
+        if (!ok_) return false;
+        T got = get();
+        ok_ = r_.Ok();
+        if (!ok_) return false;
+        v = std::move(got);
+        reached_ = r_.Position();
+        return true;
+    }
+    ByteReader r_;
+    std::size_t reached_ = 0;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error,
+                   SetupFileExtent* extent) {
+    ByteReader marker(bytes);
+    if (marker.U32() != kSetupMarker || !marker.Ok()) {
         error = kSetupFileFormatError;
         return false;
     }
+    // About 130 KB: built on the heap from the caller's values and handed over at the end.
+    auto s = std::make_unique<SetupFileImage>(image);
+    FieldReader f(bytes);
+    int32_t markerField = 0;
+    bool complete = f.Read(markerField);
+    complete = complete && f.ReadBlock(s->excitationBank) && f.ReadBlock(s->loadedCalibration) &&
+               f.ReadBlock(s->sweep) && f.ReadBlock(s->plotSetup);
+    complete = complete && f.Read(s->channelCount) && f.Read(s->channelMask) &&
+               f.Read(s->sampleRate) && f.Read(s->sampleRateIndex) && f.Read(s->recordingTime) &&
+               f.Read(s->dataBits) && f.Read(s->xChannelIndex) && f.Read(s->yChannelIndex) &&
+               f.Read(s->measurementMode) && f.Read(s->extraSerialStep) &&
+               f.Read(s->selectedSignal) && f.Read(s->baseName) && f.Read(s->serialNumber) &&
+               f.Read(s->excitationFolder) && f.Read(s->calibrationFolder) &&
+               f.Read(s->currentDataFileName);
+    for (std::string& name : s->channelNames) complete = complete && f.Read(name);
+    complete = complete && f.Read(s->averagingTime) && f.Read(s->frequencyCount) &&
+               f.Read(s->selectedFrequencyIndex);
+    for (int32_t& v : s->frequencyIndex) complete = complete && f.Read(v);
+    for (double& v : s->frequencyHz) complete = complete && f.Read(v);
+    complete = complete && f.Read(s->zDisplayMode) && f.Read(s->zTrendDisplay);
+    if (extent) *extent = {complete, f.Reached()};
     image = std::move(*s);
     return true;
 }
 
-bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message) {
+bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message,
+                   SetupFileExtent* extent) {
     std::vector<uint8_t> bytes;
     std::string reason;
     if (!ReadFileBytes(path, bytes, reason)) {
         message = Format("Can't open file %s.", path.c_str()) + "\r\n" + reason;
         return false;
     }
-    if (!ReadSetupFile(bytes, image, message)) return false;
+    if (!ReadSetupFile(bytes, image, message, extent)) return false;
     return true;
+}
+
+std::string SetupEndsEarlyMessage(const std::string& name, std::size_t bytesRead) {
+    return Format(
+        "%s ends early (after %d bytes); the settings after that point keep their "
+        "values.",
+        name.c_str(), static_cast<int>(bytesRead));
 }
 
 bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::string& message) {

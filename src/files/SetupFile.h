@@ -63,15 +63,27 @@ struct SetupFileImage {
 
 std::vector<uint8_t> WriteSetupFile(const SetupFileImage& image);
 
-// Reads a whole setup file into image. False with error "Unexpected file format." (image
-// unchanged) when the marker is wrong or the file ends before its last field; bytes after the
-// last field are ignored. The values are taken as stored: ClampSetupImage brings them into the
-// ranges the document's tables allow.
-bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error);
+// How far a setup file went: older versions of the program wrote shorter files.
+struct SetupFileExtent {
+    bool complete = true;       // every field was there
+    std::size_t bytesRead = 0;  // bytes taken into the fields
+};
 
-// Reads the file at path; false with a message: the file's name and the system's reason when it
-// cannot be read, "Unexpected file format." when it is not a complete setup file.
-bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message);
+// Reads a setup file into image, field by field in file order. False with error "Unexpected
+// file format." (image unchanged) when the marker is wrong or missing. A file that ends before
+// its last field sets the fields it holds in full (a block cut short is overwritten as far as
+// the file goes) and leaves every later field as it was in image; extent says so. Bytes after
+// the last field are ignored. The values are taken as stored: ClampSetupImage brings them into
+// the ranges the document's tables allow.
+bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error,
+                   SetupFileExtent* extent = nullptr);
+
+// Reads the file at path as ReadSetupFile does; false with a message: the file's name and the
+// system's reason when it cannot be read, "Unexpected file format." when it is no setup file.
+bool LoadSetupFile(const std::string& path, SetupFileImage& image, std::string& message,
+                   SetupFileExtent* extent = nullptr);
+// The notice for a file that ended before its last field.
+std::string SetupEndsEarlyMessage(const std::string& name, std::size_t bytesRead);
 // Writes the file at path; false with a message naming the file and the system's reason.
 bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::string& message);
 
@@ -87,11 +99,12 @@ void ClampSetupImage(SetupFileImage& image);
 
 // The archive string form: a length below 255 in one byte; else 0xFF and a uint16 below 0xFFFE;
 // else 0xFF, 0xFFFF and a uint32 below 0xFFFFFFFF; else 0xFF, 0xFFFF, 0xFFFFFFFF and a uint64;
-// then the single-byte text.
+// then the single-byte text. The program's UTF-8 text is stored as Latin-1 (a character with no
+// Latin-1 form becomes '?'), so Latin-1 text keeps its bytes.
 void WriteArchiveString(ByteWriter& w, const std::string& text);
 // Reads either the single-byte form or the wide form (0xFF, 0xFFFE, then the length prefix and
-// two bytes per character), whose characters are converted to single-byte text (Latin-1; any
-// other character becomes '?'). False when the string is not there in full.
+// two bytes per character), whose characters are narrowed to Latin-1 (any other character
+// becomes '?'); the text is handed back in UTF-8. False when the string is not there in full.
 bool ReadArchiveString(ByteReader& r, std::string& text);
 
 }  // namespace pelmor

@@ -12,6 +12,19 @@ QString Key(const std::string& section, const std::string& key) {
 }
 }  // namespace
 
+std::string FromStoredText(const QString& stored) {
+    // Earlier versions stored the program's bytes one character per byte. Such a value (no
+    // character above U+00FF, its bytes well-formed UTF-8) is taken back byte for byte; any
+    // other value, a Latin-1 name typed by hand included, is read as the text it shows.
+    bool bytewise = true;
+    for (QChar c : stored) bytewise = bytewise && c.unicode() <= 0xFF;
+    if (bytewise) {
+        const QByteArray bytes = stored.toLatin1();
+        if (QString::fromUtf8(bytes).toUtf8() == bytes) return bytes.toStdString();
+    }
+    return stored.toUtf8().toStdString();
+}
+
 QtProfile::QtProfile() : settings_(QStringLiteral("Strell Lab"), QStringLiteral("Pelmor")) {}
 
 int QtProfile::GetInt(const std::string& section, const std::string& key, int defaultValue) {
@@ -31,14 +44,14 @@ std::string QtProfile::GetString(const std::string& section, const std::string& 
     const std::lock_guard<std::mutex> lock(mutex_);
     QVariant v = settings_.value(Key(section, key));
     if (!v.isValid()) return defaultValue;
-    return v.toString().toLatin1().toStdString();
+    return FromStoredText(v.toString());
 }
 
 void QtProfile::WriteString(const std::string& section, const std::string& key,
                             const std::string& value) {
     const std::lock_guard<std::mutex> lock(mutex_);
     settings_.setValue(Key(section, key),
-                       QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
+                       QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 std::optional<std::vector<uint8_t>> QtProfile::GetBinary(const std::string& section,

@@ -7,8 +7,11 @@
 
 namespace pelmor {
 
+// A string value of the settings store as the program's UTF-8 text.
+std::string FromStoredText(const QString& stored);
+
 // The per-user settings in QSettings under "Strell Lab" / "Pelmor": sections are groups, binary
-// values byte arrays, strings single-byte (Latin-1) text. One QSettings object is not safe to
+// values byte arrays, strings UTF-8 text. One QSettings object is not safe to
 // share between threads, and the recording's save options are read and written on the
 // acquisition thread: every access takes the lock.
 class QtProfile : public Profile {

@@ -22,7 +22,7 @@ void RunOnGuiThread(const std::function<void()>& f) {
 
 namespace {
 QString Text(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 }  // namespace
 

@@ -116,6 +116,9 @@ class Surface {
     virtual void FillSolid(const SurfaceRect& rect, Color color) = 0;
     // Replaces every colour in the rectangle by its complement; doing it twice restores it.
     virtual void InvertRect(const SurfaceRect& rect) = 0;
+    // Whether InvertRect works here (a printer or PDF page may not honour it); where it does
+    // not, callers draw the inverted look with swapped colours instead.
+    virtual bool CanInvert() const { return true; }
 
     // Text in the current font and text colour with its top-left corner at (x, y).
     virtual void TextOut(int32_t x, int32_t y, std::string_view text) = 0;

@@ -19,7 +19,7 @@ QRect ToQRect(const SurfaceRect& r) {
 
 // Drawn texts are UTF-8 (the watermark's dash, names read from files); bytes that are not UTF-8
 // are taken as Latin-1, so older single-byte names still read well.
-QString FromLatin1(std::string_view text) {
+QString FromUtf8(std::string_view text) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (!utf8.hasError()) return decoded;
@@ -183,9 +183,14 @@ void QtSurface::FillSolid(const SurfaceRect& rect, Color color) {
     painter_.fillRect(ToQRect(rect), ToQColor(color));
 }
 
+bool QtSurface::CanInvert() const {
+    // Printer and PDF engines may claim the raster operations and still not honour them.
+    const QPaintEngine* engine = painter_.paintEngine();
+    return !printing_ && engine != nullptr && engine->hasFeature(QPaintEngine::RasterOpModes);
+}
+
 void QtSurface::InvertRect(const SurfaceRect& rect) {
-    QPaintEngine* engine = painter_.paintEngine();
-    if (engine == nullptr || !engine->hasFeature(QPaintEngine::RasterOpModes)) return;
+    if (!CanInvert()) return;
     painter_.save();
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.fillRect(ToQRect(rect), Qt::white);
@@ -201,9 +206,9 @@ void QtSurface::TextOut(int32_t x, int32_t y, std::string_view text) {
     if (font_.rotated) {
         painter_.translate(x, y);
         painter_.rotate(-90);
-        painter_.drawText(0, ascent, FromLatin1(text));
+        painter_.drawText(0, ascent, FromUtf8(text));
     } else {
-        painter_.drawText(x, y + ascent, FromLatin1(text));
+        painter_.drawText(x, y + ascent, FromUtf8(text));
     }
     painter_.restore();
 }
@@ -214,7 +219,7 @@ void QtSurface::DrawTextInBox(const SurfaceRect& box, std::string_view text, Tex
                 : align == TextAlign::Center ? Qt::AlignHCenter
                                              : Qt::AlignLeft;
     flags |= multiLine ? Qt::AlignTop : (Qt::AlignVCenter | Qt::TextSingleLine);
-    QString s = FromLatin1(text);
+    QString s = FromUtf8(text);
     if (multiLine) s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     painter_.save();
     painter_.setFont(CurrentQFont());
@@ -225,7 +230,7 @@ void QtSurface::DrawTextInBox(const SurfaceRect& box, std::string_view text, Tex
 
 SurfaceSize QtSurface::TextExtent(std::string_view text) {
     const QFontMetrics metrics(CurrentQFont(), painter_.device());
-    return {metrics.horizontalAdvance(FromLatin1(text)), metrics.height()};
+    return {metrics.horizontalAdvance(FromUtf8(text)), metrics.height()};
 }
 
 void QtSurface::SetClipRect(const SurfaceRect& rect) {

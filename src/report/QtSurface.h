@@ -45,6 +45,7 @@ class QtSurface : public Surface {
     void Polygon(const SurfacePoint* points, std::size_t count) override;
     void FillSolid(const SurfaceRect& rect, Color color) override;
     void InvertRect(const SurfaceRect& rect) override;
+    bool CanInvert() const override;
     void TextOut(int32_t x, int32_t y, std::string_view text) override;
     void DrawTextInBox(const SurfaceRect& box, std::string_view text, TextAlign align,
                        bool multiLine) override;

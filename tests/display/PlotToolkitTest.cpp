@@ -82,7 +82,7 @@ TEST(FormatSI, PrefixesDigitsAndExponents) {
     const Case cases[] = {
         {0.5, 0, false, true, "500m"},      {5000, 0, false, true, "5k"},
         {0, 0, false, true, "0"},           {-0.002, 0, false, true, "-2m"},
-        {2e-6, 0, false, true, "2u"},       {2e-6, 0, false, false, "2\xB5"},
+        {2e-6, 0, false, true, "2u"},       {2e-6, 0, false, false, "2\xC2\xB5"},
         {1, 0, false, true, "1"},           {0.001, 0, false, true, "1m"},
         {1234.5, 3, false, true, "1.23k"},  {12345, 3, false, true, "12.3k"},
         {123456, 4, false, true, "123.5k"}, {5000, 0, true, true, "5e3"},

@@ -210,6 +210,24 @@ TEST_F(ViewFixture, StoredFullScreenAndItsList) {
     ASSERT_EQ(inverted.size(), 1u);  // the selected line, on white
     EXPECT_EQ(inverted[0].rect, boxes[1].rect);
 
+    // A page that cannot invert (printer, PDF) shows the selected line as a dark box with
+    // light text, the others as on screen.
+    RecordingSurface page({0, 0, 4096, 4096}, true);
+    page.canInvert = false;
+    Draw(page);
+    EXPECT_TRUE(page.Calls(SurfaceOp::InvertRect).empty());
+    const auto pageBoxes = page.Calls(SurfaceOp::TextInBox);
+    ASSERT_GE(pageBoxes.size(), 2u);
+    auto fillOf = [&](const SurfaceRect& box) {
+        for (const SurfaceCall& f : page.Calls(SurfaceOp::FillSolid))
+            if (f.rect == box) return f.color;
+        return Color{0x123456};
+    };
+    EXPECT_EQ(fillOf(pageBoxes[0].rect), 0xFFFFFFu);
+    EXPECT_EQ(pageBoxes[0].color, 0x000000u);
+    EXPECT_EQ(fillOf(pageBoxes[1].rect), 0x000000u);
+    EXPECT_EQ(pageBoxes[1].color, 0xFFFFFFu);
+
     stored.count = 0;  // the last entry deleted
     Draw(s);
     EXPECT_FALSE(view.storedFullScreen);

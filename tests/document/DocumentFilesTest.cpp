@@ -1,10 +1,12 @@
 // Recorded-file naming and writing, and setup files, through the document.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "core/FileBytes.h"
+#include "core/NumberFormat.h"
 #include "document/DocumentFixture.h"
 #include "files/DataFile.h"
 #include "files/FileNaming.h"
@@ -207,6 +209,65 @@ TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
     EXPECT_EQ(back.info.excitation.componentCount, doc->activeExcitation.componentCount);
 }
 
+// A name is UTF-8 everywhere in the program; only the setup file and the channel names of a data
+// file carry Latin-1, where a character without a Latin-1 form becomes '?'.
+TEST_F(DocumentFixture, NamesReadTheSameFromRecordingToClipboardToSetupFileAndBack) {
+    struct Case {
+        std::string name;      // as typed (UTF-8)
+        std::string latin1;    // its bytes in the setup and data files
+        std::string reloaded;  // as it comes back from those files
+    } cases[] = {
+        {"run", "run", "run"},
+        {"Donn\xC3\xA9"
+         "es",
+         "Donn\xE9"
+         "es",
+         "Donn\xC3\xA9"
+         "es"},
+        {"\xCE\x94p flow", "?p flow", "?p flow"},  // a Greek capital delta
+    };
+    auto contains = [](const std::vector<uint8_t>& bytes, const std::string& text) {
+        return std::string(bytes.begin(), bytes.end()).find(text) != std::string::npos;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emulatorOptions.realtime = false;
+        doc = MakeDocument();
+        TwelveHarmonics();
+        doc->setup.recordingTime = 2;
+        doc->setup.channelNames[0] = c.name;
+        ASSERT_TRUE(doc->SetFileName(home.Path(), c.name));
+        ASSERT_EQ(doc->StartMeasurement(0), 0);
+        doc->Record();
+        ASSERT_TRUE(WaitUntilIdle());
+        const std::string file = c.name + " 001.inpx";
+        ASSERT_EQ(doc->CurrentDataFile(), home.File(file));
+        EXPECT_EQ(doc->UpdateStatusText().pane3, file);
+
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        ASSERT_TRUE(ReadFileBytes(home.File(file), bytes, reason)) << reason;
+        EXPECT_TRUE(contains(bytes, c.latin1));
+        ASSERT_TRUE(doc->ImportDataFile(home.File(file)));
+        EXPECT_EQ(doc->setup.signalNames[0], c.reloaded);
+
+        ASSERT_TRUE(doc->StoreImpedance());
+        EXPECT_EQ(doc->stored.results[0].label.rfind(file, 0), 0u);
+        ASSERT_TRUE(doc->HandOutStoredData(false));
+        EXPECT_NE(shell.clipboard.back().find(file), std::string::npos);
+
+        ASSERT_TRUE(doc->SaveSetup(home.File("names.plm")));
+        ASSERT_TRUE(ReadFileBytes(home.File("names.plm"), bytes, reason)) << reason;
+        EXPECT_TRUE(contains(bytes, "/" + c.latin1));
+        EXPECT_EQ(c.latin1 == c.name, contains(bytes, c.name));
+        doc = MakeDocument();
+        ASSERT_TRUE(doc->OpenSetup(home.File("names.plm")));
+        EXPECT_EQ(doc->naming.baseName, home.File(c.reloaded));
+        EXPECT_EQ(doc->setup.channelNames[0], c.reloaded);
+        EXPECT_EQ(doc->naming.currentDataFileName, home.File(c.reloaded + " 001.inpx"));
+    }
+}
+
 // ---------------------------------------------------------------- setup files
 
 struct SetupFixture : DocumentFixture {
@@ -307,10 +368,7 @@ TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
     std::vector<uint8_t> wrongMarker = good;
     wrongMarker[0] ^= 1;
     const std::vector<std::vector<uint8_t>> refused = {
-        wrongMarker,
-        std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2),
-        std::vector<uint8_t>(good.begin(), good.begin() + 4),  // the marker alone
-        std::vector<uint8_t>(good.begin(), good.end() - 1),
+        wrongMarker, std::vector<uint8_t>(good.begin(), good.begin() + 3),  // not even the marker
     };
     std::vector<uint8_t> other = good;
     other[good.size() - 4] = 9;  // a different zTrendDisplay
@@ -337,6 +395,46 @@ TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
     EXPECT_EQ(Image(), good);
     EXPECT_TRUE(doc->OpenSetup(Write(other)));
     EXPECT_EQ(doc->calculator.zTrendDisplay, 9);
+}
+
+TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
+    SetupFileImage written = doc->MakeSetupImage();
+    written.recordingTime = 17;
+    written.zDisplayMode = 2;
+    written.zTrendDisplay = 0;
+    const std::vector<uint8_t> full = WriteSetupFile(written);
+    struct Case {
+        std::size_t length, reached;
+        int recordingTime, zDisplayMode;
+    };
+    const Case cases[] = {
+        {4, 4, 42, -1},                              // the marker alone
+        {full.size() / 2, full.size() / 2, 42, -1},  // inside the calibration block
+        {full.size() - 1, full.size() - 4, 17, 2},   // all but the last number
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        doc = MakeDocument();
+        doc->setup.recordingTime = 42;
+        doc->calculator.zTrendDisplay = 1;
+        const int zDisplayModeBefore = doc->calculator.zDisplayMode;
+        ui.ClearRecords();
+        state->buffers[0].Append(1.0);
+        const std::string path =
+            Write(std::vector<uint8_t>(full.begin(), full.begin() + c.length), "old.plm");
+        ASSERT_TRUE(doc->OpenSetup(path));
+        EXPECT_EQ(ui.Messages(), std::vector<std::string>{Format(
+                                     "old.plm ends early (after %d bytes); the settings after "
+                                     "that point keep their values.",
+                                     static_cast<int>(c.reached))});
+        EXPECT_EQ(state->buffers[0].Count(), 0);
+        EXPECT_EQ(doc->setupPath, path);
+        EXPECT_FALSE(doc->modified);
+        EXPECT_EQ(doc->setup.recordingTime, c.recordingTime);
+        EXPECT_EQ(doc->calculator.zDisplayMode,
+                  c.zDisplayMode < 0 ? zDisplayModeBefore : c.zDisplayMode);
+        EXPECT_EQ(doc->calculator.zTrendDisplay, 1);
+    }
 }
 
 }  // namespace

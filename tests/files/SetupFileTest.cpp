@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -51,7 +52,7 @@ std::unique_ptr<SetupFileImage> DistinctImage() {
     s->excitationFolder = "/exc";
     s->calibrationFolder = "/cal";
     s->currentDataFileName = "/data/run 041.inpx";
-    for (int c = 0; c < 8; ++c) s->channelNames[c] = "ch\xe9" + std::to_string(c);
+    for (int c = 0; c < 8; ++c) s->channelNames[c] = "ch\xc3\xa9" + std::to_string(c);
     s->averagingTime = 1.5;
     s->frequencyCount = 12;
     s->selectedFrequencyIndex = 4;
@@ -117,6 +118,11 @@ TEST(SetupFile, EveryFieldRoundTrips) {
     EXPECT_EQ((std::vector<uint8_t>(bytes.begin() + kBaseNameAt, bytes.begin() + kBaseNameAt + 4)),
               (std::vector<uint8_t>{0xFF, 0x2C, 0x01, 'b'}));
 
+    // The program's UTF-8 names are stored as Latin-1 and come back as they were.
+    const std::string latin1 =
+        "ch\xe9"
+        "0";
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(latin1), std::string::npos);
     auto back = std::make_unique<SetupFileImage>();
     ASSERT_TRUE(LoadSetupFile(path, *back, message)) << message;
     ExpectSameImage(*image, *back);
@@ -128,34 +134,69 @@ TEST(SetupFile, EveryFieldRoundTrips) {
     ExpectSameImage(*image, *back);
 }
 
-TEST(SetupFile, WrongMarkerAndShortFilesChangeNothing) {
-    const auto original = DistinctImage();
-    auto bytes = WriteSetupFile(*DistinctImage());
+TEST(SetupFile, AWrongMarkerChangesNothingAndAShortFileOnlyWhatItHolds) {
+    const auto bytes = WriteSetupFile(*DistinctImage());
     auto wrongMarker = bytes;
     wrongMarker[0] = 0x79;
     const std::size_t stringsAt = kBaseNameAt;
-    for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{4}, std::size_t{5000},
-                               stringsAt, stringsAt + 1, bytes.size() - 1}) {
-        auto image = DistinctImage();
+    // An image whose values differ from the file's wherever the test looks.
+    auto before = [] {
+        auto image = std::make_unique<SetupFileImage>();
         image->baseName = "kept";
+        image->serialNumber = 7;
+        image->zTrendDisplay = 5;
+        return image;
+    };
+    for (const auto& refused : {wrongMarker, std::vector<uint8_t>{},
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + 3)}) {
+        auto image = before();
         std::string error;
-        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + length);
-        EXPECT_FALSE(ReadSetupFile(cut, *image, error)) << length;
+        EXPECT_FALSE(ReadSetupFile(refused, *image, error)) << refused.size();
         EXPECT_EQ(error, "Unexpected file format.");
         EXPECT_EQ(image->baseName, "kept");
-        EXPECT_EQ(image->serialNumber, 41);
     }
-    auto image = DistinctImage();
-    std::string error;
-    EXPECT_FALSE(ReadSetupFile(wrongMarker, *image, error));
-    EXPECT_EQ(error, "Unexpected file format.");
+    struct Case {
+        std::size_t length, reached;
+        int selectedSignal;  // the last number before the strings
+        const char* baseName;
+        int zDisplayMode;
+    };
+    const Case cases[] = {
+        {4, 4, 0, "kept", 0},
+        {5000, 5000, 0, "kept", 0},  // inside the excitation block
+        {stringsAt, stringsAt, 2, "kept", 0},
+        {stringsAt + 1, stringsAt, 2, "kept", 0},  // a string cut short is not taken
+        {bytes.size() - 1, bytes.size() - 4, 2, "/data/run", 2},
+        {bytes.size(), bytes.size(), 2, "/data/run", 2},
+    };
+    const auto written = DistinctImage();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        auto image = before();
+        std::string error;
+        SetupFileExtent extent;
+        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + c.length);
+        ASSERT_TRUE(ReadSetupFile(cut, *image, error, &extent));
+        EXPECT_EQ(extent.complete, c.length == bytes.size());
+        EXPECT_EQ(extent.bytesRead, c.reached);
+        EXPECT_EQ(image->selectedSignal, c.selectedSignal);
+        EXPECT_EQ(image->baseName, c.baseName);
+        EXPECT_EQ(image->serialNumber, c.length == stringsAt + 1 || c.length <= stringsAt ? 7 : 41);
+        EXPECT_EQ(image->zDisplayMode, c.zDisplayMode);
+        EXPECT_EQ(image->zTrendDisplay, c.length == bytes.size() ? 1 : 5);
+        // A block cut short is overwritten as far as the file goes.
+        const std::size_t inBank =
+            std::min(c.length > 4 ? c.length - 4 : 0, sizeof(ExcitationBank));
+        EXPECT_EQ(0, std::memcmp(&image->excitationBank, &written->excitationBank, inBank));
+    }
 
     TempDir dir;
     std::string message;
+    auto image = before();
     EXPECT_FALSE(LoadSetupFile(dir.File("none.plm"), *image, message));
     EXPECT_NE(message.find(dir.File("none.plm")), std::string::npos);
     EXPECT_NE(message.find("No such file or directory"), std::string::npos);
-    EXPECT_FALSE(SaveSetupFile(dir.File("no/such.plm"), *original, message));
+    EXPECT_FALSE(SaveSetupFile(dir.File("no/such.plm"), *written, message));
     EXPECT_NE(message.find("no/such.plm"), std::string::npos);
 }
 
@@ -192,8 +233,8 @@ TEST(ArchiveString, WideFormIsReadAsSingleByteText) {
         std::vector<uint8_t> bytes;
         std::string text;
     } cases[] = {
-        // "aé€": Latin-1 characters stay, others become '?'.
-        {{0xFF, 0xFE, 0xFF, 0x03, 'a', 0, 0xE9, 0, 0xAC, 0x20}, "a\xe9?"},
+        // "aé€": Latin-1 characters stay (handed back in UTF-8), others become '?'.
+        {{0xFF, 0xFE, 0xFF, 0x03, 'a', 0, 0xE9, 0, 0xAC, 0x20}, "a\xc3\xa9?"},
         // A surrogate pair is one character.
         {{0xFF, 0xFE, 0xFF, 0x03, 0x3D, 0xD8, 0x00, 0xDE, 'z', 0}, "?z"},
         {{0xFF, 0xFE, 0xFF, 0x00}, ""},

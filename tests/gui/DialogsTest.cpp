@@ -54,7 +54,7 @@ struct DialogTest : ::testing::Test {
     DialogMessageFunction previous;
     void SetUp() override {
         previous = SetDialogMessageFunction(
-            [this](QWidget*, const QString& text) { messages.push_back(ToLatin1(text)); });
+            [this](QWidget*, const QString& text) { messages.push_back(ToUtf8(text)); });
     }
     void TearDown() override { SetDialogMessageFunction(previous); }
 
@@ -332,6 +332,9 @@ TEST_F(DialogTest, ExcitationRefusesOutOfRangeValuesAndNeverStoresThem) {
             CExcitationDlg dialog(nullptr, LoadExcitationDefinition(profile), profile);
             Show(dialog);
             SetText(dialog, c.edit, QString::fromLatin1(c.text));
+            // Transferred after every checked value: a refused OK must not take them.
+            Child<QCheckBox>(dialog, "component3")->setChecked(false);
+            Child<QComboBox>(dialog, "frequencyDistribution")->setCurrentIndex(1);
             ClickOk(dialog);
             EXPECT_EQ(dialog.result(), QDialog::Rejected);
             EXPECT_EQ(messages, std::vector<std::string>{c.message});
@@ -341,6 +344,8 @@ TEST_F(DialogTest, ExcitationRefusesOutOfRangeValuesAndNeverStoresThem) {
         }
         EXPECT_EQ(profile.GetInt("Excitation definition", "Number Of Signals", -1), 1);
         EXPECT_EQ(profile.GetString("Excitation definition", "SignalAmplitude", ""), "1");
+        EXPECT_EQ(profile.GetInt("Excitation definition", "Frequency3", -1), 1);
+        EXPECT_EQ(profile.GetInt("Excitation definition", "Frequency distribution", -1), 0);
     }
 }
 

@@ -131,24 +131,26 @@ void CExcitationDlg::accept() {
 }
 
 bool CExcitationDlg::TakeControls() {
+    // The period and the amplitude law come first in the transfer and cannot be refused.
     values_.periodCode = period_->currentIndex();
     values_.amplitudeShape = amplitudeShape_->currentIndex();
-    values_.frequencyDistribution = distribution_->currentIndex();
-    for (int j = 0; j < kDefinitionComponents; ++j)
-        values_.componentEnabled[j] = enabled_[j]->isChecked() ? 1 : 0;
 
     ExcitationDefinition taken = values_;
     taken.signalAmplitude = ReadNumber(amplitude_);
     taken.signalCount = ReadInteger(signalCount_);
     for (int j = 0; j < kDefinitionComponents; ++j)
         taken.componentAmplitude[j] = ReadNumber(componentAmplitude_[j]);
+    for (int j = 0; j < kDefinitionComponents; ++j)
+        taken.componentEnabled[j] = enabled_[j]->isChecked() ? 1 : 0;
+    taken.frequencyDistribution = distribution_->currentIndex();
     const std::optional<DefinitionRangeError> problem = CheckExcitationDefinition(taken);
     if (!problem) {
         values_ = taken;
         return true;
     }
 
-    // Keep the values checked before the refused one; the message names its range.
+    // Keep the values transferred before the refused one (the tick states and the frequency
+    // distribution come after every checked value); the message names its range.
     using Field = DefinitionRangeError::Field;
     QWidget* control = nullptr;
     switch (problem->field) {
@@ -173,9 +175,13 @@ bool CExcitationDlg::TakeControls() {
         case Field::AmplitudeShape:
             control = amplitudeShape_;
             break;
-        case Field::FrequencyDistribution:
+        case Field::FrequencyDistribution: {
+            const int kept = values_.frequencyDistribution;
+            values_ = taken;
+            values_.frequencyDistribution = kept;
             control = distribution_;
             break;
+        }
     }
     ShowDialogMessage(this, problem->integer
                                 ? IntegerRangeMessage(static_cast<int>(problem->minimum),
@@ -192,7 +198,7 @@ void CExcitationDlg::PutAmplitudes() {
 
 void CExcitationDlg::Relabel() {
     for (int j = 0; j < kDefinitionComponents; ++j)
-        enabled_[j]->setText(Latin1(values_.ComponentLabel(j)));
+        enabled_[j]->setText(Utf8(values_.ComponentLabel(j)));
 }
 
 }  // namespace pelmor

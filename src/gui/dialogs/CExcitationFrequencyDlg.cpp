@@ -28,7 +28,7 @@ CExcitationFrequencyDlg::CExcitationFrequencyDlg(QWidget* parent, const double* 
     list_->setObjectName(QStringLiteral("frequency"));
     list_->setMinimumWidth(100);
     count = frequencies != nullptr ? std::clamp(count, 0, kMaxListedFrequencies) : 0;
-    for (int i = 0; i < count; ++i) list_->addItem(Latin1(Format("%lg", frequencies[i])));
+    for (int i = 0; i < count; ++i) list_->addItem(Utf8(Format("%lg", frequencies[i])));
     list_->setCurrentIndex(selection_ >= 0 && selection_ < count ? selection_ : 0);
     row->addWidget(new QLabel(QStringLiteral("Frequency"), this));
     row->addWidget(list_, 1);

@@ -51,7 +51,7 @@ CModelOptionsDlg::CModelOptionsDlg(QWidget* parent, const ModelOptions& options,
     QComboBox* lists[4] = {rFrom_, rTo_, lcFrom_, lcTo_};
     for (int l = 0; l < 4; ++l) {
         lists[l]->setMinimumWidth(90);
-        for (int i = 0; i < count_; ++i) lists[l]->addItem(Latin1(Format("%lg", frequencies[i])));
+        for (int i = 0; i < count_; ++i) lists[l]->addItem(Utf8(Format("%lg", frequencies[i])));
         if (positions[l] >= 0 && positions[l] < count_) lists[l]->setCurrentIndex(positions[l]);
     }
     QDialogButtonBox* buttons = AddOkCancel(this);

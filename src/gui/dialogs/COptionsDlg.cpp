@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/TextEncoding.h"
 #include "document/CPelmorDoc.h"
 #include "gui/dialogs/DialogSupport.h"
 
@@ -117,8 +118,8 @@ COptionsDlg::COptionsDlg(QWidget* parent, const OptionsValues& values)
         channel_[k]->setChecked(values.channelEnabled[k]);
         // A longer name (from an edited profile) is shown whole so the check can refuse it.
         name_[k]->setMaxLength(
-            std::max(kChannelNameLength, static_cast<int>(values.names[k].size())));
-        name_[k]->setText(Latin1(values.names[k]));
+            std::max(kChannelNameLength, static_cast<int>(Utf8Length(values.names[k]))));
+        name_[k]->setText(Utf8(values.names[k]));
     }
     if (values.xChannel >= 0 && values.xChannel < kMaxChannels)
         x_[values.xChannel]->setChecked(true);
@@ -143,7 +144,7 @@ OptionsValues COptionsDlg::Taken() const {
     v.dataBits = dataBits_->checkedId() == 0 ? 0 : 1;
     for (int k = 0; k < kMaxChannels; ++k) {
         v.channelEnabled[k] = channel_[k]->isChecked();
-        v.names[k] = ToLatin1(name_[k]->text());
+        v.names[k] = ToUtf8(name_[k]->text());
     }
     v.xChannel = xGroup_->checkedId();
     v.yChannel = yGroup_->checkedId();

@@ -25,7 +25,7 @@ SaveFileChooser& Chooser() {
 
 // "Data files (*.inpx) |*.inpx||" becomes the Qt filter "Data files (*.inpx)".
 QString QtFilter(const std::string& filter) {
-    return Latin1(filter.substr(0, filter.find('|'))).trimmed();
+    return Utf8(filter.substr(0, filter.find('|'))).trimmed();
 }
 
 }  // namespace

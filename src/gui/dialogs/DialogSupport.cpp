@@ -31,7 +31,7 @@ DialogMessageFunction SetDialogMessageFunction(DialogMessageFunction f) {
 }
 
 void ShowDialogMessage(QWidget* parent, const std::string& text) {
-    const QString t = Latin1(text);
+    const QString t = Utf8(text);
     if (MessageFunction()) {
         MessageFunction()(parent, t);
         return;
@@ -40,11 +40,11 @@ void ShowDialogMessage(QWidget* parent, const std::string& text) {
     box.exec();
 }
 
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+QString Utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToLatin1(const QString& text) { return text.toLatin1().toStdString(); }
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 
 QString FromLocalPath(const std::string& path) {
     return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
@@ -52,16 +52,16 @@ QString FromLocalPath(const std::string& path) {
 
 std::string ToLocalPath(const QString& path) { return path.toLocal8Bit().toStdString(); }
 
-QString NumberText(double value) { return Latin1(Format("%.15g", value)); }
+QString NumberText(double value) { return Utf8(Format("%.15g", value)); }
 
 double ReadNumber(const QLineEdit* edit) {
     double v = 0;
-    return ParseDouble(ToLatin1(edit->text()), v) ? v : std::nan("");
+    return ParseDouble(ToUtf8(edit->text()), v) ? v : std::nan("");
 }
 
 int ReadInteger(const QLineEdit* edit) {
     int v = 0;
-    return ParseInt(ToLatin1(edit->text()), v) ? v : INT_MIN;
+    return ParseInt(ToUtf8(edit->text()), v) ? v : INT_MIN;
 }
 
 QDialogButtonBox* AddOkCancel(QDialog* dialog) {

@@ -22,10 +22,10 @@ using DialogMessageFunction = std::function<void(QWidget* parent, const QString&
 DialogMessageFunction SetDialogMessageFunction(DialogMessageFunction f);
 void ShowDialogMessage(QWidget* parent, const std::string& text);
 
-// Texts of the engine are single-byte (Latin-1).
-QString Latin1(const std::string& text);
-std::string ToLatin1(const QString& text);
-// File and folder names are the system's bytes (UTF-8), not Latin-1.
+// Texts of the engine are UTF-8.
+QString Utf8(const std::string& text);
+std::string ToUtf8(const QString& text);
+// File and folder names are the system's bytes.
 QString FromLocalPath(const std::string& path);
 std::string ToLocalPath(const QString& path);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/NumberFormat.h"
+#include "core/TextEncoding.h"
 
 namespace pelmor {
 
@@ -71,7 +72,7 @@ std::optional<FieldProblem> ValidateOptions(const OptionsValues& v) {
     if (Outside(v.scalingAmplitude, 0.1, 5))
         return NumberProblem(F(Field::ScalingAmplitude), 0.1, 5);
     for (int k = 0; k < kMaxChannels; ++k)
-        if (v.names[k].size() > static_cast<std::size_t>(kChannelNameLength))
+        if (Utf8Length(v.names[k]) > static_cast<std::size_t>(kChannelNameLength))
             return FieldProblem{F(Field::SignalName), k, LengthMessage(kChannelNameLength)};
     if (std::none_of(std::begin(v.channelEnabled), std::end(v.channelEnabled),
                      [](bool on) { return on; }))

@@ -170,7 +170,7 @@ CZDisplayDlg::CZDisplayDlg(QWidget* parent, const ZDisplayValues& values)
     trendFrequency_->setObjectName(QStringLiteral("trendFrequency"));
     const int count = std::clamp(values.frequencyCount, 0, kMaxDisplayFrequencies);
     for (int i = 0; i < count; ++i)
-        trendFrequency_->addItem(Latin1(Format("%lg", values.frequencies[i])));
+        trendFrequency_->addItem(Utf8(Format("%lg", values.frequencies[i])));
     trendFrequency_->setCurrentIndex(values.trendFrequencyIndex >= 0 &&
                                              values.trendFrequencyIndex < count
                                          ? values.trendFrequencyIndex
