@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -9,6 +10,7 @@
 #include "cli/CliPlatform.h"
 #include "core/Version.h"
 #include "device/SerialDriverFactory.h"
+#include "device/UsbIds.h"
 #include "document/CPelmorDoc.h"
 #include "platform/Clock.h"
 #include "platform/MemoryProfile.h"
@@ -53,7 +55,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CliShell shell;
     SystemClock clock;
 #ifdef PELMOR_HAVE_FTDI
-    RegisterFtdiSerialDriver();
+    // The command line never reads the settings store: further USB ids come from the
+    // environment only.
+    std::string idWarning;
+    RegisterFtdiSerialDriver(ExtraUsbIds(std::getenv("PELMOR_USB_IDS"), "", &idWarning));
+    if (!idWarning.empty()) err << idWarning << "\n";
 #endif
     std::string warning;
     std::unique_ptr<SerialDriver> driver = MakeSerialDriverFromEnvironment(&warning);

@@ -3,6 +3,9 @@
 #include <ftdi.h>
 #include <libusb.h>
 
+#include <algorithm>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "device/SerialDriverFactory.h"
@@ -15,7 +18,8 @@ namespace {
 
 class FtdiSerialDriver : public SerialDriver {
   public:
-    FtdiSerialDriver() : context_(ftdi_new()) {}
+    explicit FtdiSerialDriver(std::vector<UsbId> extraIds)
+        : context_(ftdi_new()), order_(UsbSearchOrder(extraIds)) {}
     ~FtdiSerialDriver() override {
         if (context_ == nullptr) return;
         if (open_) ftdi_usb_close(context_);
@@ -28,12 +32,18 @@ class FtdiSerialDriver : public SerialDriver {
     int ListDevices() override {
         if (context_ == nullptr || open_) return static_cast<int>(entries_.size());
         FreeList();
-        // Vendor and product 0: every chip with one of the vendor's default identifiers.
-        if (ftdi_usb_find_all(context_, &list_, 0, 0) < 0) return 0;
+        // The instrument's own ids first; vendor and product 0 stand for every chip with one of
+        // the converter maker's standard ids. A chip found twice is listed once.
         std::vector<int> interfaceCounts;
-        for (ftdi_device_list* d = list_; d != nullptr; d = d->next) {
-            devices_.push_back(d->dev);
-            interfaceCounts.push_back(InterfaceCount(d->dev));
+        for (const UsbId& id : order_) {
+            ftdi_device_list* found = nullptr;
+            if (ftdi_usb_find_all(context_, &found, id.vendor, id.product) < 0) continue;
+            lists_.push_back(found);
+            for (ftdi_device_list* d = found; d != nullptr; d = d->next) {
+                if (std::find(devices_.begin(), devices_.end(), d->dev) != devices_.end()) continue;
+                devices_.push_back(d->dev);
+                interfaceCounts.push_back(InterfaceCount(d->dev));
+            }
         }
         entries_ = ExpandInterfaces(interfaceCounts);
         return static_cast<int>(entries_.size());
@@ -147,14 +157,16 @@ class FtdiSerialDriver : public SerialDriver {
     }
 
     void FreeList() {
-        if (list_ != nullptr) ftdi_list_free(&list_);
-        list_ = nullptr;
+        for (ftdi_device_list*& list : lists_)
+            if (list != nullptr) ftdi_list_free(&list);
+        lists_.clear();
         devices_.clear();
         entries_.clear();
     }
 
     ftdi_context* context_;
-    ftdi_device_list* list_ = nullptr;
+    std::vector<UsbId> order_;
+    std::vector<ftdi_device_list*> lists_;
     std::vector<libusb_device*> devices_;
     std::vector<InterfaceEntry> entries_;
     bool open_ = false;
@@ -162,12 +174,26 @@ class FtdiSerialDriver : public SerialDriver {
     SystemClock clock_;
 };
 
-std::unique_ptr<SerialDriver> MakeDriver() { return std::make_unique<FtdiSerialDriver>(); }
+std::mutex idsMutex;
+std::vector<UsbId> registeredIds;
+
+std::unique_ptr<SerialDriver> MakeDriver() {
+    std::lock_guard<std::mutex> lock(idsMutex);
+    return std::make_unique<FtdiSerialDriver>(registeredIds);
+}
 
 }  // namespace
 
-std::unique_ptr<SerialDriver> MakeFtdiSerialDriver() { return MakeDriver(); }
+std::unique_ptr<SerialDriver> MakeFtdiSerialDriver(std::vector<UsbId> extraIds) {
+    return std::make_unique<FtdiSerialDriver>(std::move(extraIds));
+}
 
-void RegisterFtdiSerialDriver() { RegisterHardwareSerialDriver(&MakeDriver); }
+void RegisterFtdiSerialDriver(std::vector<UsbId> extraIds) {
+    {
+        std::lock_guard<std::mutex> lock(idsMutex);
+        registeredIds = std::move(extraIds);
+    }
+    RegisterHardwareSerialDriver(&MakeDriver);
+}
 
 }  // namespace pelmor

@@ -8,12 +8,14 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 
 #include "core/MeasurementState.h"
 #include "core/Version.h"
 #include "device/SerialDriverFactory.h"
+#include "device/UsbIds.h"
 #include "document/CPelmorDoc.h"
 #include "gui/CMainFrame.h"
 #include "gui/QtProfile.h"
@@ -89,11 +91,15 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
     ui_ = std::make_unique<QtUserInterface>();
     shell_ = std::make_unique<QtShell>(HelpPath());
     clock_ = std::make_unique<SystemClock>();
-#ifdef PELMOR_HAVE_FTDI
-    RegisterFtdiSerialDriver();
-#endif
     std::string warning;
-    driver_ = MakeSerialDriverFromEnvironment(&warning);
+#ifdef PELMOR_HAVE_FTDI
+    RegisterFtdiSerialDriver(ExtraUsbIds(std::getenv("PELMOR_USB_IDS"),
+                                         profile_->GetString(kUsbIdsSection, kUsbIdsKey, ""),
+                                         &warning));
+#endif
+    std::string driverWarning;
+    driver_ = MakeSerialDriverFromEnvironment(&driverWarning);
+    if (!driverWarning.empty()) warning += (warning.empty() ? "" : "\n") + driverWarning;
     doc_ = std::make_unique<CPelmorDoc>(
         *state_, DocumentServices{*profile_, *ui_, *shell_, *clock_, *driver_});
     frame_ = std::make_unique<CMainFrame>(*doc_, *ui_, *shell_);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
+#include "device/UsbIds.h"
 #include "device/UsbLink.h"
 
 namespace pelmor::test {
@@ -14,6 +15,41 @@ struct LinkFixture : ::testing::Test {
     ScriptedDriver driver;
     FakeClock clock;
 };
+
+TEST(UsbIds, FurtherIdsFromTheEnvironmentThenTheSettingsAreSearchedFirst) {
+    struct Case {
+        const char* environment;
+        std::string stored;
+        std::vector<UsbId> ids;
+        bool warned;
+    } cases[] = {
+        {nullptr, "", {}, false},
+        {"1234:5678", "", {{0x1234, 0x5678}}, false},
+        {"0x0ABC:def0, 1234:5678",
+         "1234:5678,aaaa:0001",
+         {{0x0ABC, 0xDEF0}, {0x1234, 0x5678}, {0xAAAA, 1}},
+         false},
+        {nullptr, "beef:0001", {{0xBEEF, 1}}, false},
+        {"12345:1,zz:1,1234,1:2", "", {{1, 2}}, true},  // bad items are named and left out
+        {"", "1:2:3,4:5", {{4, 5}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.environment ? c.environment : "(unset)");
+        std::string warning;
+        const std::vector<UsbId> ids = ExtraUsbIds(c.environment, c.stored, &warning);
+        EXPECT_EQ(ids, c.ids);
+        EXPECT_EQ(!warning.empty(), c.warned) << warning;
+        // The standard ids come last.
+        std::vector<UsbId> order = c.ids;
+        order.push_back({0, 0});
+        EXPECT_EQ(UsbSearchOrder(ids), order);
+    }
+    std::string warning;
+    ExtraUsbIds("12345:1", "", &warning);
+    EXPECT_EQ(warning,
+              "PELMOR_USB_IDS: \"12345:1\" is not a USB id: write vendor:product in hexadecimal, "
+              "such as 0403:6010.");
+}
 
 TEST_F(LinkFixture, OpenConfiguresTheConverterInOrderAndSettles) {
     UsbLink link(driver, clock);
