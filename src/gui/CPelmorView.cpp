@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTimerEvent>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "display/DrawAll.h"
 #include "display/InvertBand.h"
@@ -25,6 +26,11 @@ CPelmorView::CPelmorView(CPelmorDoc& doc, QWidget* parent) : QWidget(parent), do
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 240);
+    doc_.viewFlags = &view_;
+}
+
+CPelmorView::~CPelmorView() {
+    if (doc_.viewFlags == &view_) doc_.viewFlags = nullptr;
 }
 
 void CPelmorView::showEvent(QShowEvent* event) {
@@ -54,7 +60,11 @@ void CPelmorView::Tick() {
 void CPelmorView::paintEvent(QPaintEvent*) {
     // The whole frame is drawn off screen and copied in one block: never a half-drawn frame.
     const StoredResultsView stored = storedResults ? storedResults() : StoredResultsView{};
-    QImage picture = RenderViewToImage(doc_, view_, width(), height(), &stored);
+    // One back buffer for the life of the view, replaced only when the size changes.
+    const QSize size(std::max(width(), 1), std::max(height(), 1));
+    if (backBuffer_.size() != size) backBuffer_ = QImage(size, QImage::Format_RGB32);
+    QImage& picture = backBuffer_;
+    RenderViewInto(picture, doc_, view_, &stored);
     if (!ViewHasContent(doc_, stored) && !doc_.MeasurementRunning()) {
         // Nothing to plot yet: say how to get something, rather than show an empty window.
         QPainter hint(&picture);

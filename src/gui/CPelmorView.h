@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -17,8 +18,11 @@ class CPelmorView : public QWidget {
     Q_OBJECT
   public:
     explicit CPelmorView(CPelmorDoc& doc, QWidget* parent = nullptr);
+    ~CPelmorView() override;
 
     ViewState& State() { return view_; }
+    // The picture of the last repaint.
+    const QImage& BackBuffer() const { return backBuffer_; }
     // Runs one timer tick now (tests).
     void Tick();
     // What the stored impedance window shows (filled by the frame from the collection).
@@ -47,6 +51,7 @@ class CPelmorView : public QWidget {
     CPelmorDoc& doc_;
     QBasicTimer timer_;
     ViewState view_;
+    QImage backBuffer_;
     bool selecting_ = false;
 };
 

@@ -24,19 +24,20 @@ void EnsureGuiApplication() {
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
                          const StoredResultsView* stored) {
     EnsureGuiApplication();
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        QtSurface surface(painter);
-        const SurfaceRect area{0, 0, width, height};
-        if (BlackBackground(view)) surface.FillSolid(area, 0x000000);
-        const StoredResultsView none;
-        DrawAll(surface, doc, view, stored != nullptr ? *stored : none, area, false);
-    }
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    RenderViewInto(image, doc, view, stored);
     return image;
+}
+
+void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
+                    const StoredResultsView* stored) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtSurface surface(painter);
+    const SurfaceRect area{0, 0, image.width(), image.height()};
+    if (BlackBackground(view)) surface.FillSolid(area, 0x000000);
+    const StoredResultsView none;
+    DrawAll(surface, doc, view, stored != nullptr ? *stored : none, area, false);
 }
 
 bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,

@@ -20,6 +20,11 @@ void EnsureGuiApplication();
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
                          const StoredResultsView* stored = nullptr);
 
+// The same picture drawn over the whole of an existing image (a back buffer kept between
+// repaints, so that no picture-sized block is allocated and freed ten times a second).
+void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
+                    const StoredResultsView* stored = nullptr);
+
 // The same picture written as a PNG file. False with the reason in error when the file cannot
 // be written.
 bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,
