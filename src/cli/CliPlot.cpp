@@ -26,8 +26,12 @@ struct PlotOptions {
 };
 
 int RunPlot(CommandContext& ctx, const PlotOptions& o) {
-    if (int code = ImportForCommand(ctx, o.path); code != kExitDone) return code;
     CPelmorDoc& doc = ctx.doc;
+    auto view = std::make_unique<ViewState>();
+    doc.viewFlags = view.get();  // the import sets the view up as it does on screen
+    const int imported = ImportForCommand(ctx, o.path);
+    doc.viewFlags = nullptr;
+    if (imported != kExitDone) return imported;
     // A chosen range is shown by every loaded signal window, as after a zoom.
     const int n = std::clamp(doc.setup.channelCount, 0, kMaxChannels);
     for (int c = 0; c < n; ++c) {
@@ -36,7 +40,6 @@ int RunPlot(CommandContext& ctx, const PlotOptions& o) {
         if (o.to) w.xmax = *o.to;
     }
     if (o.trend) doc.calculator.zTrendDisplay = 1;
-    auto view = std::make_unique<ViewState>();
     std::string error;
     if (!RenderViewToPng(doc, *view, o.width, o.height, o.out, error)) {
         ctx.err << error << "\n";

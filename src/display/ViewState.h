@@ -62,8 +62,8 @@ constexpr int kScreen = 0;
 constexpr int kPrinting = 1;
 
 // The view's state. Large (the working arrays live on the heap); one per view, built once.
-// storedFullScreen and drewWhileRunning come from the flags the document's timer tick reads, so
-// a ViewState can be handed to CPelmorDoc::OnTimerTick directly.
+// storedFullScreen, drewWhileRunning and showXY come from the flags the document's timer tick
+// and import read, so a ViewState can be handed to CPelmorDoc::OnTimerTick directly.
 struct ViewState : ViewTickFlags {
     static constexpr int32_t kTraceCapacity = 65536;
     static constexpr int32_t kTrendCapacity = ImpedanceCalculator::kTrendLength;
@@ -75,8 +75,7 @@ struct ViewState : ViewTickFlags {
     // --- which windows appear ---
     bool showImpedance = true;
     bool showStoredImpedance = true;
-    bool showXY = true;
-    bool showSpectrum = false;
+    bool showSpectrum = false;  // showXY is one of the flags above
     // "Fit Scales to New Data": the document's fit requests are carried out (otherwise the
     // ranges stay as the user set them).
     bool fitScalesToNewData = true;

@@ -9,6 +9,7 @@
 #include "excitation/ExcitationFile.h"
 #include "excitation/ExcitationSelection.h"
 #include "excitation/Multisine.h"
+#include "export/TextHandoff.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/UserInterface.h"
@@ -300,5 +301,9 @@ bool CPelmorDoc::ImportCalibration(const std::string& path) {
 }
 
 std::string CPelmorDoc::CopyCalibrationText() const { return calculator.CopyCalibration(); }
+
+bool CPelmorDoc::CopyCalibration() {
+    return CopyTextToClipboard(CopyCalibrationText(), services.shell);
+}
 
 }  // namespace pelmor

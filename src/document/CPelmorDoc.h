@@ -59,10 +59,12 @@ struct BreathingLimits {
     double flowLimitationThreshold = 0.28;
 };
 
-// The display flags the update pipeline reads and clears; they belong to the view.
+// The display flags the update pipeline and the import read and change; they belong to the
+// view.
 struct ViewTickFlags {
     bool storedFullScreen = false;
     bool drewWhileRunning = false;
+    bool showXY = true;  // the XY window; an import switches it off
 };
 
 // The single document: owns the measurement setup and every analysis object, and runs the
@@ -102,6 +104,8 @@ class CPelmorDoc : public RecordingSink {
     // The open setup file ("" when none) and the modified mark.
     std::string setupPath;
     bool modified = false;
+    // The flags of the view that shows the document, when there is one (set by the view).
+    ViewTickFlags* viewFlags = nullptr;
 
     bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
     // The simulation runs in place of a device.
@@ -163,6 +167,10 @@ class CPelmorDoc : public RecordingSink {
     std::string CopyExcitationText() const;
     bool ImportCalibration(const std::string& path);
     std::string CopyCalibrationText() const;
+    // "Copy calibration data": the table through the clipboard hand-off, with the user's
+    // decimal separator as every other table. (The excitation copy keeps points: its lines
+    // must read back through the waveform-file import.)
+    bool CopyCalibration();
 
     // The analysis inputs of the measurement in progress or the loaded file.
     AnalysisInputs Inputs() {

@@ -78,6 +78,7 @@ void CPelmorDoc::AdoptDataFile(const std::string& path, const DataFileContents& 
     setup.sampleRate = info.sampleRate;
     setup.channelCount = info.channelCount;
     plotSetup.windows[kXYWindow].shown = 0;
+    if (viewFlags) viewFlags->showXY = false;
     if (info.channelCount == 2 && ImportQuestions().AskYesNo(kTwoChannelsQuestion))
         setup.channelCount = 3;
     setup.activeRecordingTime = static_cast<int>(info.recordingTime);

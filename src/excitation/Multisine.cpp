@@ -110,6 +110,7 @@ void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& def
             bank.phase[s][i] = 0.0;
         }
     }
+    ctx.ui.SetBusy(true);  // for the whole search, not only each signal's
     for (int s = 0; s < signals; ++s) {
         ctx.ui.ShowStatus(Format("Processing : %d%%", 100 * s / signals));
         ctx.selectedSignal = s;
@@ -123,6 +124,7 @@ void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& def
         }
     }
     ctx.selectedSignal = 0;
+    ctx.ui.SetBusy(false);
     ctx.ui.ShowStatus("Ready.");
 }
 

@@ -111,7 +111,12 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     view_ = new CPelmorView(doc_, this);
     setCentralWidget(view_);
     ui_.SetParent(this);
-    ui_.statusSink = [this](const QString& text) { SetPaneZero(text); };
+    ui_.statusSink = [this](const QString& text) {
+        SetPaneZero(text);
+        // Long work (the excitation generation) reports its steps without returning to the
+        // event loop: paint the pane now, or the user never sees them.
+        if (panes_[0] && panes_[0]->isVisible()) panes_[0]->repaint();
+    };
     view_->storedResults = [this] { return MakeStoredResultsView(doc_.stored); };
     view_->contextMenu = [this](const ContextHit& hit, const QPoint& global) {
         QMenu* menu = MakeContextMenu(hit);
@@ -188,20 +193,23 @@ void CMainFrame::UpdateCommandUi() {
     const QString name = doc_.setupPath.empty()
                              ? QStringLiteral("Untitled")
                              : QString::fromLocal8Bit(WithoutFolder(doc_.setupPath).c_str());
-    // The simulation is named for as long as it runs, never only once.
+    // The simulation is named for as long as it runs, never only once. This runs at every timer
+    // tick: only a change goes to the window system, which would otherwise get (and queue) the
+    // same title ten times a second.
     const bool simulating = doc_.Simulating();
-    setWindowTitle(name + QStringLiteral("[*] - Pelmor") +
-                   (simulating ? QStringLiteral(" [Simulation]") : QString()));
-    setWindowModified(doc_.modified);
+    const QString title = name + QStringLiteral("[*] - Pelmor") +
+                          (simulating ? QStringLiteral(" [Simulation]") : QString());
+    if (windowTitle() != title) setWindowTitle(title);
+    if (isWindowModified() != doc_.modified) setWindowModified(doc_.modified);
     if (simulationIndicator_ && simulationIndicator_->isVisibleTo(this) != simulating)
         simulationIndicator_->setVisible(simulating);
 }
 
 void CMainFrame::ShowStatus(const StatusTexts& texts) {
-    if (texts.pane0) SetPaneZero(QString::fromLatin1(texts.pane0->c_str()));
-    panes_[1]->setText(QString::fromLatin1(texts.pane1.c_str()));
-    panes_[2]->setText(QString::fromLatin1(texts.pane2.c_str()));
-    panes_[3]->setText(QString::fromLatin1(texts.pane3.c_str()));
+    if (texts.pane0) SetPaneZero(QString::fromStdString(*texts.pane0));
+    panes_[1]->setText(QString::fromStdString(texts.pane1));
+    panes_[2]->setText(QString::fromStdString(texts.pane2));
+    panes_[3]->setText(QString::fromStdString(texts.pane3));
 }
 
 QString CMainFrame::PaneText(int pane) const {
@@ -328,12 +336,7 @@ void CMainFrame::DefineCommands() {
                 if (!path.isEmpty()) d.ImportCalibration(path.toLocal8Bit().toStdString());
             },
             idle});
-    Define({cmd::CopyCalibration,
-            tr("Copy"),
-            {},
-            "edit-copy",
-            [this, &d] { CopyToClipboard(d.CopyCalibrationText()); },
-            {}});
+    Define({cmd::CopyCalibration, tr("Copy"), {}, "edit-copy", [&d] { d.CopyCalibration(); }, {}});
 
     // Impedance
     Define({cmd::CopyImpedance,
@@ -563,6 +566,7 @@ void CMainFrame::BuildStatusBar() {
     const int widths[4] = {80, 450, 100, 0};
     for (int i = 0; i < 4; ++i) {
         panes_[i] = new QLabel(this);
+        panes_[i]->setObjectName(QStringLiteral("pane%1").arg(i));
         panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (widths[i]) panes_[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(panes_[i], i == 3 ? 1 : 0);

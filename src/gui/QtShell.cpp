@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QUrl>
 #include <cstdlib>
+#include <string_view>
 
 #include "gui/QtUserInterface.h"
 
@@ -24,7 +25,7 @@ bool QtShell::SetClipboardText(const std::string& text) {
     bool done = false;
     RunOnGuiThread([&] {
         if (QClipboard* c = QGuiApplication::clipboard()) {
-            c->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+            c->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
             done = true;
         }
     });
@@ -59,7 +60,11 @@ bool QtShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
 bool QtShell::OpenHelp(const std::string& fragment) {
     if (helpPath_.isEmpty() || !QFileInfo::exists(helpPath_)) return false;
     QUrl url = QUrl::fromLocalFile(helpPath_);
-    if (!fragment.empty()) url.setFragment(QString::fromLatin1(fragment.c_str()));
+    // The fragment comes as "#keys"; the address takes it without its '#'.
+    std::string_view name = fragment;
+    if (!name.empty() && name.front() == '#') name.remove_prefix(1);
+    if (!name.empty())
+        url.setFragment(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     bool ok = false;
     RunOnGuiThread([&] { ok = QDesktopServices::openUrl(url); });
     return ok;

@@ -240,6 +240,21 @@ TEST_F(ImportFixture, FullPrecisionImportTakesTheFileExcitationNamesAndRange) {
     EXPECT_GT(doc->calculator.offlineTrendCount, 0);
 }
 
+TEST_F(ImportFixture, BothImportsSwitchTheViewsXYWindowOff) {
+    const std::string path = File(Bytes(DataFormat::FullPrecision, 1536, 3, 512));
+    for (bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "Import from files" : "Import data");
+        ViewTickFlags view;
+        doc->viewFlags = &view;
+        if (batch)
+            EXPECT_EQ(doc->ImportFromFiles({path}), 1);
+        else
+            EXPECT_TRUE(doc->ImportDataFile(path));
+        EXPECT_FALSE(view.showXY);
+        doc->viewFlags = nullptr;
+    }
+}
+
 TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
     ActiveExcitation& before = doc->activeExcitation;
     const int components = before.componentCount;

@@ -10,6 +10,7 @@
 #include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "document/DocumentFixture.h"
+#include "export/TextHandoff.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 
@@ -113,6 +114,19 @@ TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
     doc = MakeDocument();
     EXPECT_EQ(doc->breathing.inspiratoryFlowSign, 1);
     EXPECT_EQ(doc->breathing.flowLimitationThreshold, 0.28);
+}
+
+TEST_F(DocumentFixture, TheCalibrationCopyTakesTheUsersDecimalSeparator) {
+    doc = MakeDocument();
+    CalibrationTable& t = doc->calculator.loadedCalibration;
+    t.count = 1;
+    t.frequency[0] = 2.5;
+    t.A[0] = {0.125, -1.5};
+    shell.decimalSeparator = ',';
+    ASSERT_TRUE(doc->CopyCalibration());
+    ASSERT_EQ(shell.clipboard.size(), 1u);
+    EXPECT_EQ(shell.clipboard[0], LocaliseDecimalSeparator(doc->CopyCalibrationText(), ','));
+    EXPECT_NE(shell.clipboard[0].find("2,5\t0,125\t-1,5"), std::string::npos) << shell.clipboard[0];
 }
 
 TEST_F(DocumentFixture, StartWithoutChannelsStartsNothing) {

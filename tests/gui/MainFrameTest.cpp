@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QUrl>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "device/DeviceEmulator.h"
@@ -232,6 +235,70 @@ TEST_F(MainFrameFixture, FitScalesToNewDataIsACheckedViewItemKeptInTheSettings) 
     EXPECT_FALSE(frame->Action(cmd::FitScalesToNewData)->isChecked());
 }
 
+// Takes the addresses the desktop would open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> urls;
+  public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
+TEST(HelpAddress, TheHelpPageOpensAtTheSectionOfItsFragment) {
+    test::TempDir dir;
+    const std::string page = dir.File("help.html");
+    std::ofstream(page) << "<html></html>";
+    QtShell shell(QString::fromStdString(page));
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+    const QString file = QUrl::fromLocalFile(QString::fromStdString(page)).toString();
+    for (const char* fragment : {"#keys", "#impedance", "#xy", "#signal", "#spectrum"}) {
+        recorder.urls.clear();
+        EXPECT_TRUE(shell.OpenHelp(fragment));
+        ASSERT_EQ(recorder.urls.size(), 1) << fragment;
+        EXPECT_EQ(recorder.urls[0].toString(), file + QString::fromLatin1(fragment));
+    }
+    recorder.urls.clear();
+    EXPECT_TRUE(shell.OpenHelp(""));
+    ASSERT_EQ(recorder.urls.size(), 1);
+    EXPECT_EQ(recorder.urls[0].toString(), file);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+// The texts a label showed at each of its paints.
+struct PaintSpy : QObject {
+    QStringList texts;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) texts << static_cast<QLabel*>(watched)->text();
+        return false;
+    }
+};
+
+TEST_F(MainFrameFixture, ProgressOfLongWorkIsPaintedAtEachStep) {
+    frame->show();
+    QApplication::processEvents();
+    QLabel* pane = frame->findChild<QLabel*>(QStringLiteral("pane0"));
+    ASSERT_NE(pane, nullptr);
+    PaintSpy spy;
+    pane->installEventFilter(&spy);
+    // As the generation reports its steps: no return to the event loop in between.
+    for (const char* step : {"Processing : 0%", "Processing : 50%"}) frameUi.ShowStatus(step);
+    pane->removeEventFilter(&spy);
+    EXPECT_EQ(spy.texts, (QStringList{"Processing : 0%", "Processing : 50%"}));
+}
+
+TEST_F(MainFrameFixture, TheViewRepaintsIntoOneBackBuffer) {
+    frame->show();
+    QApplication::processEvents();
+    CPelmorView* view = frame->View();
+    view->repaint();
+    const uchar* bits = view->BackBuffer().constBits();
+    ASSERT_NE(bits, nullptr);
+    EXPECT_EQ(view->BackBuffer().size(), view->size());
+    for (int i = 0; i < 3; ++i) view->repaint();
+    EXPECT_EQ(view->BackBuffer().constBits(), bits);  // no picture-sized block per repaint
+}
+
 TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {
     ViewState& v = frame->View()->State();
     const bool before = v.showXY;
@@ -244,3 +311,5 @@ TEST_F(MainFrameFixture, ViewTogglesAreCheckItems) {
 
 }  // namespace
 }  // namespace pelmor
+
+#include "MainFrameTest.moc"
