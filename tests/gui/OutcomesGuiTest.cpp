@@ -52,7 +52,7 @@ struct OutcomesGuiFixture : ::testing::Test {
     void SetUp() override {
         ASSERT_NE(QApplication::instance(), nullptr);
         previous = SetDialogMessageFunction(
-            [this](QWidget*, const QString& text) { messages.push_back(ToLatin1(text)); });
+            [this](QWidget*, const QString& text) { messages.push_back(ToUtf8(text)); });
         frame = std::make_unique<CMainFrame>(*doc, frameUi, frameShell);
     }
     void TearDown() override {

@@ -34,11 +34,11 @@ void FillTable(QTableWidget* table, const std::vector<OutcomeRow>& rows) {
     table->setRowCount(static_cast<int>(rows.size()) - 1);
     QStringList titles;
     for (int c = 0; c < columns; ++c)
-        titles << (c < static_cast<int>(rows[0].size()) ? Latin1(rows[0][c].text) : QString());
+        titles << (c < static_cast<int>(rows[0].size()) ? Utf8(rows[0][c].text) : QString());
     table->setHorizontalHeaderLabels(titles);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            auto* item = new QTableWidgetItem(Latin1(rows[r][c].text));
+            auto* item = new QTableWidgetItem(Utf8(rows[r][c].text));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (rows[r][c].flagged) {
@@ -64,7 +64,7 @@ QString QualityText(const std::vector<OutcomeRow>& rows) {
     for (const OutcomeRow& row : rows) {
         QStringList cells;
         for (const OutcomeCell& cell : row) {
-            QString text = Latin1(cell.text).toHtmlEscaped();
+            QString text = Utf8(cell.text).toHtmlEscaped();
             if (cell.flagged)
                 text = QStringLiteral("<b style=\"color:%1\">%2</b>").arg(kFlagText.name(), text);
             cells << text;
