@@ -17,11 +17,11 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
-#include "report/QtSurface.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
+#include "report/QtSurface.h"
 
 namespace pelmor {
 namespace {

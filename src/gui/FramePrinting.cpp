@@ -11,8 +11,8 @@
 #include "gui/CMainFrame.h"
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
-#include "report/QtSurface.h"
 #include "platform/UserInterface.h"
+#include "report/QtSurface.h"
 
 namespace pelmor {
 

@@ -9,9 +9,9 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
+#include "platform/Clock.h"
 #include "report/QtSurface.h"
 #include "report/RenderView.h"
-#include "platform/Clock.h"
 #include "support/TestSupport.h"
 
 namespace pelmor {
