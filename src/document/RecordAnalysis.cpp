@@ -160,6 +160,14 @@ std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths
                                            const RecordAnalysisSetup& setup, int threads,
                                            const RecordProgress& progress,
                                            const std::atomic<bool>* cancel) {
+    return AnalyseRecords(paths, setup, threads, progress, cancel, {});
+}
+
+std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
+                                           const RecordAnalysisSetup& setup, int threads,
+                                           const RecordProgress& progress,
+                                           const std::atomic<bool>* cancel,
+                                           const RecordFollowUp& followUp) {
     const int total = static_cast<int>(paths.size());
     std::vector<RecordSpectrum> results(paths.size());
     if (total == 0) return results;
@@ -194,6 +202,7 @@ std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths
                 r.reason = "not enough memory for the analysis";
             } else {
                 r = analyser->Analyse(paths[k]);
+                if (followUp) followUp(k, *analyser, r);
             }
             std::lock_guard<std::mutex> lock(mutex);
             results[k] = std::move(r);

@@ -87,4 +87,16 @@ std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths
                                            const RecordProgress& progress = {},
                                            const std::atomic<bool>* cancel = nullptr);
 
+// What a batch takes from a file besides its spectrum: called on the worker, right after file
+// `index` was analysed (whether or not that succeeded), while its document still holds it.
+using RecordFollowUp =
+    std::function<void(int index, RecordAnalyser& analyser, const RecordSpectrum& spectrum)>;
+
+// AnalyseRecords with a follow-up for each analysed file.
+std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
+                                           const RecordAnalysisSetup& setup, int threads,
+                                           const RecordProgress& progress,
+                                           const std::atomic<bool>* cancel,
+                                           const RecordFollowUp& followUp);
+
 }  // namespace pelmor

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <numbers>
-#include <thread>
 
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
@@ -147,77 +144,21 @@ std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths
                                            const BreathSettings& breaths, int threads,
                                            const std::function<void(int, int)>& progress,
                                            const std::atomic<bool>* cancel) {
-    const int total = static_cast<int>(paths.size());
     std::vector<ReportFile> files(paths.size());
-    if (total == 0) return files;
-    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min(threads, total);
-    std::mutex mutex;
-    std::condition_variable changed;
-    int next = 0, done = 0, running = threads;
-    auto work = [&] {
-        // A worker whose document cannot be made (memory) leaves its files to the others.
-        std::unique_ptr<RecordAnalyser> analyser;
-        try {
-            analyser = std::make_unique<RecordAnalyser>(setup);
-        } catch (const std::bad_alloc&) {
-        }
-        for (;;) {
-            int k = 0;
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                if (next >= total || (!analyser && running > 1)) break;
-                k = next++;
-            }
-            ReportFile f;
-            const std::string& path = paths[static_cast<std::size_t>(k)];
-            f.spectrum.path = path;
-            f.spectrum.label = WithoutFolder(path);
-            if (cancel && cancel->load()) {
-                f.spectrum.reason = "cancelled";
-            } else if (!analyser) {
-                f.spectrum.reason = "not enough memory for the analysis";
-            } else {
-                f.spectrum = analyser->Analyse(path);
-                if (f.spectrum.analysed) {
-                    CPelmorDoc& doc = analyser->Document();
-                    SessionReport header;
-                    DescribeSession(doc, header);
-                    f.calibrationPoints = header.calibrationPoints;
-                    f.excitationFrequencies = std::move(header.excitationFrequencies);
-                    f.page = RecordingOf(doc, path, trendHz, breaths);
-                }
-            }
-            std::lock_guard<std::mutex> lock(mutex);
-            files[static_cast<std::size_t>(k)] = std::move(f);
-            ++done;
-            changed.notify_all();
-        }
-        std::lock_guard<std::mutex> lock(mutex);
-        --running;
-        changed.notify_all();
+    // Each worker fills its own file's page from the document the file was analysed in.
+    auto pageOf = [&](int k, RecordAnalyser& analyser, const RecordSpectrum& spectrum) {
+        if (!spectrum.analysed) return;
+        ReportFile& f = files[static_cast<std::size_t>(k)];
+        CPelmorDoc& doc = analyser.Document();
+        SessionReport header;
+        DescribeSession(doc, header);
+        f.calibrationPoints = header.calibrationPoints;
+        f.excitationFrequencies = std::move(header.excitationFrequencies);
+        f.page = RecordingOf(doc, spectrum.path, trendHz, breaths);
     };
-    std::vector<std::thread> pool;
-    pool.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work);
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        int reported = 0;
-        for (;;) {
-            changed.wait(lock, [&] { return done != reported || running == 0; });
-            if (done != reported) {
-                reported = done;
-                if (progress) {
-                    lock.unlock();
-                    progress(reported, total);
-                    lock.lock();
-                }
-                continue;
-            }
-            if (running == 0) break;
-        }
-    }
-    for (std::thread& t : pool) t.join();
+    std::vector<RecordSpectrum> spectra =
+        AnalyseRecords(paths, setup, threads, progress, cancel, pageOf);
+    for (std::size_t k = 0; k < files.size(); ++k) files[k].spectrum = std::move(spectra[k]);
     return files;
 }
 
