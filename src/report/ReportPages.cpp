@@ -299,7 +299,7 @@ void DrawSessionPage(PageWriter& w, const SessionReport& report) {
     w.Line("Impedance report", kTitleHeight, true);
     w.Skip(2);
     w.Field("Written", report.written);
-    w.Field("Setup", SurfaceText(report.setupName));
+    w.Field("Setup", report.setupName);
     w.Field("Calibration", CalibrationText(report.calibrationPoints));
     w.Field("Excitation frequencies", ExcitationText(report.excitationFrequencies));
     w.Field("Results",
@@ -373,7 +373,7 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
 }
 
 void DrawRecordingPage(PageWriter& w, const ReportRecording& r) {
-    w.Line(SurfaceText(r.fileName), kSubtitleHeight + 1, true);
+    w.Line(r.fileName, kSubtitleHeight + 1, true);
     w.Skip(2);
     w.Field("Date", r.timeStamp.empty() ? std::string("not recorded in the file") : r.timeStamp);
     w.Field("Duration", Format("%lg s", r.duration));
@@ -410,43 +410,6 @@ void DrawReportPage(Surface& surface, const SessionReport& report, int index,
         DrawRecordingPage(w, report.recordings[static_cast<std::size_t>(index - 1)]);
     }
     DrawFooter(surface, sheet, index, count);
-}
-
-std::string SurfaceText(const std::string& utf8) {
-    std::string out;
-    const auto* b = reinterpret_cast<const unsigned char*>(utf8.data());
-    const std::size_t n = utf8.size();
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = b[i];
-        int length = 0;
-        uint32_t code = 0;
-        if (c < 0x80) {
-            length = 1;
-            code = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            length = 2;
-            code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3;
-            code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4;
-            code = c & 0x07;
-        }
-        bool valid = length > 0 && i + length <= n;
-        for (int k = 1; valid && k < length; ++k) {
-            if ((b[i + k] & 0xC0) != 0x80) valid = false;
-            code = (code << 6) | (b[i + k] & 0x3F);
-        }
-        if (!valid) {  // not UTF-8: the byte as it is
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        out += code <= 0xFF ? static_cast<char>(code) : '?';
-        i += length;
-    }
-    return out;
 }
 
 }  // namespace pelmor

@@ -28,9 +28,4 @@ std::string ReportProgramName();
 void DrawReportPage(Surface& surface, const SessionReport& report, int index,
                     const ReportSheet& sheet);
 
-// Text of the program (UTF-8: file names, labels) for the single-byte surface: each character
-// that has a Latin-1 form keeps it, any other becomes "?". Bytes that are not UTF-8 pass as they
-// are.
-std::string SurfaceText(const std::string& utf8);
-
 }  // namespace pelmor

@@ -157,22 +157,6 @@ TEST(ReportPages, TheTrendShadesTheBreathsAndNotesTheirDx) {
     EXPECT_EQ(plain.Calls(SurfaceOp::FillSolid).size(), 1u);  // the white sheet only
 }
 
-TEST(ReportPages, SurfaceTextKeepsLatin1AndMarksTheRest) {
-    const struct {
-        std::string utf8, shown;
-    } table[] = {
-        {"lab 001.inpx", "lab 001.inpx"},
-        {"Donn\xC3\xA9"
-         "es",
-         "Donn\xE9"
-         "es"},
-        {"\xE2\x82\xAC 5", "? 5"},    // the euro sign has no Latin-1 form
-        {"caf\xE9", "caf\xE9"},       // not UTF-8: the byte passes
-        {"\xF0\x9F\x98\x80!", "?!"},  // four bytes, one character
-    };
-    for (const auto& row : table) EXPECT_EQ(SurfaceText(row.utf8), row.shown) << row.utf8;
-}
-
 TEST(PdfReport, WritesAWholeFileOrNothing) {
     test::TempDir dir;
     const SessionReport report = TwoResultsTwoRecordings();
