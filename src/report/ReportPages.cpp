@@ -341,6 +341,8 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
     const SurfaceRect rect = w.Take(height);
     CPlotGraph graph(w.surface(), rect);
     PrepareGraph(graph, rect, w.sheet());
+    // A flat trend lies on its range's edge; the axes run on to their next ticks to show it.
+    graph.extendToTicks = 1;
     graph.SetTitles("Time [s]", Format("R (red), X (blue) at %lg Hz", r.trendFrequency));
     const auto n = static_cast<int32_t>(std::min({r.time.size(), r.re.size(), r.im.size()}));
     for (const ReportBand& b : r.bands)
