@@ -201,6 +201,16 @@ void DrawTable(PageWriter& w, const ReportTable& t, double rowMm) {
 }
 
 // A chart of the report: the axis labels about kAxisLabelHeight mm high whatever its width.
+// A framed box with a note where a chart has nothing to draw.
+void DrawEmptyChart(Surface& s, const SurfaceRect& rect, const char* note) {
+    const SurfacePen old = s.SelectPen({PenSolid, 1, kBlack});
+    const SurfaceBrush oldBrush = s.SelectBrush({0xFFFFFF, true});
+    s.Rectangle(rect);
+    s.SelectBrush(oldBrush);
+    s.SelectPen(old);
+    s.DrawTextInBox(rect, note, TextAlign::Center, false);
+}
+
 void PrepareGraph(CPlotGraph& graph, const SurfaceRect& rect, const ReportSheet& sheet) {
     const double wanted = kAxisLabelHeight * sheet.mm / 12.0;  // the labels are 12 × scale
     graph.SetScale(wanted / (rect.Width() * 0.2 / 1000 + 1));
@@ -285,13 +295,7 @@ void DrawSpectra(PageWriter& w, const SessionReport& report, int32_t height) {
         graph.AddCurve(n, model.f.data(), model.im.data(), PlotConnect | PlotDashed, kModelBlue);
     }
     if (!graph.Draw()) {
-        Surface& s = w.surface();
-        const SurfacePen old = s.SelectPen({PenSolid, 1, kBlack});
-        const SurfaceBrush oldBrush = s.SelectBrush({0xFFFFFF, true});
-        s.Rectangle(rect);
-        s.SelectBrush(oldBrush);
-        s.SelectPen(old);
-        s.DrawTextInBox(rect, "No impedance results", TextAlign::Center, false);
+        DrawEmptyChart(w.surface(), rect, "No impedance results");
     }
 }
 
@@ -352,13 +356,7 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
         graph.AddCurve(n, r.time.data(), r.im.data(), PlotConnect, kBlue);
     }
     if (!graph.Draw()) {
-        Surface& s = w.surface();
-        const SurfacePen old = s.SelectPen({PenSolid, 1, kBlack});
-        const SurfaceBrush oldBrush = s.SelectBrush({0xFFFFFF, true});
-        s.Rectangle(rect);
-        s.SelectBrush(oldBrush);
-        s.SelectPen(old);
-        s.DrawTextInBox(rect, "No impedance trend", TextAlign::Center, false);
+        DrawEmptyChart(w.surface(), rect, "No impedance trend");
         return;
     }
     if (!r.trendNote.empty()) {
