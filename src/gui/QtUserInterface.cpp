@@ -53,30 +53,31 @@ int AskWithButtons(QWidget* parent, const QString& text, QMessageBox::StandardBu
 
 }  // namespace
 
-bool QtUserInterface::AskYesNo(const std::string& text) {
+namespace {
+
+// A Yes/No question on the GUI thread (or answered by the test hook); true for Yes.
+bool AskYesNoWith(QtUserInterface& ui, QWidget* parent, const std::string& text,
+                  QMessageBox::StandardButton defaultButton) {
     bool yes = false;
     RunOnGuiThread([&] {
-        if (answerBox) {
-            yes = answerBox(Text(text), true);
+        if (ui.answerBox) {
+            yes = ui.answerBox(Text(text), true);
             return;
         }
-        yes = AskWithButtons(parent_, Text(text), QMessageBox::Yes | QMessageBox::No,
-                             QMessageBox::Yes) == QMessageBox::Yes;
+        yes = AskWithButtons(parent, Text(text), QMessageBox::Yes | QMessageBox::No,
+                             defaultButton) == QMessageBox::Yes;
     });
     return yes;
 }
 
+}  // namespace
+
+bool QtUserInterface::AskYesNo(const std::string& text) {
+    return AskYesNoWith(*this, parent_, text, QMessageBox::Yes);
+}
+
 bool QtUserInterface::AskYesNoDefaultNo(const std::string& text) {
-    bool yes = false;
-    RunOnGuiThread([&] {
-        if (answerBox) {
-            yes = answerBox(Text(text), true);
-            return;
-        }
-        yes = AskWithButtons(parent_, Text(text), QMessageBox::Yes | QMessageBox::No,
-                             QMessageBox::No) == QMessageBox::Yes;
-    });
-    return yes;
+    return AskYesNoWith(*this, parent_, text, QMessageBox::No);
 }
 
 BatchAnswer QtUserInterface::AskYesNoForAll(const std::string& text) {
