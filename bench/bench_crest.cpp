@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/Random.h"
 #include "excitation/CrestFactor.h"
+#include "numerics/Random.h"
 #include "platform/Clock.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/Fft.h"
+#include "numerics/Fft.h"
 #if PELMOR_HAVE_FFTW
 #include <fftw3.h>
 #endif

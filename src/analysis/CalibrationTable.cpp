@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
-#include "analysis/ComplexMath.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
+#include "numerics/ComplexMath.h"
 #include "platform/UserInterface.h"
 
 namespace pelmor {
@@ -41,19 +40,6 @@ bool ReadDataLine(std::string_view line, double (&numbers)[kNumbersPerLine]) {
 }
 
 }  // namespace
-
-std::vector<uint8_t> CalibrationTableBytes(const CalibrationTable& table) {
-    std::vector<uint8_t> bytes(sizeof(CalibrationTable));
-    std::memcpy(bytes.data(), &table, sizeof table);
-    return bytes;
-}
-
-bool CalibrationTableFromBytes(const std::vector<uint8_t>& bytes, CalibrationTable& table) {
-    if (bytes.size() != sizeof(CalibrationTable)) return false;
-    std::memcpy(&table, bytes.data(), sizeof table);
-    table.count = std::clamp(table.count, 0, kMaxCalibrationPoints);
-    return true;
-}
 
 int FindCalibrationPoint(const CalibrationTable& table, double f) {
     const int n = std::clamp(table.count, 0, kMaxCalibrationPoints);

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "analysis/ComplexMath.h"
+#include "numerics/ComplexMath.h"
 #include "platform/Profile.h"
 #include "platform/UserInterface.h"
 

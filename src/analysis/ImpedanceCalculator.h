@@ -4,9 +4,9 @@
 #include <string>
 
 #include "analysis/CalibrationTable.h"
-#include "analysis/Fft.h"
 #include "core/MeasurementSetup.h"
 #include "core/MeasurementState.h"
+#include "numerics/Fft.h"
 
 namespace pelmor {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/Statistics.h"
 #include "core/NumberFormat.h"
+#include "numerics/Statistics.h"
 #include "platform/Profile.h"
 
 namespace pelmor {

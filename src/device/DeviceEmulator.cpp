@@ -6,8 +6,8 @@
 #include <limits>
 #include <numbers>
 
-#include "analysis/Fft.h"
 #include "core/NumberFormat.h"
+#include "numerics/Fft.h"
 #include "platform/Clock.h"
 
 namespace pelmor {

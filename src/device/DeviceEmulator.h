@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/Random.h"
+#include "numerics/Random.h"
 #include "platform/SerialDriver.h"
 
 namespace pelmor {

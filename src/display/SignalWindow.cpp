@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/Fft.h"
 #include "display/ViewWindows.h"
+#include "numerics/Fft.h"
 
 namespace pelmor {
 

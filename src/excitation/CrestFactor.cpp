@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/Random.h"
+#include "numerics/Random.h"
 #include "platform/Clock.h"
 
 namespace pelmor {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/Fft.h"
+#include "numerics/Fft.h"
 
 namespace pelmor {
 

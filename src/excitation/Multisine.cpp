@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "analysis/Random.h"
 #include "core/NumberFormat.h"
 #include "excitation/CrestFactor.h"
 #include "excitation/ExcitationDefinition.h"
+#include "numerics/Random.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/UserInterface.h"

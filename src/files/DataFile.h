@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/CalibrationTable.h"
 #include "core/MeasurementState.h"
 #include "excitation/ExcitationRecords.h"
+#include "numerics/CalibrationRecord.h"
 
 namespace pelmor {
 

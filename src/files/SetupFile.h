@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/CalibrationTable.h"
 #include "core/ByteIO.h"
 #include "core/MeasurementSetup.h"
 #include "core/MeasurementState.h"
 #include "core/PlotWindow.h"
 #include "excitation/ExcitationRecords.h"
+#include "numerics/CalibrationRecord.h"
 
 namespace pelmor {
 

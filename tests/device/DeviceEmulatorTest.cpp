@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "analysis/Fft.h"
 #include "device/DeviceEmulator.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialDriverFactory.h"
+#include "numerics/Fft.h"
 
 namespace pelmor::test {
 namespace {

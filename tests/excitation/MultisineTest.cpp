@@ -5,10 +5,10 @@
 #include <cstring>
 #include <numbers>
 
-#include "analysis/Random.h"
 #include "excitation/CrestFactor.h"
 #include "excitation/ExcitationDefinition.h"
 #include "excitation/Multisine.h"
+#include "numerics/Random.h"
 #include "support/TestSupport.h"
 
 namespace pelmor {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CalibrationTable.h"
 #include "core/ByteIO.h"
 #include "core/FileBytes.h"
 #include "files/DataFile.h"

@@ -1,4 +1,4 @@
-#include "analysis/Fft.h"
+#include "numerics/Fft.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Fft.h"
+#include "numerics/Fft.h"
 
 // Plain complex arithmetic on Complex values. Division is the textbook formula with no guard
 // against a zero divisor: the result is then infinite or not a number and is passed on as is.

@@ -1,4 +1,4 @@
-#include "analysis/Statistics.h"
+#include "numerics/Statistics.h"
 
 #include <cmath>
 

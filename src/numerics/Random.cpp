@@ -1,4 +1,4 @@
-#include "analysis/Random.h"
+#include "numerics/Random.h"
 
 #include "platform/Clock.h"
 

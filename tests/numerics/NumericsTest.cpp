@@ -4,9 +4,9 @@
 #include <numbers>
 #include <vector>
 
-#include "analysis/Fft.h"
-#include "analysis/Random.h"
-#include "analysis/Statistics.h"
+#include "numerics/Fft.h"
+#include "numerics/Random.h"
+#include "numerics/Statistics.h"
 #include "support/TestSupport.h"
 
 namespace pelmor {
