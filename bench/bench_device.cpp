@@ -23,7 +23,7 @@ class InstantClock : public pelmor::Clock {
 class SilentUi : public pelmor::UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(pelmor::Question, const std::string&) override { return true; }
 };
 
 class DropSink : public pelmor::RecordingSink {

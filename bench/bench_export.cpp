@@ -19,7 +19,7 @@ namespace {
 class SilentUserInterface : public pelmor::UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(pelmor::Question, const std::string&) override { return true; }
 };
 
 void BM_StoredTable(benchmark::State& state) {

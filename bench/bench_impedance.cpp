@@ -17,7 +17,7 @@ using namespace pelmor;
 class SilentUserInterface : public UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(Question, const std::string&) override { return true; }
 };
 
 // Full buffers (65,536 samples from time 0) of a multisine in slot 1, a filtered copy in slot 0

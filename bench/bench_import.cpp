@@ -33,7 +33,7 @@ constexpr double kRate = 1024.0;
 class QuietUserInterface : public UserInterface {
   public:
     void ShowMessage(const std::string&) override { ++messages; }
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(Question, const std::string&) override { return true; }
     int messages = 0;
 };
 

@@ -35,7 +35,7 @@ constexpr int kChannels = 3;
 class QuietUserInterface : public UserInterface {
   public:
     void ShowMessage(const std::string&) override { ++messages; }
-    bool AskYesNo(const std::string&) override { return false; }
+    bool AskYesNo(Question, const std::string&) override { return false; }
     int messages = 0;
 };
 

@@ -44,7 +44,7 @@ class NullProfile : public Profile {
 class NullInterface : public UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(Question, const std::string&) override { return true; }
 };
 
 class NullShell : public Shell {

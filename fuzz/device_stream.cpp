@@ -36,7 +36,7 @@ class InstantClock : public Clock {
 class QuietUi : public UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(Question, const std::string&) override { return true; }
 };
 
 class CountingSink : public RecordingSink {

@@ -20,7 +20,7 @@ using namespace pelmor;
 class Quiet : public UserInterface {
   public:
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
+    bool AskYesNo(Question, const std::string&) override { return true; }
 };
 
 class Sink : public RecordingSink {

@@ -239,6 +239,7 @@ bool ImpedanceCalculator::PrepareCalibration(const ActiveExcitation& excitation,
     calibrationOff = CalibrationCovers(excitation) ? 0 : 1;
     if (!calibrationOff) return true;
     return ui.AskYesNo(
+        Question::CalibrationIncomplete,
         "No calibration data found for each used frequency.\nNo calibration will be used.\nWould "
         "you like to continue?");
 }

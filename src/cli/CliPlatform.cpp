@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <ostream>
-#include <string_view>
 
 #include "analysis/ModelFit.h"
 #include "core/NumberFormat.h"
@@ -18,21 +17,30 @@ void CliUserInterface::ShowMessage(const std::string& text) {
     ++messageCount;
 }
 
-bool CliUserInterface::AskYesNo(const std::string& text) {
-    const std::string_view t(text);
+bool CliUserInterface::AskYesNo(Question question, const std::string& text) {
     bool yes = false;
-    if (t.starts_with("Only two channels are found in this file"))
-        yes = answers_.thirdChannel;
-    else if (t.starts_with("Calibration data found in this file are not the same"))
-        yes = answers_.useLoadedCalibration;
-    else if (t.starts_with("No calibration data found for each used frequency"))
-        yes = true;
-    else if (t.find("Would you like to optimize crest factor?") != std::string_view::npos)
-        yes = answers_.optimise;
-    else if (t.starts_with("Data will be lost") && gaveUpSaving)
-        yes = true;  // nobody is there to choose another folder: asking again would never end
-    else
-        yes = false;  // "Data will be lost. Do you want to continue?" and anything else: No
+    switch (question) {
+        case Question::GenerateThirdChannel:
+            yes = answers_.thirdChannel;
+            break;
+        case Question::CalibrationDiffers:
+            yes = answers_.useLoadedCalibration;
+            break;
+        case Question::CalibrationIncomplete:
+            yes = true;
+            break;
+        case Question::OptimiseCrestFactor:
+            yes = answers_.optimise;
+            break;
+        case Question::DiscardRecording:
+            // No brings the save options back; once nobody is there to choose another folder,
+            // asking again would never end.
+            yes = gaveUpSaving;
+            break;
+        case Question::QuitWithStoredResults:
+            yes = false;
+            break;
+    }
     err_ << text << (yes ? " [Yes]" : " [No]") << "\n";
     err_.flush();
     return yes;

@@ -13,9 +13,9 @@ namespace pelmor::cli {
 
 // The answers the command line gives to the program's questions.
 struct CliAnswers {
-    bool thirdChannel = false;          // "Only two channels are found in this file..."
-    bool useLoadedCalibration = false;  // "Calibration data found in this file are not the same..."
-    bool optimise = false;              // "...Would you like to optimize crest factor?"
+    bool thirdChannel = false;             // Question::GenerateThirdChannel
+    bool useLoadedCalibration = false;     // Question::CalibrationDiffers
+    bool optimise = false;                 // Question::OptimiseCrestFactor
     std::optional<int> trackingFrequency;  // the tracking start's frequency (0-based position)
 };
 
@@ -26,12 +26,13 @@ struct CliModelRanges {
 };
 
 // Messages go to standard error followed by a newline; each question is printed followed by
-// " [Yes]" or " [No]" and answered as the command line says.
+// " [Yes]" or " [No]" and answered by its name as the command line says (Yes to going on
+// without calibration, No to anything the command line has no answer for).
 class CliUserInterface : public UserInterface {
   public:
     CliUserInterface(std::ostream& err, CliAnswers answers) : err_(err), answers_(answers) {}
     void ShowMessage(const std::string& text) override;
-    bool AskYesNo(const std::string& text) override;
+    bool AskYesNo(Question question, const std::string& text) override;
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;
     // The ranges take the list entries within 0.001 Hz of the chosen frequencies. A frequency
     // that is not in the list or a range the dialog would refuse prints the dialog's message,

@@ -244,8 +244,10 @@ bool CPelmorDoc::CanCloseFrame() {
     // The stored collection lives only in memory: results nobody took out would be lost.
     const int notHandedOut = stored.NotHandedOutCount();
     if (notHandedOut > 0 &&
-        !services.ui.AskYesNoDefaultNo(Format(
-            "%d stored results have not been copied or exported. Quit anyway?", notHandedOut)))
+        !services.ui.AskYesNoDefaultNo(
+            Question::QuitWithStoredResults,
+            Format("%d stored results have not been copied or exported. Quit anyway?",
+                   notHandedOut)))
         return false;
     return true;
 }

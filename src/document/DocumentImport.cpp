@@ -79,7 +79,8 @@ void CPelmorDoc::AdoptDataFile(const std::string& path, const DataFileContents& 
     setup.channelCount = info.channelCount;
     plotSetup.windows[kXYWindow].shown = 0;
     if (viewFlags) viewFlags->showXY = false;
-    if (info.channelCount == 2 && ImportQuestions().AskYesNo(kTwoChannelsQuestion))
+    if (info.channelCount == 2 &&
+        ImportQuestions().AskYesNo(Question::GenerateThirdChannel, kTwoChannelsQuestion))
         setup.channelCount = 3;
     setup.activeRecordingTime = static_cast<int>(info.recordingTime);
     setup.signalPeriod = info.signalPeriod;
@@ -107,7 +108,7 @@ bool CPelmorDoc::AnalyseFullPrecisionFile(const DataFileContents& contents) {
     calculator.SetFrequencies(activeExcitation.frequencyIndex, f, setup.signalPeriod);
     calculator.selectedFrequencyIndex = LowerToCount(calculator.selectedFrequencyIndex, f);
     if (calculator.CalibrationTablesDiffer() &&
-        ImportQuestions().AskYesNo(kCalibrationDiffersQuestion))
+        ImportQuestions().AskYesNo(Question::CalibrationDiffers, kCalibrationDiffersQuestion))
         calculator.workingCalibration = calculator.loadedCalibration;
     if (!calculator.PrepareCalibration(activeExcitation, ImportQuestions())) return false;
     FinishAnalysis();

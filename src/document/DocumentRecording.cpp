@@ -84,7 +84,8 @@ bool CPelmorDoc::WriteRecording(const Recording& r, int dataBits, std::string& p
 bool CPelmorDoc::ChooseBaseNameOrDiscard(int dataBits) {
     for (;;) {
         if (ChooseBaseName(dataBits)) return true;
-        if (services.ui.AskYesNoDefaultNo(kDataWillBeLost)) return false;
+        if (services.ui.AskYesNoDefaultNo(Question::DiscardRecording, kDataWillBeLost))
+            return false;
     }
 }
 

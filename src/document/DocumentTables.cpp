@@ -15,20 +15,20 @@ ImpedanceTableSource TableSource(const CPelmorDoc& doc) {
 }
 
 // The per-file questions of a batch import: each is asked with "Yes to All" and "No to All"
-// besides Yes and No, and an answer given for all answers the same question for the remaining
-// files without asking. Everything else goes to the user as usual.
+// besides Yes and No, and an answer given for all answers the same question (by its name) for
+// the remaining files without asking. Everything else goes to the user as usual.
 class BatchQuestions : public UserInterface {
   public:
     explicit BatchQuestions(UserInterface& user) : user_(user) {}
     void ShowMessage(const std::string& text) override { user_.ShowMessage(text); }
-    bool AskYesNo(const std::string& text) override {
-        if (auto it = forAll_.find(text); it != forAll_.end()) return it->second;
-        switch (user_.AskYesNoForAll(text)) {
+    bool AskYesNo(Question question, const std::string& text) override {
+        if (auto it = forAll_.find(question); it != forAll_.end()) return it->second;
+        switch (user_.AskYesNoForAll(question, text)) {
             case BatchAnswer::YesToAll:
-                forAll_[text] = true;
+                forAll_[question] = true;
                 return true;
             case BatchAnswer::NoToAll:
-                forAll_[text] = false;
+                forAll_[question] = false;
                 return false;
             case BatchAnswer::Yes:
                 return true;
@@ -37,15 +37,15 @@ class BatchQuestions : public UserInterface {
         }
         return false;
     }
-    bool AskYesNoDefaultNo(const std::string& text) override {
-        return user_.AskYesNoDefaultNo(text);
+    bool AskYesNoDefaultNo(Question question, const std::string& text) override {
+        return user_.AskYesNoDefaultNo(question, text);
     }
     void ShowStatus(const std::string& text) override { user_.ShowStatus(text); }
     void SetBusy(bool busy) override { user_.SetBusy(busy); }
 
   private:
     UserInterface& user_;
-    std::map<std::string, bool> forAll_;
+    std::map<Question, bool> forAll_;
 };
 }  // namespace
 

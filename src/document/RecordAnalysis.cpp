@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <string_view>
 #include <thread>
 
 #include "core/NumberFormat.h"
@@ -23,14 +22,8 @@ class RecordUserInterface : public UserInterface {
   public:
     explicit RecordUserInterface(const RecordAnalysisSetup& setup) : setup_(setup) {}
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        const std::string_view t(text);
-        if (t.starts_with("Only two channels are found in this file"))
-            return setup_.generateThirdChannel;
-        if (t.starts_with("Calibration data found in this file are not the same"))
-            return setup_.useLoadedCalibration;
-        // "No calibration data found for each used frequency. ... continue?": go on uncalibrated.
-        return t.starts_with("No calibration data found for each used frequency");
+    bool AskYesNo(Question question, const std::string&) override {
+        return RecordAnalysisAnswer(setup_, question);
     }
     std::vector<std::string> messages;
 
@@ -63,6 +56,22 @@ std::string OneLine(std::string text) {
 }
 
 }  // namespace
+
+bool RecordAnalysisAnswer(const RecordAnalysisSetup& setup, Question question) {
+    switch (question) {
+        case Question::GenerateThirdChannel:
+            return setup.generateThirdChannel;
+        case Question::CalibrationDiffers:
+            return setup.useLoadedCalibration;
+        case Question::CalibrationIncomplete:
+            return true;  // go on without calibration
+        case Question::OptimiseCrestFactor:
+        case Question::DiscardRecording:
+        case Question::QuitWithStoredResults:
+            break;
+    }
+    return false;
+}
 
 RecordAnalysisSetup RecordAnalysisSetupOf(const CPelmorDoc& doc) {
     RecordAnalysisSetup s;

@@ -14,22 +14,27 @@
 
 #include "analysis/CalibrationTable.h"
 #include "excitation/ExcitationRecords.h"
+#include "platform/Question.h"
 
 namespace pelmor {
 
 class CPelmorDoc;
 
 // What the analysis of a file takes from the program: the settings an import reads, and the
-// answers to the questions an import asks (the coverage question is answered Yes: go on
-// without calibration).
+// answers to the questions an import asks (Question::CalibrationIncomplete is answered Yes: go
+// on without calibration).
 struct RecordAnalysisSetup {
     ExcitationBank excitationBank;       // 12-bit files take signal 0's frequencies
     CalibrationTable loadedCalibration;  // the calibration the program has loaded
     double averagingTime = 0.5;          // the trend's averaging time, s
     double flowScalingFactor = 1.0;
-    bool generateThirdChannel = false;  // "Only two channels are found in this file..."
-    bool useLoadedCalibration = false;  // "Calibration data found in this file are not..."
+    bool generateThirdChannel = false;  // Question::GenerateThirdChannel
+    bool useLoadedCalibration = false;  // Question::CalibrationDiffers
 };
+
+// The analysis's answer to a question, by its name alone: the setup's answers to the import's
+// questions, Yes to going on without calibration, and No to anything else.
+bool RecordAnalysisAnswer(const RecordAnalysisSetup& setup, Question question);
 
 // The setup of a document (its excitation bank, loaded calibration and analysis settings), with
 // both questions answered No.

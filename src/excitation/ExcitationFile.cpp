@@ -183,7 +183,8 @@ bool ImportExcitation(ExcitationContext& ctx, const std::string& path) {
             question += i + 1 < n ? "," : "\n";
         }
         question += "\nWould you like to optimize crest factor?";
-        if (ctx.ui.AskYesNo(question)) OptimiseCrestFactor(ctx.bank, k, ctx.clock, ctx.ui);
+        if (ctx.ui.AskYesNo(Question::OptimiseCrestFactor, question))
+            OptimiseCrestFactor(ctx.bank, k, ctx.clock, ctx.ui);
     }
     return true;
 }

@@ -72,15 +72,15 @@ bool AskYesNoWith(QtUserInterface& ui, QWidget* parent, const std::string& text,
 
 }  // namespace
 
-bool QtUserInterface::AskYesNo(const std::string& text) {
+bool QtUserInterface::AskYesNo(Question, const std::string& text) {
     return AskYesNoWith(*this, parent_, text, QMessageBox::Yes);
 }
 
-bool QtUserInterface::AskYesNoDefaultNo(const std::string& text) {
+bool QtUserInterface::AskYesNoDefaultNo(Question, const std::string& text) {
     return AskYesNoWith(*this, parent_, text, QMessageBox::No);
 }
 
-BatchAnswer QtUserInterface::AskYesNoForAll(const std::string& text) {
+BatchAnswer QtUserInterface::AskYesNoForAll(Question, const std::string& text) {
     BatchAnswer answer = BatchAnswer::No;
     RunOnGuiThread([&] {
         if (answerBox) {

@@ -16,10 +16,11 @@ class QtUserInterface : public UserInterface {
     explicit QtUserInterface(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     void ShowMessage(const std::string& text) override;
-    bool AskYesNo(const std::string& text) override;
-    bool AskYesNoDefaultNo(const std::string& text) override;
+    // The person reads the text; the question's name is not shown.
+    bool AskYesNo(Question question, const std::string& text) override;
+    bool AskYesNoDefaultNo(Question question, const std::string& text) override;
     // Yes, "Yes to All", No and "No to All"; Escape answers No.
-    BatchAnswer AskYesNoForAll(const std::string& text) override;
+    BatchAnswer AskYesNoForAll(Question question, const std::string& text) override;
     void ShowStatus(const std::string& text) override;
     void SetBusy(bool busy) override;
     int ChooseExcitationFrequency(const double* frequencies, int count, int preselected) override;

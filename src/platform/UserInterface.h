@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Question.h"
+
 namespace pelmor {
 
 struct ModelOptions;
@@ -18,13 +20,16 @@ class UserInterface {
     virtual ~UserInterface() = default;
     // A message box with OK (errors and notices).
     virtual void ShowMessage(const std::string& text) = 0;
-    // A question with Yes and No; true for Yes.
-    virtual bool AskYesNo(const std::string& text) = 0;
+    // A question with Yes and No; true for Yes. The text is shown; an answer given without a
+    // person goes by the question's name, never by its text.
+    virtual bool AskYesNo(Question question, const std::string& text) = 0;
     // A question whose default button is No (Yes would lose or discard something).
-    virtual bool AskYesNoDefaultNo(const std::string& text) { return AskYesNo(text); }
+    virtual bool AskYesNoDefaultNo(Question question, const std::string& text) {
+        return AskYesNo(question, text);
+    }
     // A question of a batch: Yes and No, and "Yes to All" and "No to All" for the rest of it.
-    virtual BatchAnswer AskYesNoForAll(const std::string& text) {
-        return AskYesNo(text) ? BatchAnswer::Yes : BatchAnswer::No;
+    virtual BatchAnswer AskYesNoForAll(Question question, const std::string& text) {
+        return AskYesNo(question, text) ? BatchAnswer::Yes : BatchAnswer::No;
     }
     // Status-bar pane 0 (progress of long work, "Ready.").
     virtual void ShowStatus(const std::string& text) { (void)text; }

@@ -11,6 +11,7 @@
 #include "display/DrawAll.h"
 #include "display/RecordingSurface.h"
 #include "document/DocumentFixture.h"
+#include "document/RecordAnalysis.h"
 #include "files/DataFile.h"
 
 namespace pelmor {
@@ -373,6 +374,71 @@ TEST_F(ImportFixture, BatchImportAsksEachQuestionOnceWhenAnsweredForAll) {
     ui.QueueAnswer(true);
     EXPECT_TRUE(doc->ImportDataFile(paths[0]));
     EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kTwoChannels, kNoCalibration}));
+}
+
+// Every question an import can ask carries its own name, and the record analysis answers by
+// that name alone: an import whose questions are answered only by name, with the analysis's
+// answers, ends where the analysis of the same file ends, so no wording of a text can move a
+// batch result.
+TEST_F(ImportFixture, ImportQuestionsAreNamedAndTheRecordAnalysisAnswersByName) {
+    // The program's table covers 4, 8 and 12 Hz; the two-channel file has none.
+    CalibrationTable& loaded = doc->calculator.loadedCalibration;
+    loaded.count = 3;
+    for (int i = 0; i < 3; ++i) {
+        loaded.frequency[i] = 4.0 * (i + 1);
+        loaded.A[i] = {1, 0};
+        loaded.D[i] = {1, 0};
+    }
+    const std::string path = File(Bytes(DataFormat::FullPrecision, 1024, 2, 512));
+    using Q = Question;
+    const std::vector<std::pair<Q, std::string>> withLoaded = {
+        {Q::GenerateThirdChannel, kTwoChannels}, {Q::CalibrationDiffers, kCalibrationDiffers}};
+    std::vector<std::pair<Q, std::string>> withFiles = withLoaded;
+    withFiles.emplace_back(Q::CalibrationIncomplete, kNoCalibration);
+    struct Case {
+        bool third, useLoaded;
+        const std::vector<std::pair<Q, std::string>>& asked;
+        int channels, calibrationCount, calibrationOff;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {false, false, withFiles,  2, 0, 1},
+        {true,  false, withFiles,  3, 0, 1},
+        {false, true,  withLoaded, 2, 3, 0},
+        {true,  true,  withLoaded, 3, 3, 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.third << c.useLoaded);
+        RecordAnalysisSetup setup = RecordAnalysisSetupOf(*doc);
+        setup.generateThirdChannel = c.third;
+        setup.useLoadedCalibration = c.useLoaded;
+        ui.ClearRecords();
+        for (Q q : {Q::GenerateThirdChannel, Q::CalibrationDiffers, Q::CalibrationIncomplete})
+            ui.Answer(q, RecordAnalysisAnswer(setup, q));
+        ASSERT_TRUE(doc->ImportDataFile(path));
+        std::vector<std::pair<Q, std::string>> asked;
+        const std::vector<Q> names = ui.AskedQuestions();
+        const std::vector<std::string> texts = ui.Questions();
+        ASSERT_EQ(names.size(), texts.size());
+        for (std::size_t k = 0; k < names.size(); ++k) asked.emplace_back(names[k], texts[k]);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(doc->setup.channelCount, c.channels);
+        EXPECT_EQ(doc->calculator.workingCalibration.count, c.calibrationCount);
+        EXPECT_EQ(doc->calculator.calibrationOff, c.calibrationOff);
+
+        RecordAnalyser analyser(setup);
+        const RecordSpectrum r = analyser.Analyse(path);
+        ASSERT_TRUE(r.analysed) << r.reason;
+        const CPelmorDoc& batch = analyser.Document();
+        EXPECT_EQ(batch.setup.channelCount, c.channels);
+        EXPECT_EQ(batch.calculator.workingCalibration.count, c.calibrationCount);
+        EXPECT_EQ(batch.calculator.calibrationOff, c.calibrationOff);
+    }
+    // What an import never asks, the analysis answers No.
+    const RecordAnalysisSetup setup = RecordAnalysisSetupOf(*doc);
+    for (Q q : {Q::OptimiseCrestFactor, Q::DiscardRecording, Q::QuitWithStoredResults})
+        EXPECT_FALSE(RecordAnalysisAnswer(setup, q));
 }
 
 TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {

@@ -315,7 +315,7 @@ TEST(QtUserInterfaceTest, BoxesFromAnotherThreadAreAnsweredOnTheGuiThread) {
     bool answer = true;
     std::thread worker([&] {
         ui.ShowMessage("Disk full");
-        answer = ui.AskYesNo("Go on");
+        answer = ui.AskYesNo(Question::CalibrationIncomplete, "Go on");
         done = true;
     });
     ASSERT_TRUE(WaitFor([&] { return done.load(); }));
@@ -362,13 +362,22 @@ TEST(QtUserInterfaceTest, BoxesLookLikeWhatTheyAre) {
              return 0;
          },
          B::Ok, 0, B::Warning, B::Ok, B::NoButton},
-        {"question", [&] { return int{ui.AskYesNo("Go on?")}; }, B::No, 0, B::Question, yesNo,
-         B::Yes},
-        {"question that may lose data", [&] { return int{ui.AskYesNoDefaultNo("Lose it?")}; },
-         B::Yes, 1, B::Question, yesNo, B::No},
-        {"Yes to All", [&] { return static_cast<int>(ui.AskYesNoForAll("Third channel?")); },
+        {"question", [&] { return int{ui.AskYesNo(Question::CalibrationIncomplete, "Go on?")}; },
+         B::No, 0, B::Question, yesNo, B::Yes},
+        {"question that may lose data",
+         [&] { return int{ui.AskYesNoDefaultNo(Question::DiscardRecording, "Lose it?")}; }, B::Yes,
+         1, B::Question, yesNo, B::No},
+        {"Yes to All",
+         [&] {
+             return static_cast<int>(
+                 ui.AskYesNoForAll(Question::GenerateThirdChannel, "Third channel?"));
+         },
          B::YesToAll, static_cast<int>(BatchAnswer::YesToAll), B::Question, forAll, B::Yes},
-        {"No to All", [&] { return static_cast<int>(ui.AskYesNoForAll("Third channel?")); },
+        {"No to All",
+         [&] {
+             return static_cast<int>(
+                 ui.AskYesNoForAll(Question::GenerateThirdChannel, "Third channel?"));
+         },
          B::NoToAll, static_cast<int>(BatchAnswer::NoToAll), B::Question, forAll, B::Yes},
     };
     for (const Case& c : cases) {

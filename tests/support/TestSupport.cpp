@@ -14,32 +14,35 @@ void ScriptedUserInterface::ShowMessage(const std::string& text) {
     Lock lock(mutex_);
     messages_.push_back(text);
 }
-bool ScriptedUserInterface::AskYesNo(const std::string& text) {
+bool ScriptedUserInterface::AskYesNo(Question question, const std::string& text) {
     Lock lock(mutex_);
     questions_.push_back(text);
+    asked_.push_back(question);
+    if (auto it = answersByName_.find(question); it != answersByName_.end()) return it->second;
     if (answers_.empty()) return defaultAnswer;
     bool a = answers_.front();
     answers_.pop_front();
     return a;
 }
-bool ScriptedUserInterface::AskYesNoDefaultNo(const std::string& text) {
+bool ScriptedUserInterface::AskYesNoDefaultNo(Question question, const std::string& text) {
     {
         Lock lock(mutex_);
         defaultNoQuestions_.push_back(text);
     }
-    return AskYesNo(text);
+    return AskYesNo(question, text);
 }
-BatchAnswer ScriptedUserInterface::AskYesNoForAll(const std::string& text) {
+BatchAnswer ScriptedUserInterface::AskYesNoForAll(Question question, const std::string& text) {
     {
         Lock lock(mutex_);
         if (!batchAnswers_.empty()) {
             questions_.push_back(text);
+            asked_.push_back(question);
             const BatchAnswer a = batchAnswers_.front();
             batchAnswers_.pop_front();
             return a;
         }
     }
-    return AskYesNo(text) ? BatchAnswer::Yes : BatchAnswer::No;
+    return AskYesNo(question, text) ? BatchAnswer::Yes : BatchAnswer::No;
 }
 void ScriptedUserInterface::QueueBatchAnswer(BatchAnswer answer) {
     Lock lock(mutex_);
@@ -84,6 +87,10 @@ void ScriptedUserInterface::QueueAnswer(bool yes) {
     Lock lock(mutex_);
     answers_.push_back(yes);
 }
+void ScriptedUserInterface::Answer(Question question, bool yes) {
+    Lock lock(mutex_);
+    answersByName_[question] = yes;
+}
 std::vector<std::string> ScriptedUserInterface::Messages() const {
     Lock lock(mutex_);
     return messages_;
@@ -91,6 +98,10 @@ std::vector<std::string> ScriptedUserInterface::Messages() const {
 std::vector<std::string> ScriptedUserInterface::Questions() const {
     Lock lock(mutex_);
     return questions_;
+}
+std::vector<Question> ScriptedUserInterface::AskedQuestions() const {
+    Lock lock(mutex_);
+    return asked_;
 }
 std::vector<std::string> ScriptedUserInterface::Statuses() const {
     Lock lock(mutex_);
@@ -100,6 +111,7 @@ void ScriptedUserInterface::ClearRecords() {
     Lock lock(mutex_);
     messages_.clear();
     questions_.clear();
+    asked_.clear();
     statuses_.clear();
     defaultNoQuestions_.clear();
 }

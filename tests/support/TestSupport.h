@@ -24,16 +24,17 @@ namespace pelmor::test {
 // Settings kept in memory (the engine's own in-memory profile).
 using MemoryProfile = pelmor::MemoryProfile;
 
-// Records every text shown and answers questions from a queue (Yes when the queue is empty,
-// unless defaultAnswer says otherwise). Safe to call from any thread.
+// Records every text shown and every question's name, and answers a question by its name when
+// told how (Answer), otherwise from a queue (Yes when the queue is empty, unless defaultAnswer
+// says otherwise). Safe to call from any thread.
 class ScriptedUserInterface : public UserInterface {
   public:
     void ShowMessage(const std::string& text) override;
-    bool AskYesNo(const std::string& text) override;
+    bool AskYesNo(Question question, const std::string& text) override;
     // Answered like AskYesNo; the text is also kept in DefaultNoQuestions().
-    bool AskYesNoDefaultNo(const std::string& text) override;
+    bool AskYesNoDefaultNo(Question question, const std::string& text) override;
     // The next queued batch answer (QueueBatchAnswer); without one, AskYesNo's answer.
-    BatchAnswer AskYesNoForAll(const std::string& text) override;
+    BatchAnswer AskYesNoForAll(Question question, const std::string& text) override;
     void ShowStatus(const std::string& text) override;
     // The tracking-mode frequency choice: frequencyChoice when set (-1 is Cancel), otherwise
     // the preselected entry. The offered frequencies are kept.
@@ -46,10 +47,14 @@ class ScriptedUserInterface : public UserInterface {
     bool EditSaveOptions(SaveOptions& options) override;
 
     void QueueAnswer(bool yes);
+    // Every later `question` is answered `yes` without touching the queue.
+    void Answer(Question question, bool yes);
     void QueueBatchAnswer(BatchAnswer answer);
     std::vector<std::string> DefaultNoQuestions() const;
     std::vector<std::string> Messages() const;
     std::vector<std::string> Questions() const;
+    // The names of the questions asked, in the order of Questions().
+    std::vector<Question> AskedQuestions() const;
     std::vector<std::string> Statuses() const;
     void ClearRecords();
 
@@ -67,9 +72,11 @@ class ScriptedUserInterface : public UserInterface {
   private:
     mutable std::mutex mutex_;
     std::deque<bool> answers_;
+    std::map<Question, bool> answersByName_;
     std::deque<BatchAnswer> batchAnswers_;
     std::vector<std::string> defaultNoQuestions_;
     std::vector<std::string> messages_, questions_, statuses_;
+    std::vector<Question> asked_;
 };
 
 // A clock that moves only when told to (or when asked to sleep).
