@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "device/SerialDriverFactory.h"
+#include "display/ReportPages.h"
+#include "display/SessionReport.h"
 #include "document/CPelmorDoc.h"
 #include "document/RecordAnalysis.h"
 #include "files/DataFile.h"
@@ -20,8 +22,6 @@
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 #include "report/PdfReport.h"
-#include "report/ReportPages.h"
-#include "report/SessionReport.h"
 
 namespace {
 

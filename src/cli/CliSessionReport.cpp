@@ -9,11 +9,11 @@
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "core/NumberFormat.h"
+#include "display/SessionReport.h"
 #include "document/CPelmorDoc.h"
 #include "document/RecordAnalysis.h"
 #include "platform/Clock.h"
 #include "report/PdfReport.h"
-#include "report/SessionReport.h"
 
 namespace pelmor::cli {
 

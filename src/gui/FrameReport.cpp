@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <atomic>
 
+#include "display/SessionReport.h"
 #include "document/RecordAnalysis.h"
 #include "gui/CMainFrame.h"
 #include "gui/CommandIds.h"
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
 #include "report/PdfReport.h"
-#include "report/SessionReport.h"
 
 namespace pelmor {
 

@@ -7,9 +7,9 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include "display/ReportPages.h"
 #include "report/QtSurface.h"
 #include "report/RenderView.h"
-#include "report/ReportPages.h"
 
 namespace pelmor {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "report/SessionReport.h"
+#include "display/SessionReport.h"
 
 namespace pelmor {
 

@@ -1,55 +1,16 @@
-// The session report's pages on a recording surface, and the PDF file they are written to.
+// The session report's pages on a recording surface.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <filesystem>
-#include <numbers>
 
-#include "core/FileBytes.h"
 #include "display/RecordingSurface.h"
-#include "report/PdfReport.h"
-#include "report/ReportPages.h"
-#include "support/TestSupport.h"
+#include "display/ReportPages.h"
+#include "support/SampleReport.h"
 
 namespace pelmor {
 namespace {
 
-// Spectra of an R-L-C object (R 0.25, L 0.01, C 0.5) with a small offset per result.
-SessionReport TwoResultsTwoRecordings() {
-    SessionReport r;
-    r.written = "2026/12/10 05:00:00";
-    r.excitationFrequencies = {2, 4, 6, 8};
-    for (int k = 0; k < 2; ++k) {
-        ReportSpectrum s;
-        s.label = "visit 00" + std::to_string(k + 1) + ".inpx";
-        for (double f : r.excitationFrequencies) {
-            const double w = 2 * std::numbers::pi * f;
-            s.frequencies.push_back(f);
-            s.re.push_back(0.25 + 0.01 * k);
-            s.im.push_back(w * 0.01 - 1 / (w * 0.5));
-            s.coherence.push_back(0.99);
-        }
-        r.results.push_back(s);
-    }
-    r.model = ReportModel{0.255, 0.01, 0.5, 2.25, 2};
-    for (const char* name : {"visit 001.inpx", "visit 002.inpx"}) {
-        ReportRecording rec;
-        rec.fileName = name;
-        rec.timeStamp = "2026/12/10 04:00:00";
-        rec.duration = 16;
-        rec.sampleRate = 256;
-        rec.trendFrequency = 4;
-        for (int i = 0; i < 160; ++i) {
-            rec.time.push_back(i * 0.1);
-            rec.re.push_back(0.25 + 0.01 * std::sin(i * 0.2));
-            rec.im.push_back(-0.1 + 0.02 * std::sin(i * 0.2));
-            rec.flow.push_back(std::sin(i * 0.2));
-        }
-        r.recordings.push_back(rec);
-    }
-    return r;
-}
+using test::TwoResultsTwoRecordings;
 
 const ReportSheet kA4{{0, 0, 2480, 3508}, 2480 / 210.0};
 
@@ -155,34 +116,6 @@ TEST(ReportPages, TheTrendShadesTheBreathsAndNotesTheirDx) {
     RecordingSurface plain(kA4.page, true);
     DrawReportPage(plain, report, 2, kA4);
     EXPECT_EQ(plain.Calls(SurfaceOp::FillSolid).size(), 1u);  // the white sheet only
-}
-
-TEST(PdfReport, WritesAWholeFileOrNothing) {
-    test::TempDir dir;
-    const SessionReport report = TwoResultsTwoRecordings();
-    const std::string path = dir.File("report.pdf");
-    std::string error;
-    int calls = 0;
-    ASSERT_TRUE(WriteReportPdf(report, path, error, [&](int done, int total) {
-        EXPECT_EQ(done, ++calls);
-        EXPECT_EQ(total, 3);
-        return true;
-    })) << error;
-    EXPECT_EQ(calls, 3);
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadFileBytes(path, bytes, error));
-    ASSERT_GT(bytes.size(), 1000u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
-
-    // Stopped after the first page: the earlier file stays as it was, nothing else appears.
-    EXPECT_FALSE(WriteReportPdf(report, path, error, [](int, int) { return false; }));
-    EXPECT_NE(error.find(path), std::string::npos);
-    std::vector<uint8_t> after;
-    ASSERT_TRUE(ReadFileBytes(path, after, error));
-    EXPECT_EQ(after, bytes);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1);
 }
 
 }  // namespace

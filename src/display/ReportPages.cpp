@@ -1,4 +1,4 @@
-#include "report/ReportPages.h"
+#include "display/ReportPages.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "report/SessionReport.h"
+#include "display/SessionReport.h"
 
 #include <algorithm>
 #include <cmath>

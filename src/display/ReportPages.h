@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "display/SessionReport.h"
 #include "platform/Surface.h"
-#include "report/SessionReport.h"
 
 namespace pelmor {
 

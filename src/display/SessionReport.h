@@ -2,7 +2,7 @@
 
 // The session report's contents: what a lab files about one measurement session. Filled from
 // the document (the desktop program's marked stored results) or from data files (the command
-// line), then drawn page by page (ReportPages.h) into a PDF file (PdfReport.h). Plain values
+// line), then drawn page by page (ReportPages.h) into a PDF file (report/PdfReport.h). Plain values
 // only, so that the pages are the same whoever filled them.
 
 #include <atomic>
