@@ -82,8 +82,6 @@ class DeviceEmulator : public SerialDriver {
     std::size_t PendingEchoes() const { return echoes_.size(); }
     bool IsStreaming() const { return streaming_; }
     bool IsOpen() const { return open_; }
-    bool IsDisconnected() const { return disconnected_; }
-    int64_t FramesSent() const { return framesSent_; }
     uint8_t ChannelMask() const { return mask_; }
     const std::array<uint16_t, 2048>& Table() const { return table_; }
 

@@ -25,8 +25,6 @@ struct PlotRange {
 struct PlotTransform {
     double xmin = 0, ymin = 0, xScale = 0, yScale = 0;
     int32_t left = 0, bottom = 0;
-    double XOfPixel(int32_t px) const { return xScale != 0 ? (px - left) / xScale + xmin : xmin; }
-    double YOfPixel(int32_t py) const { return yScale != 0 ? (bottom - py) / yScale + ymin : ymin; }
 };
 
 // The ticks of one axis: first, first + step, … up to last; min and max after widening.

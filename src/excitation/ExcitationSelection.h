@@ -5,9 +5,6 @@
 namespace pelmor {
 
 // Enabling rules of the excitation commands.
-inline bool CanGenerateExcitations(bool measurementRunning) { return !measurementRunning; }
-inline bool CanImportExcitation(bool measurementRunning) { return !measurementRunning; }
-inline bool CanCopyExcitation() { return true; }
 bool CanSelectNextExcitation(const ExcitationBank& bank, int selectedSignal,
                              bool measurementRunning);
 bool CanSelectPreviousExcitation(int selectedSignal, bool measurementRunning);

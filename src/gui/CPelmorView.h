@@ -31,7 +31,6 @@ class CPelmorView : public QWidget {
     std::function<void(const ContextHit& hit, const QPoint& global)> contextMenu;
     // Opens the help page at a fragment (set by the frame).
     std::function<void(const std::string& fragment)> openHelp;
-    bool Selecting() const { return selecting_; }
 
   signals:
     void Ticked(const StatusTexts& texts);

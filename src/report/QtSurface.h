@@ -53,8 +53,6 @@ class QtSurface : public Surface {
     SurfaceRect ClipBox() const override { return clip_; }
     void SetClipRect(const SurfaceRect& rect) override;
 
-    QPainter& Painter() { return painter_; }
-
   private:
     void ApplyPen();
     void ApplyBrush();
