@@ -48,11 +48,11 @@ void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& com
 void RegisterSetupCommands(CLI::App& app, CommandSet& commands);
 // "breaths" (CliBreaths.cpp).
 void RegisterBreathsCommand(CLI::App& app, CommandSet& commands);
-// Without the Qt surface the plot command says that it is not available.
+// plot (CliPlot.cpp); left out, with the session report, when built without the Qt surface.
 void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
 // outcomes (CliOutcomes.cpp).
 void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
-// The session report (CliSessionReport.cpp); left out, like plot, without the Qt surface.
+// The session report (CliSessionReport.cpp).
 void RegisterSessionReportCommand(CLI::App& app, CommandSet& commands);
 
 // Import data, as the desktop program's command does; exit code 1 when the file was refused.

@@ -3,7 +3,7 @@
 // The drawing surface every chart and window of the view is drawn on: the screen's back buffer,
 // an image, or a printer page. Coordinates are 32-bit device units, x to the right, y downward.
 // Rectangles hold (left, top, right, bottom) with the right and bottom edges excluded, as a
-// filled rectangle from (0, 0) to (10, 10) covers 10 × 10 units. Text is single-byte (Latin-1).
+// filled rectangle from (0, 0) to (10, 10) covers 10 × 10 units. Text is UTF-8.
 
 #include <cstddef>
 #include <cstdint>

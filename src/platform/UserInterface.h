@@ -14,7 +14,7 @@ enum class BatchAnswer { Yes, No, YesToAll, NoToAll };
 
 // What the engine asks of the user in the middle of an operation. Every call may come from the
 // acquisition thread; the GUI runs the dialog on its own thread and blocks the caller until it is
-// answered. Texts are single-byte (Latin-1).
+// answered. Texts are UTF-8.
 class UserInterface {
   public:
     virtual ~UserInterface() = default;
