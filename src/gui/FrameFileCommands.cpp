@@ -17,6 +17,7 @@
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
+#include "report/QtText.h"
 
 namespace pelmor {
 
@@ -25,9 +26,6 @@ namespace {
 constexpr int kRecentFiles = 8;
 const char kRecentSection[] = "Recent File List";
 const QString kSetupFilter = QStringLiteral("Pelmor Files (*.plm)");
-
-std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
-QString FromLocal(const std::string& path) { return QString::fromLocal8Bit(path.c_str()); }
 
 bool IsSetupFile(const QString& path) {
     return QFileInfo(path).suffix().compare(QStringLiteral("plm"), Qt::CaseInsensitive) == 0;
@@ -42,8 +40,8 @@ QStringList CMainFrame::ChooseFiles(const QString& caption, const QString& filte
     QString folder;
     if (!filter.contains(QStringLiteral("*.plm"))) {
         const std::string current = doc_.CurrentDataFile();
-        folder = current.empty() ? FromLocal(doc_.services.shell.HomeFolder())
-                                 : QFileInfo(FromLocal(current)).absolutePath();
+        folder = current.empty() ? FromLocalPath(doc_.services.shell.HomeFolder())
+                                 : QFileInfo(FromLocalPath(current)).absolutePath();
     }
     if (multiple) return QFileDialog::getOpenFileNames(this, caption, folder, filter);
     if (save && !suggested.isEmpty()) folder = QDir(folder).filePath(suggested);
@@ -89,7 +87,7 @@ void CMainFrame::DefineFileCommands() {
                 if (d.setupPath.empty())
                     SaveSetupAs();
                 else
-                    SaveSetupTo(FromLocal(d.setupPath));
+                    SaveSetupTo(FromLocalPath(d.setupPath));
             },
             {}});
     Define({cmd::SaveSetupAs,
@@ -108,7 +106,7 @@ void CMainFrame::DefineFileCommands() {
                     tr("All data files (*.inp*);;Data files (*.inpx);;12-bit data files (*.inp)"),
                     false, false);
                 if (paths.isEmpty()) return;
-                d.ImportDataFile(Local(paths.front()));
+                d.ImportDataFile(ToLocalPath(paths.front()));
                 view_->update();
             },
             [&d] { return d.CanImportData(); }});
@@ -123,8 +121,8 @@ void CMainFrame::DefineFileCommands() {
                                 tr("12-bit data files (*.inp);;Data files (*.inpx)"), true, false);
                 if (paths.isEmpty()) return;
                 QString path = paths.front();
-                if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".inp");
-                d.ExportData(Local(path));
+                path = WithDefaultSuffix(path, QStringLiteral("inp"));
+                d.ExportData(ToLocalPath(path));
             },
             [&d] { return d.CanExportData(); }});
     Define({cmd::Exit, tr("E&xit"), {}, "application-exit", [this] { close(); }, {}});
@@ -142,8 +140,9 @@ void CMainFrame::DefineFileCommands() {
 
 bool CMainFrame::SaveModified() {
     if (!doc_.modified) return true;
-    const QString name = doc_.setupPath.empty() ? QStringLiteral("Untitled")
-                                                : QFileInfo(FromLocal(doc_.setupPath)).fileName();
+    const QString name = doc_.setupPath.empty()
+                             ? QStringLiteral("Untitled")
+                             : QFileInfo(FromLocalPath(doc_.setupPath)).fileName();
     const QString text = tr("Save changes to %1?").arg(name);
     int answer = QMessageBox::Cancel;
     if (askSaveChanges) {
@@ -159,19 +158,19 @@ bool CMainFrame::SaveModified() {
         SaveSetupAs();
         return !doc_.modified;
     }
-    return SaveSetupTo(FromLocal(doc_.setupPath));
+    return SaveSetupTo(FromLocalPath(doc_.setupPath));
 }
 
 void CMainFrame::SaveSetupAs() {
     const QStringList paths = ChooseFiles(tr("Save setup as"), kSetupFilter, true, false);
     if (paths.isEmpty()) return;
     QString path = paths.front();
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".plm");
+    path = WithDefaultSuffix(path, QStringLiteral("plm"));
     SaveSetupTo(path);
 }
 
 bool CMainFrame::SaveSetupTo(const QString& path) {
-    if (!doc_.SaveSetup(Local(path))) return false;
+    if (!doc_.SaveSetup(ToLocalPath(path))) return false;
     AddRecentFile(path);
     UpdateCommandUi();
     return true;
@@ -184,7 +183,7 @@ bool CMainFrame::OpenSetupFile(const QString& path) {
     }
     if (!SaveModified()) return false;
     // The setup already open is read again from its file.
-    const bool opened = doc_.OpenSetup(Local(QFileInfo(path).absoluteFilePath()));
+    const bool opened = doc_.OpenSetup(ToLocalPath(QFileInfo(path).absoluteFilePath()));
     if (opened) {
         AddRecentFile(QFileInfo(path).absoluteFilePath());
     } else if (!QFileInfo::exists(path) && recent_.contains(QFileInfo(path).absoluteFilePath())) {
@@ -202,7 +201,7 @@ void CMainFrame::LoadRecentFiles() {
     for (int i = 1; i <= kRecentFiles; ++i) {
         const std::string path =
             doc_.services.profile.GetString(kRecentSection, Format("File%d", i), "");
-        if (!path.empty()) recent_ << FromLocal(path);
+        if (!path.empty()) recent_ << FromLocalPath(path);
     }
 }
 
@@ -216,8 +215,9 @@ void CMainFrame::AddRecentFile(const QString& path) {
 
 void CMainFrame::WriteRecentFiles() {
     for (int i = 0; i < kRecentFiles; ++i) {
-        doc_.services.profile.WriteString(kRecentSection, Format("File%d", i + 1),
-                                          i < recent_.size() ? Local(recent_[i]) : std::string());
+        doc_.services.profile.WriteString(
+            kRecentSection, Format("File%d", i + 1),
+            i < recent_.size() ? ToLocalPath(recent_[i]) : std::string());
     }
     UpdateRecentMenu();
 }

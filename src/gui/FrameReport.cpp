@@ -12,20 +12,18 @@
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
 #include "report/PdfReport.h"
+#include "report/QtText.h"
 
 namespace pelmor {
 
 namespace {
-
-std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
-QString FromLocal(const std::string& path) { return QString::fromLocal8Bit(path.c_str()); }
 
 // The stored results' files that still exist, each once, in the order of the results.
 std::vector<std::string> RecordingFiles(const StoredImpedance& stored) {
     std::vector<std::string> files;
     for (int i = 0; i < std::min(stored.count, StoredImpedance::kCapacity); ++i) {
         const StoredResult& r = stored.results[i];
-        if (!r.marked || r.source.empty() || !QFileInfo::exists(FromLocal(r.source))) continue;
+        if (!r.marked || r.source.empty() || !QFileInfo::exists(FromLocalPath(r.source))) continue;
         if (std::find(files.begin(), files.end(), r.source) == files.end())
             files.push_back(r.source);
     }
@@ -49,12 +47,13 @@ void CMainFrame::ExportReport() {
     std::string first;
     for (int i = 0; i < doc_.stored.count && first.empty(); ++i)
         if (doc_.stored.results[i].marked) first = doc_.stored.results[i].source;
-    if (!first.empty()) suggested = QFileInfo(FromLocal(first)).completeBaseName() + " report.pdf";
+    if (!first.empty())
+        suggested = QFileInfo(FromLocalPath(first)).completeBaseName() + " report.pdf";
     const QStringList paths =
         ChooseFiles(tr("Export report"), tr("PDF files (*.pdf)"), true, false, suggested);
     if (paths.isEmpty()) return;
     QString path = paths.front();
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    path = WithDefaultSuffix(path, QStringLiteral("pdf"));
 
     SessionReport report;
     Clock& clock = doc_.services.clock;
@@ -97,7 +96,7 @@ void CMainFrame::ExportReport() {
     }
     const int fileSteps = static_cast<int>(files.size());
     std::string error;
-    const bool written = WriteReportPdf(report, Local(path), error,
+    const bool written = WriteReportPdf(report, ToLocalPath(path), error,
                                         [&](int done, int) { return step(fileSteps + done); });
     const bool cancelled = progress.wasCanceled();
     progress.reset();

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "report/QtText.h"
+
 namespace pelmor {
 
 namespace {
@@ -22,7 +24,7 @@ std::string FromStoredText(const QString& stored) {
         const QByteArray bytes = stored.toLatin1();
         if (QString::fromUtf8(bytes).toUtf8() == bytes) return bytes.toStdString();
     }
-    return stored.toUtf8().toStdString();
+    return ToUtf8(stored);
 }
 
 QtProfile::QtProfile() : settings_(QStringLiteral("Strell Lab"), QStringLiteral("Pelmor")) {}
@@ -50,8 +52,7 @@ std::string QtProfile::GetString(const std::string& section, const std::string& 
 void QtProfile::WriteString(const std::string& section, const std::string& key,
                             const std::string& value) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    settings_.setValue(Key(section, key),
-                       QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings_.setValue(Key(section, key), Utf8(value));
 }
 
 std::optional<std::vector<uint8_t>> QtProfile::GetBinary(const std::string& section,

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "gui/QtUserInterface.h"
+#include "report/QtText.h"
 
 namespace pelmor {
 
@@ -25,7 +26,7 @@ bool QtShell::SetClipboardText(const std::string& text) {
     bool done = false;
     RunOnGuiThread([&] {
         if (QClipboard* c = QGuiApplication::clipboard()) {
-            c->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            c->setText(Utf8(text));
             done = true;
         }
     });
@@ -33,7 +34,7 @@ bool QtShell::SetClipboardText(const std::string& text) {
 }
 
 bool QtShell::OpenInSpreadsheet(const std::string& path, std::string& reason) {
-    const QString file = QString::fromLocal8Bit(path.c_str());
+    const QString file = FromLocalPath(path);
     struct Candidate {
         QString program;
         QStringList arguments;
@@ -63,8 +64,7 @@ bool QtShell::OpenHelp(const std::string& fragment) {
     // The fragment comes as "#keys"; the address takes it without its '#'.
     std::string_view name = fragment;
     if (!name.empty() && name.front() == '#') name.remove_prefix(1);
-    if (!name.empty())
-        url.setFragment(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    if (!name.empty()) url.setFragment(Utf8(name));
     bool ok = false;
     RunOnGuiThread([&] { ok = QDesktopServices::openUrl(url); });
     return ok;
@@ -75,7 +75,7 @@ std::string QtShell::TempFolder() {
     return tmp && *tmp ? std::string(tmp) : std::string("/tmp");
 }
 
-std::string QtShell::HomeFolder() { return QDir::homePath().toLocal8Bit().toStdString(); }
+std::string QtShell::HomeFolder() { return ToLocalPath(QDir::homePath()); }
 
 char QtShell::DecimalSeparator() {
     const QString point = QLocale().decimalPoint();

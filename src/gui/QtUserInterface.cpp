@@ -8,6 +8,7 @@
 #include "gui/dialogs/CExcitationFrequencyDlg.h"
 #include "gui/dialogs/CModelOptionsDlg.h"
 #include "gui/dialogs/CSaveSetupDlg.h"
+#include "report/QtText.h"
 
 namespace pelmor {
 
@@ -20,19 +21,13 @@ void RunOnGuiThread(const std::function<void()>& f) {
     QMetaObject::invokeMethod(app, f, Qt::BlockingQueuedConnection);
 }
 
-namespace {
-QString Text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-}  // namespace
-
 void QtUserInterface::ShowMessage(const std::string& text) {
     RunOnGuiThread([&] {
         if (answerBox) {
-            answerBox(Text(text), false);
+            answerBox(Utf8(text), false);
             return;
         }
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Pelmor"), Text(text), QMessageBox::Ok,
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Pelmor"), Utf8(text), QMessageBox::Ok,
                         parent_);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
@@ -61,10 +56,10 @@ bool AskYesNoWith(QtUserInterface& ui, QWidget* parent, const std::string& text,
     bool yes = false;
     RunOnGuiThread([&] {
         if (ui.answerBox) {
-            yes = ui.answerBox(Text(text), true);
+            yes = ui.answerBox(Utf8(text), true);
             return;
         }
-        yes = AskWithButtons(parent, Text(text), QMessageBox::Yes | QMessageBox::No,
+        yes = AskWithButtons(parent, Utf8(text), QMessageBox::Yes | QMessageBox::No,
                              defaultButton) == QMessageBox::Yes;
     });
     return yes;
@@ -84,11 +79,11 @@ BatchAnswer QtUserInterface::AskYesNoForAll(Question, const std::string& text) {
     BatchAnswer answer = BatchAnswer::No;
     RunOnGuiThread([&] {
         if (answerBox) {
-            answer = answerBox(Text(text), true) ? BatchAnswer::Yes : BatchAnswer::No;
+            answer = answerBox(Utf8(text), true) ? BatchAnswer::Yes : BatchAnswer::No;
             return;
         }
         switch (AskWithButtons(
-            parent_, Text(text),
+            parent_, Utf8(text),
             QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll,
             QMessageBox::Yes)) {
             case QMessageBox::Yes:
@@ -109,7 +104,7 @@ BatchAnswer QtUserInterface::AskYesNoForAll(Question, const std::string& text) {
 
 void QtUserInterface::ShowStatus(const std::string& text) {
     if (!statusSink) return;
-    const QString t = Text(text);
+    const QString t = Utf8(text);
     RunOnGuiThread([&] { statusSink(t); });
 }
 

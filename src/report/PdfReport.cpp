@@ -9,6 +9,7 @@
 
 #include "display/ReportPages.h"
 #include "report/QtSurface.h"
+#include "report/QtText.h"
 #include "report/RenderView.h"
 
 namespace pelmor {
@@ -22,7 +23,7 @@ constexpr int kDotsPerInch = 300;
 bool WriteReportPdf(const SessionReport& report, const std::string& path, std::string& error,
                     const ReportProgress& progress) {
     EnsureGuiApplication();
-    const QString name = QString::fromLocal8Bit(path.c_str());
+    const QString name = FromLocalPath(path);
     auto fail = [&](const QString& why) {
         error = "Can't write " + path + ": " + why.toStdString();
         return false;

@@ -8,6 +8,7 @@
 
 #include "display/DrawAll.h"
 #include "report/QtSurface.h"
+#include "report/QtText.h"
 
 namespace pelmor {
 
@@ -43,7 +44,7 @@ void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
 bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,
                      const std::string& path, std::string& error, const StoredResultsView* stored) {
     const QImage image = RenderViewToImage(doc, view, width, height, stored);
-    QFile file(QString::fromLocal8Bit(path.c_str()));
+    QFile file(FromLocalPath(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         error = "Can't write " + path + ": " + file.errorString().toStdString();
         return false;

@@ -40,18 +40,6 @@ void ShowDialogMessage(QWidget* parent, const std::string& text) {
     box.exec();
 }
 
-QString Utf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
-
-QString FromLocalPath(const std::string& path) {
-    return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
-}
-
-std::string ToLocalPath(const QString& path) { return path.toLocal8Bit().toStdString(); }
-
 QString NumberText(double value) { return Utf8(Format("%.15g", value)); }
 
 double ReadNumber(const QLineEdit* edit) {

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "report/QtText.h"
+
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
@@ -21,13 +23,6 @@ using DialogMessageFunction = std::function<void(QWidget* parent, const QString&
 // Installs f (an empty function restores the box) and returns the function it replaces.
 DialogMessageFunction SetDialogMessageFunction(DialogMessageFunction f);
 void ShowDialogMessage(QWidget* parent, const std::string& text);
-
-// Texts of the engine are UTF-8.
-QString Utf8(const std::string& text);
-std::string ToUtf8(const QString& text);
-// File and folder names are the system's bytes.
-QString FromLocalPath(const std::string& path);
-std::string ToLocalPath(const QString& path);
 
 // A number as an edit shows it: up to 15 significant digits, "." as the decimal point.
 QString NumberText(double value);
