@@ -47,6 +47,8 @@ TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
         {{"--calibration", f.dir.File("absent.cal"), "info", f.first}, 1},
         {{"calibration", "check", noData}, 1},
         {{"--calibration", noData, "info", f.first}, 1},
+        {{"calibration", "check", f.calibration}, 0},
+        {{"--calibration", f.calibration, "info", f.first}, 0},
     };
     for (const Case& c : cases) {
         const CliResult r = Cli(c.args);
@@ -55,6 +57,12 @@ TEST(CliExitCodes, UsageErrorsRefusalsAndHelp) {
             EXPECT_FALSE(r.err.empty());
         }
     }
+    // A table as the program copies it reads back as the same text.
+    std::vector<uint8_t> cal;
+    std::string reason;
+    ASSERT_TRUE(ReadFileBytes(f.calibration, cal, reason)) << reason;
+    EXPECT_EQ(Cli({"calibration", "check", f.calibration}).out,
+              std::string(cal.begin(), cal.end()));
     EXPECT_NE(Cli({"--help"}).out.find("record"), std::string::npos);
     EXPECT_EQ(Cli({"--version"}).out, std::string("pelmor-cli ") + ProgramVersion() + "\n");
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CliRun.h"
+#include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 
 namespace pelmor::cli::test {
@@ -12,13 +13,29 @@ namespace {
 
 using nlohmann::json;
 
+// The commands that made the shared files (tests/fixtures/make-fixtures.sh) make them again.
 TEST(CliRecord, WritesNumberedFilesUnderTheBaseName) {
     const SharedFiles& f = Files();
-    EXPECT_EQ(f.first, f.dir.File("lab 001.inpx"));
-    EXPECT_EQ(f.second, f.dir.File("lab 002.inpx"));
-    EXPECT_EQ(f.twoChannels, f.dir.File("pair 001.inp"));
+    pelmor::test::TempDir dir;
+    const CliResult generated = Cli({"excitation", "generate", "--period-code", "1", "--components",
+                                     "1,2,3,4,5,6", "--seed", "7"});
+    ASSERT_EQ(generated.code, 0) << generated.err;
+    std::vector<uint8_t> opt;
+    std::string reason;
+    ASSERT_TRUE(ReadFileBytes(f.excitation, opt, reason)) << reason;
+    EXPECT_EQ(generated.out, std::string(opt.begin(), opt.end()));
 
-    const CliResult info = Cli({"info", f.first, "--format", "json"});
+    const std::vector<std::string> record{"--excitation", f.excitation, "record", dir.File("lab"),
+                                          "--seconds",    "2",          "--mask", "E0",
+                                          "--rate",       "256"};
+    const std::string first = Recorded(record);
+    EXPECT_EQ(first, dir.File("lab 001.inpx"));
+    EXPECT_EQ(Recorded(record), dir.File("lab 002.inpx"));
+    EXPECT_EQ(Recorded({"--excitation", f.excitation, "record", dir.File("pair"), "--seconds", "2",
+                        "--mask", "C0", "--rate", "256", "--bits", "12"}),
+              dir.File("pair 001.inp"));
+
+    const CliResult info = Cli({"info", first, "--format", "json"});
     ASSERT_EQ(info.code, 0) << info.err;
     const json j = json::parse(info.out);
     EXPECT_EQ(j["format"], "full-precision");
@@ -27,7 +44,7 @@ TEST(CliRecord, WritesNumberedFilesUnderTheBaseName) {
     EXPECT_EQ(j["frequencies"], json({2.0, 3.0, 4.0, 5.0, 6.0, 7.0}));
     EXPECT_GE(j["frames"].get<int>(), 512);
     // The text form holds the same values.
-    const CliResult text = Cli({"info", f.first});
+    const CliResult text = Cli({"info", first});
     EXPECT_NE(text.out.find("channels: 3\n"), std::string::npos);
     EXPECT_NE(text.out.find("frequencies: 2,3,4,5,6,7\n"), std::string::npos);
 }

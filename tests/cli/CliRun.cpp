@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "cli/CliApp.h"
-#include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 
 namespace pelmor::cli::test {
@@ -21,8 +20,6 @@ CliResult Cli(const std::vector<std::string>& args) {
     return r;
 }
 
-namespace {
-
 std::string Recorded(const std::vector<std::string>& args) {
     const CliResult r = Cli(args);
     EXPECT_EQ(r.code, 0) << r.err;
@@ -31,24 +28,22 @@ std::string Recorded(const std::vector<std::string>& args) {
     return path;
 }
 
+namespace {
+
 std::unique_ptr<SharedFiles> MakeFiles() {
     setenv("PELMOR_DEVICE", "emulator", 1);
     setenv("PELMOR_EMULATOR", "realtime=0", 1);
     auto f = std::make_unique<SharedFiles>();
-    const CliResult generated = Cli({"excitation", "generate", "--period-code", "1", "--components",
-                                     "1,2,3,4,5,6", "--seed", "7"});
-    EXPECT_EQ(generated.code, 0) << generated.err;
-    f->excitation = f->dir.File("six.opt");
-    std::string reason;
-    EXPECT_TRUE(WriteFileBytes(f->excitation, generated.out.data(), generated.out.size(), reason));
-    const std::string base = f->dir.File("lab");
-    const std::vector<std::string> record{"--excitation", f->excitation, "record", base,
-                                          "--seconds",    "2",           "--mask", "E0",
-                                          "--rate",       "256"};
-    f->first = Recorded(record);
-    f->second = Recorded(record);
-    f->twoChannels = Recorded({"--excitation", f->excitation, "record", f->dir.File("pair"),
-                               "--seconds", "2", "--mask", "C0", "--rate", "256", "--bits", "12"});
+    auto copy = [&](const char* name) {
+        const std::string path = pelmor::test::CopyFixture(name, f->dir);
+        EXPECT_FALSE(path.empty()) << name;
+        return path;
+    };
+    f->excitation = copy("six.opt");
+    f->first = copy("lab 001.inpx");
+    f->second = copy("lab 002.inpx");
+    f->twoChannels = copy("pair 001.inp");
+    f->calibration = copy("lab.cal");
     return f;
 }
 

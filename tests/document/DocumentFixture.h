@@ -43,6 +43,15 @@ struct DocumentFixture : ::testing::Test {
         return state->measurementRunning == 0;
     }
 
+    // A fresh document and a copy of a 2 s recording of twelve harmonics of a 1 s period in the
+    // default setup ("" when it could not be copied).
+    std::string TwelveHarmonicsRecording() {
+        doc = MakeDocument();
+        const std::string file = test::CopyFixture("twelve 001.inpx", home);
+        EXPECT_FALSE(file.empty());
+        return file;
+    }
+
     // One signal of twelve harmonics of a 1 s period, moderate phases.
     void TwelveHarmonics() {
         ExcitationBank& b = doc->excitationBank;

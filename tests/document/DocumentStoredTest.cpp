@@ -6,20 +6,8 @@
 namespace pelmor {
 namespace {
 
-// Records the emulated subject once and returns the written file.
-std::string RecordOnce(DocumentFixture& f) {
-    f.emulatorOptions.realtime = false;
-    f.doc = f.MakeDocument();
-    f.TwelveHarmonics();
-    f.doc->setup.recordingTime = 2;
-    EXPECT_EQ(f.doc->StartMeasurement(0), 0);
-    f.doc->Record();
-    EXPECT_TRUE(f.WaitUntilIdle());
-    return f.doc->CurrentDataFile();
-}
-
 TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
-    const std::string file = RecordOnce(*this);
+    const std::string file = TwelveHarmonicsRecording();
     ASSERT_TRUE(FileExists(file)) << file;
     ASSERT_TRUE(doc->ImportDataFile(file));
     EXPECT_FALSE(doc->CanStore(true));  // not while the stored window fills the view

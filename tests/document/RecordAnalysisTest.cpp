@@ -10,19 +10,8 @@
 namespace pelmor {
 namespace {
 
-std::string RecordTwoSeconds(DocumentFixture& f) {
-    f.emulatorOptions.realtime = false;
-    f.doc = f.MakeDocument();
-    f.TwelveHarmonics();
-    f.doc->setup.recordingTime = 2;
-    EXPECT_EQ(f.doc->StartMeasurement(0), 0);
-    f.doc->Record();
-    EXPECT_TRUE(f.WaitUntilIdle());
-    return f.doc->CurrentDataFile();
-}
-
 TEST_F(DocumentFixture, RecordAnalysisGivesTheDocumentsWholeRecordSpectrum) {
-    const std::string file = RecordTwoSeconds(*this);
+    const std::string file = TwelveHarmonicsRecording();
     // The document's own way: import, then the time-window analysis of the displayed range.
     ASSERT_TRUE(doc->ImportDataFile(file));
     const PlotWindow& w = doc->plotSetup.windows[kSignalWindow0];
@@ -47,7 +36,7 @@ TEST_F(DocumentFixture, RecordAnalysisGivesTheDocumentsWholeRecordSpectrum) {
 }
 
 TEST_F(DocumentFixture, ManyRecordsKeepTheirOrderAndRefusedOnesSayWhy) {
-    const std::string file = RecordTwoSeconds(*this);
+    const std::string file = TwelveHarmonicsRecording();
     const std::string copy = home.File("copy.inpx");
     std::filesystem::copy_file(file, copy);
     const std::string broken = home.File("broken.inpx");

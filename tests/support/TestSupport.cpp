@@ -158,6 +158,18 @@ TempDir::~TempDir() {
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
 }
 
+std::string FixturePath(const std::string& name) {
+    return std::string(PELMOR_FIXTURES) + "/" + name;
+}
+
+std::string CopyFixture(const std::string& name, const TempDir& dir, const std::string& as) {
+    const std::string copy = dir.File(as.empty() ? name : as);
+    std::error_code ec;
+    std::filesystem::copy_file(FixturePath(name), copy,
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    return ec ? std::string() : copy;
+}
+
 CommaLocale::CommaLocale() {
     const char* now = std::setlocale(LC_ALL, nullptr);
     previous_ = now ? now : "C";

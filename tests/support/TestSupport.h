@@ -127,6 +127,12 @@ class TempDir {
     std::string path_;
 };
 
+// The path of a file of tests/fixtures (README.md there says how each was made).
+std::string FixturePath(const std::string& name);
+// Copies the fixture into dir, under its own name unless another is given; returns the copy's
+// path ("" when it could not be copied), so that a test never writes beside the fixtures.
+std::string CopyFixture(const std::string& name, const TempDir& dir, const std::string& as = {});
+
 // Switches the process to a decimal-comma locale for the object's life (false from Active()
 // when no such locale is installed).
 class CommaLocale {
