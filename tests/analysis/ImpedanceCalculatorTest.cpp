@@ -61,8 +61,20 @@ TEST(ImpedanceCalculator, RefusesBlocksThatAreNotWholePowerOfTwoPeriods) {
     std::vector<double> a(1 << 15, 1.0), b(1 << 15, 1.0);
     const struct {
         int n, P;
-    } cases[] = {{96, 96},    {1000, 500}, {8, 8}, {1 << 15, 1 << 15}, {1024, 0}, {1024, 2048},
-                 {1024, 384}, {0, 1},      {-4, 1}};
+    } cases[] = {
+        // clang-format off
+        //   n        P
+        {     96,      96},
+        {   1000,     500},
+        {      8,       8},
+        {1 << 15, 1 << 15},
+        {   1024,       0},
+        {   1024,    2048},
+        {   1024,     384},
+        {      0,       1},
+        {     -4,       1},
+        // clang-format on
+    };
     for (const auto& c : cases) {
         EXPECT_EQ(calc->AnalyseBlock(c.n, a.data(), b.data(), kMethodEnsemble, c.P), 1)
             << c.n << " " << c.P;

@@ -61,11 +61,14 @@ TEST(ImpedanceTrend, StepIsTheShortestWholeCyclesOfASixteenthSecond) {
         double step;
         int windows;
     } cases[] = {
-        {512, 0.5, 4, 0.5, 64, 1},           // 8 Hz: one cycle of 64 samples (0.125 s)
-        {1024, 0.5, 1, 0.5, 512, 1},         // 2 Hz: a cycle of 512 samples = P
-        {1024, 0.25, 2, 5.0, 128, 38},       // (5 - 0.25) / 0.125 windows per point
-        {1024, 0.25, 16, 0.5, 64, 4},        // 64 Hz: four cycles of 16 samples
-        {1024, 1.0, 3, 0.5, 1024.0 / 3, 1},  // 3 Hz: one cycle of 341.33 samples, not rounded
+        // clang-format off
+        //  fs    T    F  averaging  step        windows
+        {  512, 0.5,   4, 0.5,         64,        1},  // 8 Hz: one cycle of 64 samples (0.125 s)
+        { 1024, 0.5,   1, 0.5,        512,        1},  // 2 Hz: a cycle of 512 samples = P
+        { 1024, 0.25,  2, 5.0,        128,       38},  // (5 - 0.25) / 0.125 windows per point
+        { 1024, 0.25, 16, 0.5,         64,        4},  // 64 Hz: four cycles of 16 samples
+        { 1024, 1.0,   3, 0.5,  1024.0 / 3,       1},  // 3 Hz: 341.33-sample cycle, not rounded
+        // clang-format on
     };
     for (const auto& c : cases) {
         Record r(c.fs, c.T, {c.F}, 6.0);

@@ -63,12 +63,21 @@ struct FormatCase {
 };
 
 void CheckFormats() {
+    // clang-format off
     const FormatCase cases[] = {
-        {"%lg", 0.1, "0.1"},        {"%lg", 1234567.0, "1.23457e+06"},  {"%g", -2.5, "-2.5"},
-        {"%5lg", 4.0, "    4"},     {"%5lg", 0.125, "0.125"},           {"%.3lf", 3.14159, "3.142"},
-        {"%.1lf", 2.25, "2.2"},     {"%.3lg", 0.000123456, "0.000123"}, {"%lg", 1.0 / 0.0, "inf"},
-        {"%lg", 0.0 / 0.0, "-nan"},
+        // format   value         expected
+        {"%lg",     0.1,          "0.1"},
+        {"%lg",     1234567.0,    "1.23457e+06"},
+        {"%g",      -2.5,         "-2.5"},
+        {"%5lg",    4.0,          "    4"},
+        {"%5lg",    0.125,        "0.125"},
+        {"%.3lf",   3.14159,      "3.142"},
+        {"%.1lf",   2.25,         "2.2"},
+        {"%.3lg",   0.000123456,  "0.000123"},
+        {"%lg",     1.0 / 0.0,    "inf"},
+        {"%lg",     0.0 / 0.0,    "-nan"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         std::string got = Format(c.format, c.value);
         if (std::string(c.expected) == "-nan")

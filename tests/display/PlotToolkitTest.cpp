@@ -25,16 +25,19 @@ TEST(AxisTicks, StepsFirstAndLastTicks) {
         std::vector<double> ticks;
         double newMin, newMax;
     };
+    // clang-format off
     const Case cases[] = {
-        {0, 8, true, 2, {0, 2, 4, 6, 8}, 0, 8},
-        {-5, 5, true, 2, {-4, -2, 0, 2, 4}, -5, 5},
-        {-5, 5, false, 2, {-4, -2, 0, 2, 4}, -5, 5},
-        {0, 50, true, 10, {0, 10, 20, 30, 40, 50}, 0, 50},
-        {-0.2, 1.2, true, 0.2, {-0.2, 0, 0.2, 0.4, 0.6, 0.8, 1, 1.2}, -0.2, 1.2},
-        {0.5, 9.5, true, 2, {0, 2, 4, 6, 8, 10}, 0, 10},
-        {0.5, 9.5, false, 2, {2, 4, 6, 8}, 0.5, 9.5},
-        {1, 50, true, 10, {0, 10, 20, 30, 40, 50}, 0, 50},
+        //  min  max  extend step  ticks                                   newMin newMax
+        {    0,    8, true,   2,   {0, 2, 4, 6, 8},                             0,    8},
+        {   -5,    5, true,   2,   {-4, -2, 0, 2, 4},                          -5,    5},
+        {   -5,    5, false,  2,   {-4, -2, 0, 2, 4},                          -5,    5},
+        {    0,   50, true,  10,   {0, 10, 20, 30, 40, 50},                     0,   50},
+        { -0.2,  1.2, true,   0.2, {-0.2, 0, 0.2, 0.4, 0.6, 0.8, 1, 1.2},    -0.2,  1.2},
+        {  0.5,  9.5, true,   2,   {0, 2, 4, 6, 8, 10},                         0,   10},
+        {  0.5,  9.5, false,  2,   {2, 4, 6, 8},                              0.5,  9.5},
+        {    1,   50, true,  10,   {0, 10, 20, 30, 40, 50},                     0,   50},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.min << " … " << c.max << " extend " << c.extend);
         const AxisTicks t = ComputeAxisTicks(c.min, c.max, c.extend);
@@ -50,13 +53,20 @@ TEST(AxisTicks, EmptyNarrowAndNonFiniteRangesAreWidened) {
     struct Case {
         double min, max, wantMin, wantMax;
     };
+    // clang-format off
     const Case cases[] = {
-        {2, 2, 1.8, 2.2},     {0, 0, -1, 1},
-        {-2, -2, -2.2, -1.8}, {1e-120, 1e-120, -1, 1},
-        {kNaN, kNaN, -1, 1},  {kNaN, 3, 2.7, 3.3},
-        {5, 1, 1, 5},         {1e20, 1e20 + 1, 0.9e20, 1.1e20},
-        {0, 3e-310, -1, 1},
+        // min    max       wantMin  wantMax
+        {2,       2,         1.8,     2.2},
+        {0,       0,        -1,       1},
+        {-2,     -2,        -2.2,    -1.8},
+        {1e-120,  1e-120,   -1,       1},
+        {kNaN,    kNaN,     -1,       1},
+        {kNaN,    3,         2.7,     3.3},
+        {5,       1,         1,       5},
+        {1e20,    1e20 + 1,  0.9e20,  1.1e20},
+        {0,       3e-310,   -1,       1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.min << " … " << c.max);
         double min = c.min, max = c.max;
@@ -79,16 +89,27 @@ TEST(FormatSI, PrefixesDigitsAndExponents) {
         bool exponent, ascii;
         const char* text;
     };
+    // clang-format off
     const Case cases[] = {
-        {0.5, 0, false, true, "500m"},      {5000, 0, false, true, "5k"},
-        {0, 0, false, true, "0"},           {-0.002, 0, false, true, "-2m"},
-        {2e-6, 0, false, true, "2u"},       {2e-6, 0, false, false, "2\xC2\xB5"},
-        {1, 0, false, true, "1"},           {0.001, 0, false, true, "1m"},
-        {1234.5, 3, false, true, "1.23k"},  {12345, 3, false, true, "12.3k"},
-        {123456, 4, false, true, "123.5k"}, {5000, 0, true, true, "5e3"},
-        {1e30, 0, false, true, "1e30"},     {4.7e-9, 3, true, true, "4.70e-9"},
-        {3e24, 0, false, true, "3Y"},       {1.5e-24, 0, false, true, "1.5y"},
+        // value    digits exponent ascii  text
+        {0.5,       0,     false,   true,  "500m"},
+        {5000,      0,     false,   true,  "5k"},
+        {0,         0,     false,   true,  "0"},
+        {-0.002,    0,     false,   true,  "-2m"},
+        {2e-6,      0,     false,   true,  "2u"},
+        {2e-6,      0,     false,   false, "2\xC2\xB5"},
+        {1,         0,     false,   true,  "1"},
+        {0.001,     0,     false,   true,  "1m"},
+        {1234.5,    3,     false,   true,  "1.23k"},
+        {12345,     3,     false,   true,  "12.3k"},
+        {123456,    4,     false,   true,  "123.5k"},
+        {5000,      0,     true,    true,  "5e3"},
+        {1e30,      0,     false,   true,  "1e30"},
+        {4.7e-9,    3,     true,    true,  "4.70e-9"},
+        {3e24,      0,     false,   true,  "3Y"},
+        {1.5e-24,   0,     false,   true,  "1.5y"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(FormatSI(c.value, c.digits, c.exponent, c.ascii), c.text) << c.value;
     }
@@ -124,11 +145,16 @@ TEST(PlotGraph, RangeIsFixedOnlyWhenFiniteAndNotEmpty) {
         double x1, x2, y1, y2;
         bool fixed;
     };
-    const Case cases[] = {{8, 0, 5, -5, true},
-                          {0, 0, 0, 1, false},
-                          {0, 1, 2, 2, false},
-                          {0, kInf, 0, 1, false},
-                          {kNaN, 1, 0, 1, false}};
+    // clang-format off
+    const Case cases[] = {
+        //  x1    x2    y1  y2  fixed
+        {    8,    0,   5, -5,  true},
+        {    0,    0,   0,  1,  false},
+        {    0,    1,   2,  2,  false},
+        {    0, kInf,   0,  1,  false},
+        { kNaN,    1,   0,  1,  false},
+    };
+    // clang-format on
     for (const Case& k : cases) {
         Chart c;
         c.graph.AddUniformCurve(2, 0, 1, y, PlotConnect, 0);

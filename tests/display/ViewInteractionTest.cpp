@@ -33,14 +33,17 @@ TEST(ViewInteraction, TimeKeysStepAndZoomInWholeTimeSteps) {
         bool later, zoom;
         double xmin, xmax;
     };
+    // clang-format off
     const Case cases[] = {
-        {8, 1, false, false, -1, 7},       // an eighth of 8 s is one step
-        {3, 1, true, false, 1, 4},         // 0.375 s rounds to 0, raised to one step
-        {1, 1, true, true, 0, 1},          // halving never goes below one step
-        {20, 1, false, true, -6, 26},      // doubling beyond 30 s gives 32 s
-        {4, 0.5, false, true, -2, 6},      // doubled, centred
-        {4, 0.3, true, true, 0.95, 3.05},  // halved to 2 s: 7 whole steps of 0.3 s, centred
+        // span step  later  zoom   xmin  xmax
+        {  8,  1,    false, false, -1,    7},     // an eighth of 8 s is one step
+        {  3,  1,    true,  false,  1,    4},     // 0.375 s rounds to 0, raised to one step
+        {  1,  1,    true,  true,   0,    1},     // halving never goes below one step
+        { 20,  1,    false, true,  -6,   26},     // doubling beyond 30 s gives 32 s
+        {  4,  0.5,  false, true,  -2,    6},     // doubled, centred
+        {  4,  0.3,  true,  true,   0.95, 3.05},  // halved to 2 s: 7 whole steps of 0.3 s, centred
     };
+    // clang-format on
     for (const Case& c : cases) {
         PlotSetup s = Drawn(c.step);
         s.windows[0].xmin = 0;
