@@ -108,8 +108,11 @@ TEST_F(MainFrameFixture, CommandsEnableAcrossIdleMeasuringAndRecording) {
     QApplication::sendEvent(frame.get(), &tip);
     EXPECT_EQ(frame->PaneText(0), "Stop sampling");
     EXPECT_TRUE(frame->PaneText(1).startsWith("T=1 s"));
-    for (QLabel* pane : frame->statusBar()->findChildren<QLabel*>())
-        if (pane != frame->SimulationIndicator()) EXPECT_FALSE(pane->isHidden());
+    for (QLabel* pane : frame->statusBar()->findChildren<QLabel*>()) {
+        if (pane != frame->SimulationIndicator()) {
+            EXPECT_FALSE(pane->isHidden());
+        }
+    }
     QStatusTipEvent tipGone("");
     QApplication::sendEvent(frame.get(), &tipGone);
     EXPECT_EQ(frame->PaneText(0), "Sampling...");
