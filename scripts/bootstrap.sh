@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain and build
-  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # reads the command line's csv back as other programs do
