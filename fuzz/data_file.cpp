@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/TextEncoding.h"
 #include "files/DataFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -30,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         info.calibration.count >= 0 && info.calibration.count <= kMaxCalibrationPoints &&
         info.channelNamesRead >= 0 && info.channelNamesRead <= info.channelCount;
     if (!consistent) std::abort();
+    // A name holds at most 255 characters; read as UTF-8 a Latin-1 name may take more bytes.
     for (int c = 0; c < info.channelNamesRead; ++c)
-        if (info.channelNames[c].size() > static_cast<std::size_t>(kMaxChannelNameBytes))
+        if (Utf8Length(info.channelNames[c]) > static_cast<std::size_t>(kMaxChannelNameBytes))
             std::abort();
     // An accepted full-precision file written back from what was read reads back the same.
     if (info.format == DataFormat::FullPrecision && !contents->Short()) {

@@ -28,7 +28,15 @@ done
 # Setup files: the target takes a leading odd byte as "the whole file follows".
 "$cli" setup save default.plm 2>/dev/null
 "$cli" --excitation six.opt --calibration in.cal setup save lab.plm 2>/dev/null
+# A setup file keeps the folders its waveform and calibration files came from, as
+# length-prefixed text: they become "." here, so the seed holds no folder of this machine.
 for name in default lab; do
+  python3 - "$work" "$name.plm" <<'PY'
+import sys
+work, path = sys.argv[1].encode(), sys.argv[2]
+data = open(path, "rb").read().replace(bytes([len(work)]) + work, b"\x01.")
+open(path, "wb").write(data)
+PY
   { printf '\001'; cat "$name.plm"; } > "$corpus/setup_file/$name.plm"
 done
 
