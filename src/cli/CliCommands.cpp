@@ -13,7 +13,6 @@
 #include "cli/CliReport.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
-#include "excitation/ExcitationContext.h"
 #include "excitation/ExcitationDefinition.h"
 #include "excitation/ExcitationFile.h"
 #include "excitation/Multisine.h"
@@ -127,9 +126,7 @@ int RunGenerate(CommandContext& ctx, const GenerateOptions& o) {
         return kExitUsage;
     }
     if (o.seed) SeedCrestFactorSearch(*o.seed);
-    ExcitationContext ectx{doc.excitationBank, doc.selectedSignal, doc.services.profile,
-                           doc.services.ui,    doc.services.clock, [&doc] { doc.MarkModified(); }};
-    GenerateExcitations(ectx, def);
+    doc.GenerateExcitations(def);
     ctx.out << doc.CopyExcitationText();
     return kExitDone;
 }

@@ -26,7 +26,7 @@ int ImportForCommand(CommandContext& ctx, const std::string& path) {
 }
 
 bool SelectTrendFrequency(CommandContext& ctx, double hz) {
-    ImpedanceCalculator& c = ctx.doc.calculator;
+    const ImpedanceCalculator& c = ctx.doc.calculator;
     const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     if (count == 0) {
         ctx.err << "The file has no excitation frequency.\n";
@@ -36,9 +36,7 @@ bool SelectTrendFrequency(CommandContext& ctx, double hz) {
     for (int i = 1; i < count; ++i)
         if (std::fabs(c.frequencyHz[i] - hz) < std::fabs(c.frequencyHz[nearest] - hz)) nearest = i;
     // As the frequency keys of the impedance window: select, then recompute the trend.
-    c.selectedFrequencyIndex = nearest;
-    AnalysisInputs in = ctx.doc.Inputs();
-    c.ComputeTrend(in, ctx.ui);
+    ctx.doc.SelectTrendFrequency(nearest);
     return true;
 }
 

@@ -28,15 +28,13 @@ struct RecordOptions {
 // The Options dialog's values, checked as the dialog checks them.
 int ApplyRecordOptions(CommandContext& ctx, const RecordOptions& o) {
     CPelmorDoc& doc = ctx.doc;
-    if (o.seconds < 1 || o.seconds > 120) {
-        ctx.err << "Enter an integer between 1 and 120.\n";
+    if (auto refusal = doc.SetRecordingTime(o.seconds)) {
+        ctx.err << *refusal << "\n";
         return kExitUsage;
     }
-    doc.setup.recordingTime = o.seconds;
-    if (o.rate) doc.setup.sampleRateIndex = *o.rate == 256 ? 0 : *o.rate == 512 ? 1 : 2;
-    if (o.bits) doc.setup.dataBits = *o.bits == "12" ? 0 : 1;
+    if (o.rate) doc.SetSampleRateIndex(*o.rate == 256 ? 0 : *o.rate == 512 ? 1 : 2);
+    if (o.bits) doc.SetDataBits(*o.bits == "12" ? 0 : 1);
     if (o.mask) {
-        int mask = 0;
         const std::string& m = *o.mask;
         const std::size_t skip = m.starts_with("0x") || m.starts_with("0X") ? 2 : 0;
         long long parsed = 0;
@@ -50,22 +48,17 @@ int ApplyRecordOptions(CommandContext& ctx, const RecordOptions& o) {
             valid = digit >= 0;
             parsed = parsed * 16 + digit;
         }
-        if (!valid || parsed == 0) {
+        if (!valid || !doc.SetChannelMask(static_cast<int>(parsed))) {
             ctx.err << "--mask: give the measured channels as a hexadecimal mask 01 ... FF (bit 7 "
                        "is channel 1).\n";
             return kExitUsage;
         }
-        mask = static_cast<int>(parsed);
-        doc.setup.channelMask = mask;
-        CountChannels(mask, doc.setup, doc.state);
     }
-    if (o.signal) {
-        const int signals = SignalCountOf(doc.excitationBank);
-        if (*o.signal < 1 || *o.signal > signals) {
-            ctx.err << Format("--signal: the excitation has signals 1 ... %d.", signals) << "\n";
-            return kExitUsage;
-        }
-        doc.selectedSignal = *o.signal - 1;
+    if (o.signal && !doc.SelectSignal(*o.signal - 1)) {
+        ctx.err << Format("--signal: the excitation has signals 1 ... %d.",
+                          SignalCountOf(doc.excitationBank))
+                << "\n";
+        return kExitUsage;
     }
     return kExitDone;
 }
@@ -115,7 +108,9 @@ void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& com
     CLI::App* c = app.add_subcommand(
         "record", "Start a measurement, record it and write \"BASE 001.inpx\" (or the next free)");
     c->add_option("BASE", o->base, "Folder and title of the recorded files")->required();
-    c->add_option("--seconds", o->seconds, "Recording time, s (1 ... 120)")->default_val(10);
+    c->add_option("--seconds", o->seconds,
+                  Format("Recording time, s (%d ... %d)", kMinRecordingTime, kMaxRecordingTime))
+        ->default_val(10);
     c->add_option("--rate", o->rate, "Sample rate, Hz")->check(CLI::IsMember({256, 512, 1024}));
     c->add_option("--mask", o->mask, "Measured channels as a hexadecimal mask (bit 7: channel 1)");
     c->add_option("--bits", o->bits, "Data format")->check(CLI::IsMember({"12", "full"}));

@@ -57,6 +57,10 @@ int CountChannels(int mask, MeasurementSetup& setup, MeasurementState& state) {
     return n;
 }
 
+int ClampRecordingTime(int seconds) {
+    return std::clamp(seconds, kMinRecordingTime, kMaxRecordingTime);
+}
+
 int ClampSlotIndex(int slot, int channelCount) {
     if (channelCount <= 0) return 0;
     return std::clamp(slot, 0, channelCount - 1);

@@ -30,6 +30,12 @@ bool SweepBlockFromBytes(const std::vector<uint8_t>& bytes, SweepBlock& sweep);
 
 constexpr int kChannelNameLength = 20;
 
+// The recording time a user may choose, s.
+constexpr int kMinRecordingTime = 1;
+constexpr int kMaxRecordingTime = 120;
+// A recording time brought into kMinRecordingTime ... kMaxRecordingTime.
+int ClampRecordingTime(int seconds);
+
 // The measurement setup: what to measure and how. Initial values are those of a fresh profile
 // before the settings are loaded.
 struct MeasurementSetup {
@@ -38,7 +44,7 @@ struct MeasurementSetup {
     int decimation = 1;      // device frames averaged into one output sample
     int channelMask = 0xC0;  // bit 7 is channel 1, bit 0 channel 8
     int channelCount = 2;
-    int recordingTime = 10;  // s, 1 ... 120
+    int recordingTime = 10;  // s, kMinRecordingTime ... kMaxRecordingTime
     int activeRecordingTime = 10;
     int dataBits = 1;  // 1 full precision, 0 twelve bits
     int xChannelIndex = 0;

@@ -280,10 +280,21 @@ void CPelmorDoc::SelectPreviousExcitation() {
     ExcitationChanged();
 }
 
+ExcitationContext CPelmorDoc::ExcitationCommandContext() {
+    return ExcitationContext{excitationBank, selectedSignal, services.profile,
+                             services.ui,    services.clock, [this] { MarkModified(); }};
+}
+
+void CPelmorDoc::GenerateExcitations(const ExcitationDefinition& definition) {
+    if (MeasurementRunning()) return;
+    ExcitationContext ctx = ExcitationCommandContext();
+    pelmor::GenerateExcitations(ctx, definition);
+    ExcitationChanged();
+}
+
 bool CPelmorDoc::ImportExcitation(const std::string& path) {
     if (MeasurementRunning()) return false;
-    ExcitationContext ctx{excitationBank, selectedSignal, services.profile,
-                          services.ui,    services.clock, [this] { MarkModified(); }};
+    ExcitationContext ctx = ExcitationCommandContext();
     const bool ok = pelmor::ImportExcitation(ctx, path);
     setup.excitationFolder = FolderOf(path);
     if (ok) ExcitationChanged();

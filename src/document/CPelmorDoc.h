@@ -15,6 +15,7 @@
 #include "core/PlotWindow.h"
 #include "device/Acquisition.h"
 #include "device/AcquisitionThread.h"
+#include "document/DialogValues.h"
 #include "excitation/ExcitationRecords.h"
 #include "export/StoredImpedance.h"
 #include "files/DataFile.h"
@@ -27,6 +28,8 @@ class Profile;
 class SerialDriver;
 class Shell;
 class UserInterface;
+struct ExcitationContext;
+struct ExcitationDefinition;
 struct SetupFileImage;
 
 // The platform services the document works through. All must outlive the document.
@@ -157,9 +160,38 @@ class CPelmorDoc : public RecordingSink {
     bool CanSelectNextExcitation() const;
     bool CanSelectPreviousExcitation() const;
 
+    // --- options (DocumentOptions.cpp) ---
+    // The Options dialog's values: the setup's and the bank's scaling.
+    OptionsValues Options() const;
+    // Checks values as the Options dialog does; values that pass go to the setup and the bank
+    // (and an open setup file is marked modified), otherwise nothing changes and the first
+    // refused field is returned.
+    std::optional<FieldProblem> ApplyOptions(const OptionsValues& values);
+    // Single options with the same checks (the command line's record options). An open setup
+    // file is marked modified. The recording time's range message when refused.
+    std::optional<std::string> SetRecordingTime(int seconds);
+    void SetSampleRateIndex(int index);
+    void SetDataBits(int bits);
+    // The measured channels (bit 7 is channel 1) and their slots; false for an empty mask.
+    bool SetChannelMask(int mask);
+    // The bank signal (0-based) the next measurement uses; false outside the bank.
+    bool SelectSignal(int signal);
+    // The impedance display options the document keeps (the plot styles are the view's).
+    ZDisplayValues ZDisplayOptions() const;
+    // Checks values as the impedance display dialog does; values that pass go to the calculator
+    // and the breathing limits, and the trend is computed again. The first refused field
+    // otherwise, with nothing changed.
+    std::optional<FieldProblem> ApplyZDisplayOptions(const ZDisplayValues& values);
+    // The impedance window's trend frequency (a position in the active frequencies, brought into
+    // them), then the trend again: the frequency keys and the command line's --frequency.
+    void SelectTrendFrequency(int index);
+
     // --- excitation and calibration commands ---
     void SelectNextExcitation();
     void SelectPreviousExcitation();
+    // "Generate excitation signals" with the definition the user accepted: the bank's signals,
+    // the selected one shown in the status bar until a start. Refused while a measurement runs.
+    void GenerateExcitations(const ExcitationDefinition& definition);
     bool ImportExcitation(const std::string& path);
     // The bank's excitations were generated, imported or another one was selected: the status
     // bar shows the selected one until a start or an import makes another active.
@@ -253,6 +285,8 @@ class CPelmorDoc : public RecordingSink {
 
   private:
     void BuildPrintHeader();
+    // The excitation state and services the excitation commands work on.
+    ExcitationContext ExcitationCommandContext();
     // Recording helpers.
     bool ChooseBaseName(int dataBits);
     bool ChooseBaseNameOrDiscard(int dataBits);

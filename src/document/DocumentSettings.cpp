@@ -43,7 +43,7 @@ void CPelmorDoc::LoadSettings() {
     // Rates beyond 1024 Hz have no decimation; the index is brought into 0 ... 2.
     setup.sampleRateIndex = ClampSampleRateIndex(p.GetInt(kOptions, "Sample rate", 1));
     setup.decimation = DecimationForIndex(setup.sampleRateIndex);
-    setup.recordingTime = std::clamp(p.GetInt(kOptions, "Recording timee", 10), 1, 120);
+    setup.recordingTime = ClampRecordingTime(p.GetInt(kOptions, "Recording timee", 10));
     setup.channelMask = p.GetInt(kOptions, "Channel mask", 0xC0);
     setup.dataBits = std::clamp(p.GetInt(kOptions, "Data bits", 1), 0, 1);
     setup.xChannelIndex = p.GetInt(kOptions, "X channel index", 0);

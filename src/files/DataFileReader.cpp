@@ -3,6 +3,7 @@
 
 #include "core/ByteIO.h"
 #include "core/FileBytes.h"
+#include "core/MeasurementSetup.h"
 #include "core/NumberFormat.h"
 #include "core/TextEncoding.h"
 #include "files/DataFile.h"
@@ -117,7 +118,7 @@ std::string Validate(const ParsedHeader& h) {
         if (!(info.signalPeriod >= 0.05 && info.signalPeriod <= 2.0))
             message += Format("Invalid signal period: %lg\n", info.signalPeriod);
     } else {
-        if (!(info.recordingTime >= info.signalPeriod && info.recordingTime <= 120.0))
+        if (!(info.recordingTime >= info.signalPeriod && info.recordingTime <= kMaxRecordingTime))
             message += Format("Invalid recording time: %lg\n", info.recordingTime);
         if (!(info.signalPeriod >= 0.05 && info.signalPeriod <= 1.0))
             message += Format("Invalid signal period: %lg\n", info.signalPeriod);

@@ -262,7 +262,7 @@ void ClampSetupImage(SetupFileImage& s) {
     s.yChannelIndex = ClampSlotIndex(s.yChannelIndex, s.channelCount);
     s.sampleRateIndex = ClampSampleRateIndex(s.sampleRateIndex);
     s.dataBits = std::clamp(s.dataBits, 0, 1);
-    s.recordingTime = std::clamp(s.recordingTime, 1, 120);
+    s.recordingTime = ClampRecordingTime(s.recordingTime);
     s.serialNumber = std::max(s.serialNumber, 0);
 }
 

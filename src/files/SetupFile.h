@@ -93,8 +93,8 @@ bool SaveSetupFile(const std::string& path, const SetupFileImage& image, std::st
 // calibration count and the frequency count into 0 ... 256, the selected frequency index to at
 // least 0, the channel mask to its low 8 bits, the channel count into 0 ... 8, the X and Y slots
 // into 0 ... channel count - 1, the rate index into 0 ... 2, dataBits into 0 ... 1, the
-// recording time into 1 ... 120 s and the serial number to at least 0. The averaging time is left
-// to the calculator, which clamps it.
+// recording time into kMinRecordingTime ... kMaxRecordingTime and the serial number to at least 0.
+// The averaging time is left to the calculator, which clamps it.
 void ClampSetupImage(SetupFileImage& image);
 
 // The archive string form: a length below 255 in one byte; else 0xFF and a uint16 below 0xFFFE;

@@ -15,7 +15,7 @@
 #include <QToolBar>
 
 #include "display/ViewSettings.h"
-#include "excitation/ExcitationContext.h"
+#include "document/DialogValues.h"
 #include "excitation/ExcitationDefinition.h"
 #include "excitation/Multisine.h"
 #include "gui/CPelmorView.h"
@@ -25,7 +25,6 @@
 #include "gui/ToolbarIcons.h"
 #include "gui/dialogs/CExcitationDlg.h"
 #include "gui/dialogs/COptionsDlg.h"
-#include "gui/dialogs/DialogValues.h"
 #include "gui/dialogs/DisplayDialogs.h"
 
 namespace pelmor {
@@ -284,12 +283,8 @@ void CMainFrame::DefineCommands() {
             "",
             [this, &d] {
                 ExcitationDefinition definition = LoadExcitationDefinition(d.services.profile);
-                if (!CExcitationDlg::Edit(this, definition, d.services.profile)) return;
-                ExcitationContext ctx{d.excitationBank,   d.selectedSignal,
-                                      d.services.profile, d.services.ui,
-                                      d.services.clock,   [&d] { d.MarkModified(); }};
-                GenerateExcitations(ctx, definition);
-                d.ExcitationChanged();
+                if (CExcitationDlg::Edit(this, definition, d.services.profile))
+                    d.GenerateExcitations(definition);
             },
             idle});
     Define({cmd::ImportExcitation,

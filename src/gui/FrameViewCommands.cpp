@@ -20,44 +20,13 @@ namespace {
 int DisplayedSlots(const CPelmorDoc& d) { return std::clamp(d.setup.channelCount, 0, 8); }
 
 void EditZDisplay(QWidget* parent, CPelmorDoc& d, ViewState& v) {
-    ImpedanceCalculator& z = d.calculator;
-    ZDisplayValues values;
-    values.averagingTime = z.averagingTime;
-    values.displayMode = z.zDisplayMode;
+    ZDisplayValues values = d.ZDisplayOptions();
     values.averagePlotStyle = v.zAveragePlotStyle;
     values.instantPlotStyle = v.zInstantPlotStyle;
-    values.dataToDisplay = z.zTrendDisplay ? 1 : 0;
-    values.frequencyCount = std::clamp(z.frequencyCount, 0, kMaxDisplayFrequencies);
-    std::copy_n(z.frequencyHz, values.frequencyCount, values.frequencies);
-    values.trendFrequencyIndex = values.frequencyCount > 0 ? std::clamp(z.selectedFrequencyIndex, 0,
-                                                                        values.frequencyCount - 1)
-                                                           : -1;
-    values.flowScalingFactor = d.breathing.flowScalingFactor;
-    values.inspirationMin = d.breathing.inspirationMin;
-    values.inspirationMax = d.breathing.inspirationMax;
-    values.expirationMin = d.breathing.expirationMin;
-    values.expirationMax = d.breathing.expirationMax;
-    values.inspiratoryFlowSign = d.breathing.inspiratoryFlowSign < 0 ? -1 : 1;
-    values.flowLimitationThreshold = d.breathing.flowLimitationThreshold;
     if (!CZDisplayDlg::Edit(parent, values)) return;
-    z.SetAveragingTime(values.averagingTime);
-    z.zDisplayMode = values.displayMode;
     v.zAveragePlotStyle = values.averagePlotStyle;
     v.zInstantPlotStyle = values.instantPlotStyle;
-    z.zTrendDisplay = values.dataToDisplay;
-    d.breathing.flowScalingFactor = values.flowScalingFactor;
-    d.breathing.inspirationMin = values.inspirationMin;
-    d.breathing.inspirationMax = values.inspirationMax;
-    d.breathing.expirationMin = values.expirationMin;
-    d.breathing.expirationMax = values.expirationMax;
-    d.breathing.inspiratoryFlowSign = values.inspiratoryFlowSign;
-    d.breathing.flowLimitationThreshold = values.flowLimitationThreshold;
-    if (values.trendFrequencyIndex >= 0) {
-        z.selectedFrequencyIndex = values.trendFrequencyIndex;
-        d.activeExcitation.selectedFrequencyIndex = values.trendFrequencyIndex;
-    }
-    AnalysisInputs in = d.Inputs();
-    z.ComputeTrend(in, d.services.ui);
+    d.ApplyZDisplayOptions(values);
 }
 
 void EditXYDisplay(QWidget* parent, ViewState& v) {
@@ -200,11 +169,7 @@ void CMainFrame::DefineViewKeys() {
     key(cmd::TrendDisplay, tr("Impedance trend"), QKeySequence(Qt::Key_Z),
         [&v, &d] { ToggleTrendDisplay(d.calculator, v); });
     auto stepFrequency = [&d](int step) {
-        return [&d, step] {
-            StepSelectedFrequency(d.calculator, step);
-            AnalysisInputs in = d.Inputs();
-            d.calculator.ComputeTrend(in, d.services.ui);
-        };
+        return [&d, step] { d.SelectTrendFrequency(d.calculator.selectedFrequencyIndex + step); };
     };
     key(cmd::NextFrequency, tr("Next frequency"), QKeySequence(Qt::Key_F), stepFrequency(1));
     key(cmd::PreviousFrequency, tr("Previous frequency"), QKeySequence(Qt::SHIFT | Qt::Key_F),

@@ -85,6 +85,45 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     EXPECT_EQ(doc->setup.recordingTime, 120);
 }
 
+// The Options dialog and the command line's record options go through the same checks: a
+// refused value changes nothing and leaves an open setup file unmodified.
+TEST_F(DocumentFixture, OptionsAreCheckedAlikeForTheDialogAndTheSingleSetters) {
+    doc = MakeDocument();
+    for (int seconds : {kMinRecordingTime - 1, kMaxRecordingTime + 1}) {
+        EXPECT_EQ(doc->SetRecordingTime(seconds), "Enter an integer between 1 and 120.");
+        OptionsValues values = doc->Options();
+        values.recordingTime = seconds;
+        const auto problem = doc->ApplyOptions(values);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->message, "Enter an integer between 1 and 120.");
+        EXPECT_EQ(doc->setup.recordingTime, 10);
+    }
+    EXPECT_FALSE(doc->SetRecordingTime(kMaxRecordingTime));
+    EXPECT_EQ(doc->setup.recordingTime, kMaxRecordingTime);
+
+    EXPECT_FALSE(doc->SetChannelMask(0));
+    EXPECT_EQ(doc->setup.channelMask, 0xC0);
+    EXPECT_TRUE(doc->SetChannelMask(0xE0));
+    EXPECT_EQ(doc->setup.channelCount, 3);
+    EXPECT_EQ(doc->Options().channelEnabled[2], true);
+
+    EXPECT_FALSE(doc->SelectSignal(SignalCountOf(doc->excitationBank)));
+    EXPECT_FALSE(doc->SelectSignal(-1));
+    EXPECT_TRUE(doc->SelectSignal(0));
+
+    // A refused display value leaves the calculator and the limits as they were.
+    ZDisplayValues z = doc->ZDisplayOptions();
+    z.averagingTime = 2;
+    z.expirationMax = 61;
+    ASSERT_TRUE(doc->ApplyZDisplayOptions(z));
+    EXPECT_EQ(doc->calculator.averagingTime, 0.5);
+    EXPECT_EQ(doc->breathing.expirationMax, 10.0);
+    z.expirationMax = 20;
+    EXPECT_FALSE(doc->ApplyZDisplayOptions(z));
+    EXPECT_EQ(doc->ZDisplayOptions().averagingTime, 2);
+    EXPECT_EQ(doc->ZDisplayOptions().expirationMax, 20);
+}
+
 TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
     doc = MakeDocument();  // defaults: inspiration is positive flow, threshold 0.28
     BreathSettings s = doc->BreathAnalysisSettings();

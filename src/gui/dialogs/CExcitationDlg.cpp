@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs/DialogSupport.h"
-#include "gui/dialogs/DialogValues.h"
+#include "document/DialogValues.h"
 #include "platform/Profile.h"
 
 namespace pelmor {

@@ -189,11 +189,9 @@ bool COptionsDlg::Edit(QWidget* parent, OptionsValues& values) {
 }
 
 bool EditDocumentOptions(QWidget* parent, CPelmorDoc& document) {
-    OptionsValues values = OptionsFromSetup(document.setup, document.excitationBank);
+    OptionsValues values = document.Options();
     if (!COptionsDlg::Edit(parent, values)) return false;
-    ApplyOptions(values, document.setup, document.excitationBank, document.state);
-    document.MarkModified();
-    return true;
+    return !document.ApplyOptions(values);
 }
 
 }  // namespace pelmor

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "gui/dialogs/DialogValues.h"
+#include "document/DialogValues.h"
 
 class QButtonGroup;
 class QCheckBox;

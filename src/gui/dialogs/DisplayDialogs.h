@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "gui/dialogs/DialogValues.h"
+#include "document/DialogValues.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "gui/dialogs/DialogValues.h"
+#include "document/DialogValues.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +21,11 @@ std::string NumberRangeMessage(double minimum, double maximum) {
 
 std::string LengthMessage(int maximum) {
     return Format("Enter no more than %d characters.", maximum);
+}
+
+std::optional<std::string> RecordingTimeProblem(int seconds) {
+    if (seconds >= kMinRecordingTime && seconds <= kMaxRecordingTime) return std::nullopt;
+    return IntegerRangeMessage(kMinRecordingTime, kMaxRecordingTime);
 }
 
 namespace {
@@ -68,7 +73,8 @@ OptionsValues OptionsFromSetup(const MeasurementSetup& setup, const ExcitationBa
 
 std::optional<FieldProblem> ValidateOptions(const OptionsValues& v) {
     using Field = OptionsField;
-    if (Outside(v.recordingTime, 1, 120)) return IntegerProblem(F(Field::RecordingTime), 1, 120);
+    if (auto message = RecordingTimeProblem(v.recordingTime))
+        return FieldProblem{F(Field::RecordingTime), -1, *message};
     if (Outside(v.scalingAmplitude, 0.1, 5))
         return NumberProblem(F(Field::ScalingAmplitude), 0.1, 5);
     for (int k = 0; k < kMaxChannels; ++k)

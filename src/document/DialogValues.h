@@ -18,6 +18,10 @@ std::string IntegerRangeMessage(int minimum, int maximum);
 std::string NumberRangeMessage(double minimum, double maximum);
 std::string LengthMessage(int maximum);
 
+// The range message for a recording time outside kMinRecordingTime ... kMaxRecordingTime; none
+// for one inside. The Options dialog and the command line's record command check with it.
+std::optional<std::string> RecordingTimeProblem(int seconds);
+
 // A refused value: which field (a dialog-specific enum value), which row of a repeated control
 // (-1 when there is only one), and the message.
 struct FieldProblem {
