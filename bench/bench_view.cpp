@@ -82,7 +82,7 @@ struct Scene {
             b.frequencyIndex[0][i] = 8 * (i + 1);
             b.amplitude[0][i] = 0.05;
         }
-        doc->selectedSignal = 0;
+        doc->SelectSignal(0);
         doc->setup.sampleRateIndex = 2;
         doc->setup.channelMask = 0xFF;
         CountChannels(0xFF, doc->setup, *state);

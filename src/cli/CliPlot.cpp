@@ -28,9 +28,9 @@ struct PlotOptions {
 int RunPlot(CommandContext& ctx, const PlotOptions& o) {
     CPelmorDoc& doc = ctx.doc;
     auto view = std::make_unique<ViewState>();
-    doc.viewFlags = view.get();  // the import sets the view up as it does on screen
+    doc.SetView(view.get());  // the import sets the view up as it does on screen
     const int imported = ImportForCommand(ctx, o.path);
-    doc.viewFlags = nullptr;
+    doc.SetView(nullptr);
     if (imported != kExitDone) return imported;
     // A chosen range is shown by every loaded signal window, as after a zoom.
     const int n = std::clamp(doc.setup.channelCount, 0, kMaxChannels);

@@ -68,10 +68,7 @@ int RunRecord(CommandContext& ctx, const RecordOptions& o) {
     if (int code = ApplyRecordOptions(ctx, o); code != kExitDone) return code;
     CliUserInterface& ui = ctx.ui;
     ui.recordingBase = o.base;
-    ui.pathBeingWritten = [&doc] {
-        std::lock_guard<std::mutex> lock(doc.namingMutex);
-        return doc.nameBeingWritten;
-    };
+    ui.pathBeingWritten = [&doc] { return doc.NameBeingWritten(); };
     ui.tempFolder = [&ctx] { return ctx.shell.TempFolder(); };
     if (o.tracking) {
         ui.SetTrackingFrequency(*o.tracking - 1);

@@ -73,7 +73,7 @@ int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
     report.highFrequency = settings.highHz;
     Clock& clock = ctx.doc.services.clock;
     report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
-    if (!ctx.doc.setupPath.empty()) report.setupName = WithoutFolder(ctx.doc.setupPath);
+    if (!ctx.doc.SetupPath().empty()) report.setupName = WithoutFolder(ctx.doc.SetupPath());
     // The calibration and excitation as the first file was analysed.
     if (!files.empty()) {
         report.calibrationPoints = files.front().calibrationPoints;

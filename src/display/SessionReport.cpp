@@ -41,7 +41,7 @@ ReportSpectrum SpectrumOf(const RecordSpectrum& r) {
 
 void DescribeSession(const CPelmorDoc& doc, SessionReport& report) {
     report.setupName =
-        doc.setupPath.empty() ? std::string("Untitled") : WithoutFolder(doc.setupPath);
+        doc.SetupPath().empty() ? std::string("Untitled") : WithoutFolder(doc.SetupPath());
     const ImpedanceCalculator& c = doc.calculator;
     report.calibrationPoints = c.calibrationOff ? 0 : static_cast<int>(c.workingCalibration.count);
     const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
@@ -109,7 +109,7 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     ReportRecording r;
     r.fileName = WithoutFolder(path);
     // The files keep three spaces between date and time; one reads better on paper.
-    for (char c : doc.dataFileTimeStamp)
+    for (char c : doc.ImportedFileTimeStamp())
         if (c != ' ' || r.timeStamp.empty() || r.timeStamp.back() != ' ') r.timeStamp += c;
     r.sampleRate = doc.setup.sampleRate;
     const TraceBuffer& b = doc.state.buffers[0];

@@ -9,6 +9,7 @@
 #include "excitation/ExcitationFile.h"
 #include "excitation/ExcitationSelection.h"
 #include "excitation/Multisine.h"
+#include "export/OutcomeTables.h"
 #include "export/TextHandoff.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
@@ -57,6 +58,13 @@ CPelmorDoc::~CPelmorDoc() {
 void CPelmorDoc::MarkModified() {
     if (!setupPath.empty()) modified = true;
 }
+
+std::string CPelmorDoc::NameBeingWritten() const {
+    std::lock_guard<std::mutex> lock(namingMutex);
+    return nameBeingWritten;
+}
+
+void CPelmorDoc::UseMarkedAsOutcomeBaseline() { outcomeBaseline = MarkedStoredResults(stored); }
 
 // ---------------------------------------------------------------- measurement control
 

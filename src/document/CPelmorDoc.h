@@ -89,26 +89,39 @@ class CPelmorDoc : public RecordingSink {
     MeasurementSetup setup;
     ExcitationBank excitationBank;
     ActiveExcitation activeExcitation;
-    int selectedSignal = 0;
+
+  private:
+    // Declared before the reference bound to it.
     std::unique_ptr<ImpedanceCalculator> calculatorStorage;
+
+  public:
     ImpedanceCalculator& calculator;
     PlotSetup plotSetup;
-    BreathingLimits breathing;
     // Recorded-file naming. The acquisition thread's save step and the user-interface thread
     // both use it: read and change it only under namingMutex.
     FileNaming naming;
-    std::string nameBeingWritten;  // the next or last recording's path
-    std::string lastWrittenFile;   // the last recording actually written ("" when none)
     mutable std::mutex namingMutex;
-    // The time stamp of the imported data file ("" when none).
-    std::string dataFileTimeStamp;
     std::string printHeader;
     int printHeaderLines = 0;
-    // The open setup file ("" when none) and the modified mark.
-    std::string setupPath;
-    bool modified = false;
-    // The flags of the view that shows the document, when there is one (set by the view).
-    ViewTickFlags* viewFlags = nullptr;
+
+    // The bank signal the next measurement uses (SelectSignal, the excitation commands).
+    int SelectedSignal() const { return selectedSignal; }
+    // The breathing limits and flow scaling (ApplyZDisplayOptions).
+    const BreathingLimits& Breathing() const { return breathing; }
+    // The flow scaling alone, unchecked: a record analysis takes the user document's.
+    void SetFlowScalingFactor(double factor) { breathing.flowScalingFactor = factor; }
+    // The next or last recording's path, taken under namingMutex.
+    std::string NameBeingWritten() const;
+    // The time stamp of the imported data file ("" when none).
+    const std::string& ImportedFileTimeStamp() const { return dataFileTimeStamp; }
+    // The open setup file ("" when none; SaveSetup, OpenSetup, NewSetup) and whether the setup
+    // changed since it was opened or saved (MarkModified).
+    const std::string& SetupPath() const { return setupPath; }
+    bool Modified() const { return modified; }
+    // The flags of the view that shows the document (the import changes them); nullptr when no
+    // view shows it. The view sets itself and takes itself off before it goes.
+    void SetView(ViewTickFlags* flags) { viewFlags = flags; }
+    ViewTickFlags* View() const { return viewFlags; }
 
     bool MeasurementRunning() const { return state.measurementRunning.load() != 0; }
     // The simulation runs in place of a device.
@@ -123,7 +136,6 @@ class CPelmorDoc : public RecordingSink {
     // The X and Y slots of the XY window, brought into the measured slots wherever they came
     // from (profile, setup file, dialog).
     int XSlot() const { return ClampSlotIndex(setup.xChannelIndex, setup.channelCount); }
-    int YSlot() const { return ClampSlotIndex(setup.yChannelIndex, setup.channelCount); }
     bool RecordingActive() const { return state.recordingState.load() != 0; }
 
     // --- settings ---
@@ -215,11 +227,6 @@ class CPelmorDoc : public RecordingSink {
     // (the excitation signal the next measurement uses). Run by the timer tick, the start,
     // the selection commands and WaitForMeasurementEnd.
     void TakeAcquisitionResults();
-    // The signal selected after a saved recording, -1 when there is none to take over.
-    std::atomic<int> signalAfterRecording{-1};
-    // Set by the save step when a recording ended; the user-interface thread then shows the
-    // whole record (TakeAcquisitionResults).
-    std::atomic<int> recordingEnded{0};
 
     // --- recorded files (DocumentRecording.cpp) ---
     // The acquisition thread's save step: names the file (asking for a base name first when
@@ -255,11 +262,20 @@ class CPelmorDoc : public RecordingSink {
     BreathSettings BreathAnalysisSettings() const;
     // "Copy stored data" / "Open stored data in Spreadsheet".
     bool HandOutStoredData(bool toSpreadsheet);
+
+  private:
+    // Declared before the reference bound to it.
     std::unique_ptr<StoredImpedance> storedStorage;
+
+  public:
     StoredImpedance& stored;
     // The baseline of the outcomes: the marked stored results as they were at "Use as
     // baseline"; none until then and after "Clear baseline".
-    std::optional<std::vector<StoredResult>> outcomeBaseline;
+    const std::optional<std::vector<StoredResult>>& OutcomeBaseline() const {
+        return outcomeBaseline;
+    }
+    void UseMarkedAsOutcomeBaseline();
+    void ClearOutcomeBaseline() { outcomeBaseline.reset(); }
     // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
     // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);
@@ -284,6 +300,21 @@ class CPelmorDoc : public RecordingSink {
     const DocumentServices services;
 
   private:
+    int selectedSignal = 0;
+    BreathingLimits breathing;
+    std::string nameBeingWritten;  // under namingMutex
+    std::string lastWrittenFile;   // the last recording actually written ("" when none)
+    std::string dataFileTimeStamp;
+    std::string setupPath;
+    bool modified = false;
+    ViewTickFlags* viewFlags = nullptr;
+    std::optional<std::vector<StoredResult>> outcomeBaseline;
+    // The signal selected after a saved recording, -1 when there is none to take over.
+    std::atomic<int> signalAfterRecording{-1};
+    // Set by the save step when a recording ended; the user-interface thread then shows the
+    // whole record (TakeAcquisitionResults).
+    std::atomic<int> recordingEnded{0};
+
     void BuildPrintHeader();
     // The excitation state and services the excitation commands work on.
     ExcitationContext ExcitationCommandContext();

@@ -78,7 +78,7 @@ RecordAnalysisSetup RecordAnalysisSetupOf(const CPelmorDoc& doc) {
     s.excitationBank = doc.excitationBank;
     s.loadedCalibration = doc.calculator.loadedCalibration;
     s.averagingTime = doc.calculator.averagingTime;
-    s.flowScalingFactor = doc.breathing.flowScalingFactor;
+    s.flowScalingFactor = doc.Breathing().flowScalingFactor;
     return s;
 }
 
@@ -92,7 +92,7 @@ struct RecordAnalyser::Worker {
         doc.calculator.loadedCalibration = setup.loadedCalibration;
         doc.calculator.workingCalibration = setup.loadedCalibration;
         doc.calculator.SetAveragingTime(setup.averagingTime);
-        doc.breathing.flowScalingFactor = setup.flowScalingFactor;
+        doc.SetFlowScalingFactor(setup.flowScalingFactor);
         freshExcitation = doc.activeExcitation;
         freshSelection = doc.calculator.selectedFrequencyIndex;
     }

@@ -189,9 +189,9 @@ void CMainFrame::UpdateCommandUi() {
             if (action->isChecked() != on) action->setChecked(on);
         }
     }
-    const QString name = doc_.setupPath.empty()
+    const QString name = doc_.SetupPath().empty()
                              ? QStringLiteral("Untitled")
-                             : QString::fromLocal8Bit(WithoutFolder(doc_.setupPath).c_str());
+                             : QString::fromLocal8Bit(WithoutFolder(doc_.SetupPath()).c_str());
     // The simulation is named for as long as it runs, never only once. This runs at every timer
     // tick: only a change goes to the window system, which would otherwise get (and queue) the
     // same title ten times a second.
@@ -199,7 +199,7 @@ void CMainFrame::UpdateCommandUi() {
     const QString title = name + QStringLiteral("[*] - Pelmor") +
                           (simulating ? QStringLiteral(" [Simulation]") : QString());
     if (windowTitle() != title) setWindowTitle(title);
-    if (isWindowModified() != doc_.modified) setWindowModified(doc_.modified);
+    if (isWindowModified() != doc_.Modified()) setWindowModified(doc_.Modified());
     if (simulationIndicator_ && simulationIndicator_->isVisibleTo(this) != simulating)
         simulationIndicator_->setVisible(simulating);
 }

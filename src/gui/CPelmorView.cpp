@@ -26,11 +26,11 @@ CPelmorView::CPelmorView(CPelmorDoc& doc, QWidget* parent) : QWidget(parent), do
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 240);
-    doc_.viewFlags = &view_;
+    doc_.SetView(&view_);
 }
 
 CPelmorView::~CPelmorView() {
-    if (doc_.viewFlags == &view_) doc_.viewFlags = nullptr;
+    if (doc_.View() == &view_) doc_.SetView(nullptr);
 }
 
 void CPelmorView::showEvent(QShowEvent* event) {

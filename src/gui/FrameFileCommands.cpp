@@ -84,10 +84,10 @@ void CMainFrame::DefineFileCommands() {
             {QKeySequence(Qt::CTRL | Qt::Key_S)},
             "document-save",
             [this, &d] {
-                if (d.setupPath.empty())
+                if (d.SetupPath().empty())
                     SaveSetupAs();
                 else
-                    SaveSetupTo(FromLocalPath(d.setupPath));
+                    SaveSetupTo(FromLocalPath(d.SetupPath()));
             },
             {}});
     Define({cmd::SaveSetupAs,
@@ -139,10 +139,10 @@ void CMainFrame::DefineFileCommands() {
 }
 
 bool CMainFrame::SaveModified() {
-    if (!doc_.modified) return true;
-    const QString name = doc_.setupPath.empty()
+    if (!doc_.Modified()) return true;
+    const QString name = doc_.SetupPath().empty()
                              ? QStringLiteral("Untitled")
-                             : QFileInfo(FromLocalPath(doc_.setupPath)).fileName();
+                             : QFileInfo(FromLocalPath(doc_.SetupPath())).fileName();
     const QString text = tr("Save changes to %1?").arg(name);
     int answer = QMessageBox::Cancel;
     if (askSaveChanges) {
@@ -154,11 +154,11 @@ bool CMainFrame::SaveModified() {
     }
     if (answer == QMessageBox::Cancel) return false;
     if (answer == QMessageBox::No) return true;
-    if (doc_.setupPath.empty()) {
+    if (doc_.SetupPath().empty()) {
         SaveSetupAs();
-        return !doc_.modified;
+        return !doc_.Modified();
     }
-    return SaveSetupTo(FromLocalPath(doc_.setupPath));
+    return SaveSetupTo(FromLocalPath(doc_.SetupPath()));
 }
 
 void CMainFrame::SaveSetupAs() {

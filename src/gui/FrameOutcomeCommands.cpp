@@ -24,7 +24,7 @@ void CMainFrame::DefineOutcomeCommands() {
             [this, &d] {
                 auto text = [&d] {
                     const OutcomeSettings s = LoadOutcomeSettings(d.services.profile);
-                    const auto* base = d.outcomeBaseline ? &*d.outcomeBaseline : nullptr;
+                    const auto* base = d.OutcomeBaseline() ? &*d.OutcomeBaseline() : nullptr;
                     return BuildOutcomeTable(StoredOutcomeReport(d.stored, base, s));
                 };
                 OutcomesDlgActions a;
@@ -36,10 +36,10 @@ void CMainFrame::DefineOutcomeCommands() {
                     OpenTextInSpreadsheet(OutcomeTableText(text()), d.services.shell,
                                           d.services.ui);
                 };
-                a.useAsBaseline = [&d] { d.outcomeBaseline = MarkedStoredResults(d.stored); };
-                a.clearBaseline = [&d] { d.outcomeBaseline.reset(); };
+                a.useAsBaseline = [&d] { d.UseMarkedAsOutcomeBaseline(); };
+                a.clearBaseline = [&d] { d.ClearOutcomeBaseline(); };
                 a.canUseAsBaseline = [&d] { return !MarkedStoredResults(d.stored).empty(); };
-                a.hasBaseline = [&d] { return d.outcomeBaseline.has_value(); };
+                a.hasBaseline = [&d] { return d.OutcomeBaseline().has_value(); };
                 COutcomesDlg dialog(this, a);
                 if (showOutcomes)
                     showOutcomes(dialog);

@@ -63,8 +63,8 @@ void CMainFrame::ExportReport() {
         if (doc_.stored.results[i].marked)
             report.results.push_back(SpectrumOf(doc_.stored.results[i]));
     // The outcomes' baseline, kept by "Use as baseline", with its change.
-    if (doc_.outcomeBaseline)
-        for (const StoredResult& r : *doc_.outcomeBaseline)
+    if (doc_.OutcomeBaseline())
+        for (const StoredResult& r : *doc_.OutcomeBaseline())
             report.baseline.push_back(SpectrumOf(r));
     FitReportModel(report, doc_.services.profile);
     AddOutcomeTables(report, doc_.services.profile);

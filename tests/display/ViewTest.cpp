@@ -46,7 +46,7 @@ struct ViewFixture : ::testing::Test {
             b.frequencyIndex[0][i] = i + 1;
             b.amplitude[0][i] = 0.1;
         }
-        doc->selectedSignal = 0;
+        doc->SelectSignal(0);
         SetChannels(0xE0);  // channels 1, 2, 3
     }
     void TearDown() override { state->measurementRunning = 0; }

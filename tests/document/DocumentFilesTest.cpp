@@ -61,7 +61,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     EXPECT_EQ(doc->CurrentDataFile(), home.File("run 003.inpx"));
     EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
     EXPECT_EQ(doc->naming.serialNumber, 3);
-    EXPECT_EQ(doc->selectedSignal, 1);
+    EXPECT_EQ(doc->SelectedSignal(), 1);
     EXPECT_EQ(ui.saveOptionsDialogs, 0);  // the base name was chosen already
     EXPECT_TRUE(ui.Messages().empty());
 
@@ -80,7 +80,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
         written.push_back(FileNameOf(doc->CurrentDataFile()));
     }
     EXPECT_EQ(written, (std::vector<std::string>{"x 001.inpx", "x 003.inpx", "x 005.inpx"}));
-    EXPECT_EQ(doc->selectedSignal, 1);  // 1, 2, 0, 1: wraps at the signal count
+    EXPECT_EQ(doc->SelectedSignal(), 1);  // 1, 2, 0, 1: wraps at the signal count
 
     // "Set filename" waits while a recording is active.
     state->recordingState = 1;
@@ -150,7 +150,7 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
     EXPECT_GT(ui.Messages()[0].size(), reason + 2);
     EXPECT_EQ(ui.saveOptionsDialogs, 1);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("saved 001.inpx"));
-    EXPECT_EQ(doc->selectedSignal, 1);
+    EXPECT_EQ(doc->SelectedSignal(), 1);
 
     // Cancel and No bring the dialog back; Cancel and Yes let the data go.
     ui.ClearRecords();
@@ -162,7 +162,7 @@ TEST_F(RecordingFixture, ARecordingThatCannotBeWrittenIsNeverLostSilently) {
     EXPECT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.saveOptionsDialogs, 3);
     EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kDataWillBeLost, kDataWillBeLost}));
-    EXPECT_EQ(doc->selectedSignal, 1);
+    EXPECT_EQ(doc->SelectedSignal(), 1);
 }
 
 TEST_F(RecordingFixture, ALongTwelveBitRecordingIsSavedInFullPrecision) {
@@ -300,7 +300,7 @@ TEST_F(SetupFixture, EveryFieldTravelsThroughASetupFile) {
     d.setup.yChannelIndex = 2;
     d.setup.measurementMode = 1;
     d.naming.extraSerialStep = 1;
-    d.selectedSignal = 1;
+    ASSERT_TRUE(d.SelectSignal(1));
     d.naming.baseName = std::string(300, 'b');
     d.naming.serialNumber = 7;
     d.setup.excitationFolder = "/e";
@@ -317,25 +317,25 @@ TEST_F(SetupFixture, EveryFieldTravelsThroughASetupFile) {
     const std::vector<uint8_t> saved = Image();
     const std::string path = home.File("s.plm");
     ASSERT_TRUE(d.SaveSetup(path));
-    EXPECT_EQ(d.setupPath, path);
+    EXPECT_EQ(d.SetupPath(), path);
 
     doc = MakeDocument();
     state->buffers[3].Append(1.0);
     ASSERT_TRUE(doc->OpenSetup(path));
     EXPECT_EQ(state->buffers[3].Count(), 0);
-    EXPECT_EQ(doc->setupPath, path);
-    EXPECT_FALSE(doc->modified);
+    EXPECT_EQ(doc->SetupPath(), path);
+    EXPECT_FALSE(doc->Modified());
     // The selected frequency goes into the active excitation; everything else back in place.
     EXPECT_EQ(doc->activeExcitation.selectedFrequencyIndex, 2);
     doc->calculator.selectedFrequencyIndex = 2;
     EXPECT_EQ(Image(), saved);
     EXPECT_EQ(doc->calculator.ringLength, 20);
     doc->MarkModified();
-    EXPECT_TRUE(doc->modified);
+    EXPECT_TRUE(doc->Modified());
 
     doc->NewSetup();
-    EXPECT_EQ(doc->setupPath, "");
-    EXPECT_FALSE(doc->modified);
+    EXPECT_EQ(doc->SetupPath(), "");
+    EXPECT_FALSE(doc->Modified());
     EXPECT_EQ(doc->setup.recordingTime, 33);
 }
 
@@ -364,7 +364,8 @@ TEST_F(SetupFixture, ValuesFromAFileAreBroughtIntoRange) {
 TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
     doc->setup.recordingTime = 42;
     const std::vector<uint8_t> good = Image();
-    doc->setupPath = "/kept.plm";
+    const std::string kept = home.File("kept.plm");
+    ASSERT_TRUE(doc->SaveSetup(kept));
     std::vector<uint8_t> wrongMarker = good;
     wrongMarker[0] ^= 1;
     const std::vector<std::vector<uint8_t>> refused = {
@@ -379,7 +380,7 @@ TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
         EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Unexpected file format."});
         EXPECT_EQ(Image(), good);
         EXPECT_GT(state->buffers[0].Count(), 0);
-        EXPECT_EQ(doc->setupPath, "/kept.plm");
+        EXPECT_EQ(doc->SetupPath(), kept);
     }
 
     ui.ClearRecords();
@@ -428,8 +429,8 @@ TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
                                      "that point keep their values.",
                                      static_cast<int>(c.reached))});
         EXPECT_EQ(state->buffers[0].Count(), 0);
-        EXPECT_EQ(doc->setupPath, path);
-        EXPECT_FALSE(doc->modified);
+        EXPECT_EQ(doc->SetupPath(), path);
+        EXPECT_FALSE(doc->Modified());
         EXPECT_EQ(doc->setup.recordingTime, c.recordingTime);
         EXPECT_EQ(doc->calculator.zDisplayMode,
                   c.zDisplayMode < 0 ? zDisplayModeBefore : c.zDisplayMode);

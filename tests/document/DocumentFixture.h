@@ -63,7 +63,7 @@ struct DocumentFixture : ::testing::Test {
             b.amplitude[0][i] = 0.1;
             b.phase[0][i] = 0.3 * i * i;
         }
-        doc->selectedSignal = 0;
+        doc->SelectSignal(0);
     }
 };
 

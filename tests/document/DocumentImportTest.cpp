@@ -246,13 +246,13 @@ TEST_F(ImportFixture, BothImportsSwitchTheViewsXYWindowOff) {
     for (bool batch : {false, true}) {
         SCOPED_TRACE(batch ? "Import from files" : "Import data");
         ViewTickFlags view;
-        doc->viewFlags = &view;
+        doc->SetView(&view);
         if (batch)
             EXPECT_EQ(doc->ImportFromFiles({path}), 1);
         else
             EXPECT_TRUE(doc->ImportDataFile(path));
         EXPECT_FALSE(view.showXY);
-        doc->viewFlags = nullptr;
+        doc->SetView(nullptr);
     }
 }
 

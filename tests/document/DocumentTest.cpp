@@ -31,7 +31,7 @@ TEST_F(DocumentFixture, FreshDocumentHasTheFactorySetup) {
     EXPECT_EQ(state->buffers[7].SampleInterval(), 1.0 / 512);
     EXPECT_EQ(doc->excitationBank.signalCount, 1);
     EXPECT_EQ(doc->plotSetup.windows[kXYWindow].xmin, -5);
-    EXPECT_EQ(doc->breathing.expirationMax, 10.0);
+    EXPECT_EQ(doc->Breathing().expirationMax, 10.0);
     EXPECT_EQ(state->measurementRunning, 0);
 }
 
@@ -61,8 +61,8 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     EXPECT_EQ(doc->setup.channelNames[2], "Flow");
     EXPECT_EQ(doc->setup.sweep.enabled, 0);
     EXPECT_EQ(doc->setup.sweep.endFrequency, 10.0);
-    EXPECT_EQ(doc->breathing.flowScalingFactor, 1.0);
-    EXPECT_EQ(doc->breathing.inspirationMax, 2.5);
+    EXPECT_EQ(doc->Breathing().flowScalingFactor, 1.0);
+    EXPECT_EQ(doc->Breathing().inspirationMax, 2.5);
     EXPECT_EQ(doc->calculator.zTrendDisplay, 0);  // written at exit, never read back
 
     doc->setup.recordingTime = 500;  // only the loader clamps
@@ -117,7 +117,7 @@ TEST_F(DocumentFixture, OptionsAreCheckedAlikeForTheDialogAndTheSingleSetters) {
     z.expirationMax = 61;
     ASSERT_TRUE(doc->ApplyZDisplayOptions(z));
     EXPECT_EQ(doc->calculator.averagingTime, 0.5);
-    EXPECT_EQ(doc->breathing.expirationMax, 10.0);
+    EXPECT_EQ(doc->Breathing().expirationMax, 10.0);
     z.expirationMax = 20;
     EXPECT_FALSE(doc->ApplyZDisplayOptions(z));
     EXPECT_EQ(doc->ZDisplayOptions().averagingTime, 2);
@@ -131,9 +131,11 @@ TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
     EXPECT_EQ(s.flowLimitationThreshold, 0.28);
     EXPECT_EQ(s.inspirationMax, 10.0);
 
-    doc->breathing.inspiratoryFlowSign = -1;
-    doc->breathing.flowLimitationThreshold = 2.8;
-    doc->breathing.expirationMin = 0.5;
+    ZDisplayValues values = doc->ZDisplayOptions();
+    values.inspiratoryFlowSign = -1;
+    values.flowLimitationThreshold = 2.8;
+    values.expirationMin = 0.5;
+    ASSERT_FALSE(doc->ApplyZDisplayOptions(values));
     profile.Clear();
     doc.reset();
     EXPECT_EQ(profile.GetInt("Breath analysis", "Inspiratory flow sign", 0), -1);
@@ -151,8 +153,8 @@ TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
     profile.WriteInt("Breath analysis", "Inspiratory flow sign", 7);
     profile.WriteBinary("Breath analysis", "Flow limitation threshold", {1, 2, 3});
     doc = MakeDocument();
-    EXPECT_EQ(doc->breathing.inspiratoryFlowSign, 1);
-    EXPECT_EQ(doc->breathing.flowLimitationThreshold, 0.28);
+    EXPECT_EQ(doc->Breathing().inspiratoryFlowSign, 1);
+    EXPECT_EQ(doc->Breathing().flowLimitationThreshold, 0.28);
 }
 
 TEST_F(DocumentFixture, TheCalibrationCopyTakesTheUsersDecimalSeparator) {
@@ -248,7 +250,7 @@ TEST_F(DocumentFixture, AGeneratedImportedOrSelectedExcitationShowsBeforeTheStar
     for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
     b.frequencyIndex[1][0] = 1;
     b.frequencyIndex[1][1] = 3;
-    doc->selectedSignal = 0;
+    doc->SelectSignal(0);
     EXPECT_EQ(doc->UpdateStatusText().pane1, "");
     doc->ExcitationChanged();  // as after "Generate excitation signals"
     EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=1,2,3");
@@ -258,7 +260,7 @@ TEST_F(DocumentFixture, AGeneratedImportedOrSelectedExcitationShowsBeforeTheStar
     doc->fitRequest = CPelmorDoc::kFitNothing;
     doc->ApplyMeasurementSetup();
     EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=0.5,1.5");
-    doc->selectedSignal = 0;
+    doc->SelectSignal(0);
     ASSERT_EQ(doc->StartMeasurement(0), 0);
     EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitFrequencyAxis);
     doc->Stop();

@@ -241,10 +241,13 @@ TEST_F(OptionsTest, TheOptionsCommandWritesTheDocumentAndMarksAnOpenSetupModifie
     emulatorOptions.realtime = false;
     DeviceEmulator emulator(emulatorOptions, &clock);
     CPelmorDoc doc(*state, DocumentServices{profile, ui, shell, clock, emulator});
-    for (const char* path : {"", "/m/setup.plm"}) {
-        SCOPED_TRACE(path);
-        doc.setupPath = path;
-        doc.modified = false;
+    test::TempDir dir;
+    for (const bool open : {false, true}) {
+        SCOPED_TRACE(open ? "a setup file is open" : "no setup file");
+        if (open)
+            ASSERT_TRUE(doc.SaveSetup(dir.File("setup.plm")));  // open and unmodified
+        else
+            doc.NewSetup();
         WhenModal([](QDialog& d) {
             Child<QCheckBox>(d, "channel3")->setChecked(true);
             SetText(d, "recordingTime", "20");
@@ -254,7 +257,7 @@ TEST_F(OptionsTest, TheOptionsCommandWritesTheDocumentAndMarksAnOpenSetupModifie
         EXPECT_EQ(doc.setup.channelMask, 0xE0);
         EXPECT_EQ(doc.setup.channelCount, 3);
         EXPECT_EQ(doc.setup.recordingTime, 20);
-        EXPECT_EQ(doc.modified, *path != 0);
+        EXPECT_EQ(doc.Modified(), open);
     }
     WhenModal([](QDialog& d) {
         SetText(d, "recordingTime", "30");

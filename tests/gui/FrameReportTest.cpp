@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 #include "core/FileBytes.h"
 #include "device/SerialDriverFactory.h"
@@ -137,7 +138,11 @@ TEST_F(ReportFixture, WritesTheMarkedResultsWithAPagePerRecordingThatStillExists
     EXPECT_EQ(doc->stored.count, 3);
 
     // The outcomes' baseline adds its table with the change.
-    doc->outcomeBaseline = std::vector<StoredResult>{doc->stored.results[1]};
+    // ("Use as baseline" with the second result marked alone; the marks are then restored.)
+    bool marks[3];
+    for (int i = 0; i < 3; ++i) marks[i] = std::exchange(doc->stored.results[i].marked, i == 1);
+    doc->UseMarkedAsOutcomeBaseline();
+    for (int i = 0; i < 3; ++i) doc->stored.results[i].marked = marks[i];
     ASSERT_TRUE(frame->RunCommand(cmd::ExportReport));
     EXPECT_NE(RunTool("pdftotext '" + pdf + "' -").find("Baseline and change"), std::string::npos);
 

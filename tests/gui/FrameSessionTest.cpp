@@ -51,7 +51,7 @@ void TwelveHarmonics(CPelmorDoc& doc) {
         b.amplitude[0][i] = 0.1;
         b.phase[0][i] = 0.3 * i * i;
     }
-    doc.selectedSignal = 0;
+    doc.SelectSignal(0);
 }
 
 template <typename Done>
@@ -239,7 +239,7 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     const QString a = QString::fromStdString(home.File("a.plm"));
     chosen = {QString::fromStdString(home.File("a"))};  // the extension is added
     ASSERT_TRUE(frame->RunCommand(cmd::SaveSetupAs));
-    EXPECT_EQ(doc->setupPath, a.toStdString());
+    EXPECT_EQ(doc->SetupPath(), a.toStdString());
     EXPECT_EQ(frame->RecentFiles(), QStringList{a});
     EXPECT_TRUE(frame->Action(cmd::RecentFile)->isVisible());
     EXPECT_EQ(frame->Action(cmd::RecentFile)->text(), "&1 a.plm");
@@ -253,14 +253,14 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     };
     doc->setup.recordingTime = 5;
     doc->MarkModified();
-    ASSERT_TRUE(doc->modified);
+    ASSERT_TRUE(doc->Modified());
     frame->RunCommand(cmd::NewSetup);
     EXPECT_EQ(asked, QStringList{"Save changes to a.plm?"});
-    EXPECT_EQ(doc->setupPath, a.toStdString());
+    EXPECT_EQ(doc->SetupPath(), a.toStdString());
     answer = QMessageBox::Yes;
     frame->RunCommand(cmd::NewSetup);
-    EXPECT_TRUE(doc->setupPath.empty());
-    EXPECT_FALSE(doc->modified);
+    EXPECT_TRUE(doc->SetupPath().empty());
+    EXPECT_FALSE(doc->Modified());
 
     // A dropped setup file opens.
     QMimeData mime;
@@ -270,14 +270,14 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame.get(), &drop);
-    EXPECT_EQ(doc->setupPath, a.toStdString());
+    EXPECT_EQ(doc->SetupPath(), a.toStdString());
     doc->NewSetup();
 
     // Reopening from the recent list reads the saved file back.
     doc->setup.recordingTime = 9;
     ASSERT_TRUE(frame->RunCommand(cmd::RecentFile));
     EXPECT_EQ(doc->setup.recordingTime, 5);
-    EXPECT_EQ(doc->setupPath, a.toStdString());
+    EXPECT_EQ(doc->SetupPath(), a.toStdString());
 
     // Open asks once about a modified setup, after the file has been chosen.
     doc->setup.recordingTime = 7;

@@ -148,8 +148,8 @@ TEST_F(OutcomesGuiFixture, OutcomesDialogShowsTheMarkedResultsAndKeepsABaseline)
         EXPECT_FALSE(Child<QPushButton>(d, "clearBaseline")->isEnabled());
 
         Child<QPushButton>(d, "useBaseline")->click();
-        ASSERT_TRUE(doc->outcomeBaseline.has_value());
-        EXPECT_EQ(doc->outcomeBaseline->size(), 2u);
+        ASSERT_TRUE(doc->OutcomeBaseline().has_value());
+        EXPECT_EQ(doc->OutcomeBaseline()->size(), 2u);
         EXPECT_FALSE(baseline->isHidden());
         EXPECT_EQ(baseline->rowCount(), 6);  // two results, Mean, Change, Threshold, Response
         EXPECT_EQ(baseline->item(5, 1)->text(), QStringLiteral("negative"));
@@ -162,7 +162,7 @@ TEST_F(OutcomesGuiFixture, OutcomesDialogShowsTheMarkedResultsAndKeepsABaseline)
         EXPECT_NE(text.find("\r\nResponse\tnegative\r\n"), std::string::npos);
 
         Child<QPushButton>(d, "clearBaseline")->click();
-        EXPECT_FALSE(doc->outcomeBaseline.has_value());
+        EXPECT_FALSE(doc->OutcomeBaseline().has_value());
         EXPECT_TRUE(baseline->isHidden());
     };
     ASSERT_TRUE(frame->RunCommand(cmd::Outcomes));
