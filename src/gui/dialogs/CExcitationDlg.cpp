@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/dialogs/DialogSupport.h"
 #include "document/DialogValues.h"
+#include "gui/dialogs/DialogSupport.h"
 #include "platform/Profile.h"
 
 namespace pelmor {
