@@ -1,6 +1,7 @@
 #include "document/CPelmorDoc.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/FileBytes.h"
@@ -62,6 +63,28 @@ void CPelmorDoc::MarkModified() {
 std::string CPelmorDoc::NameBeingWritten() const {
     std::lock_guard<std::mutex> lock(namingMutex);
     return nameBeingWritten;
+}
+
+FileNaming CPelmorDoc::Naming() const {
+    std::lock_guard<std::mutex> lock(namingMutex);
+    return naming;
+}
+
+int CPelmorDoc::TakeFitRequest() { return std::exchange(fitRequest, kFitNothing); }
+
+void CPelmorDoc::SetPlotWindows(const std::array<PlotWindow, kPlotWindowCount>& windows) {
+    plotSetup.windows = windows;
+}
+
+void CPelmorDoc::SetPlotWindow(int index, const PlotWindow& window) {
+    if (index >= 0 && index < kPlotWindowCount) plotSetup.windows[index] = window;
+}
+
+void CPelmorDoc::SetTrendDisplay(bool trend) { calculator.zTrendDisplay = trend ? 1 : 0; }
+
+int CPelmorDoc::AnalyseInterval(double fromSeconds, double toSeconds) {
+    AnalysisInputs in = Inputs();
+    return calculator.AnalyseInterval(in, std::max(fromSeconds, 0.0), toSeconds);
 }
 
 void CPelmorDoc::UseMarkedAsOutcomeBaseline() { outcomeBaseline = MarkedStoredResults(stored); }

@@ -30,6 +30,7 @@ class Shell;
 class UserInterface;
 struct ExcitationContext;
 struct ExcitationDefinition;
+struct RecordAnalysisSetup;
 struct SetupFileImage;
 
 // The platform services the document works through. All must outlive the document.
@@ -104,12 +105,33 @@ class CPelmorDoc : public RecordingSink {
     std::string printHeader;
     int printHeaderLines = 0;
 
+    // --- what clients read ---
+    // The trace buffers and the measurement flags the document runs on.
+    const MeasurementState& State() const { return state; }
+    // The measurement setup (Options, SetRecordingTime and the other single options, the start,
+    // the import, OpenSetup).
+    const MeasurementSetup& Setup() const { return setup; }
+    // The generated or imported excitation signals, and the one the last start or import made
+    // active.
+    const ExcitationBank& Bank() const { return excitationBank; }
+    const ActiveExcitation& ActiveSignal() const { return activeExcitation; }
+    // The impedance analysis: frequencies, spectra, trend, calibration, display mode.
+    const ImpedanceCalculator& Calculator() const { return calculator; }
+    // The plot windows' ranges and rectangles, and the time step of the time keys.
+    const PlotSetup& Plots() const { return plotSetup; }
+    // The recorded-file naming, copied under namingMutex.
+    FileNaming Naming() const;
+    // The header lines of a printed page (the rate, the period and the frequencies).
+    const std::string& PrintHeader() const { return printHeader; }
+    int PrintHeaderLines() const { return printHeaderLines; }
+    // The stored impedance collection ("Store", "Import from files").
+    const StoredImpedance& Stored() const { return stored; }
+    const DocumentServices& Services() const { return services; }
+
     // The bank signal the next measurement uses (SelectSignal, the excitation commands).
     int SelectedSignal() const { return selectedSignal; }
     // The breathing limits and flow scaling (ApplyZDisplayOptions).
     const BreathingLimits& Breathing() const { return breathing; }
-    // The flow scaling alone, unchecked: a record analysis takes the user document's.
-    void SetFlowScalingFactor(double factor) { breathing.flowScalingFactor = factor; }
     // The next or last recording's path, taken under namingMutex.
     std::string NameBeingWritten() const;
     // The time stamp of the imported data file ("" when none).
@@ -133,6 +155,11 @@ class CPelmorDoc : public RecordingSink {
     // (a start with other frequencies), or every window to its data (an import, a recording).
     enum FitRequest : int { kFitNothing = 0, kFitFrequencyAxis = 1, kFitAllWindows = 3 };
     int fitRequest = kFitNothing;
+    int PendingFit() const { return fitRequest; }
+    // The request, which is then cleared: the view fits its scales once.
+    int TakeFitRequest();
+    // The view asks for a fit of its own (the next time it draws).
+    void RequestFit(int request) { fitRequest |= request; }
     // The X and Y slots of the XY window, brought into the measured slots wherever they came
     // from (profile, setup file, dialog).
     int XSlot() const { return ClampSlotIndex(setup.xChannelIndex, setup.channelCount); }
@@ -198,6 +225,19 @@ class CPelmorDoc : public RecordingSink {
     // them), then the trend again: the frequency keys and the command line's --frequency.
     void SelectTrendFrequency(int index);
 
+    // --- the view's state the document keeps ---
+    // The plot windows as the view changed them (zoom, pan, the time keys, the scaling
+    // commands, the selection, where it drew them). The time step stays the document's.
+    void SetPlotWindows(const std::array<PlotWindow, kPlotWindowCount>& windows);
+    void SetPlotWindow(int index, const PlotWindow& window);
+    // The impedance window shows the trend (true) or the spectrum. Kept in the setup file; the
+    // trend is not computed again here.
+    void SetTrendDisplay(bool trend);
+    // The impedance window's time-window analysis over [fromSeconds, toSeconds] of the loaded or
+    // measured data (fromSeconds below 0 counts from 0): the interval spectrum and the breathing
+    // estimate. Not 0 when no whole excitation period lies within.
+    int AnalyseInterval(double fromSeconds, double toSeconds);
+
     // --- excitation and calibration commands ---
     void SelectNextExcitation();
     void SelectPreviousExcitation();
@@ -262,6 +302,16 @@ class CPelmorDoc : public RecordingSink {
     BreathSettings BreathAnalysisSettings() const;
     // "Copy stored data" / "Open stored data in Spreadsheet".
     bool HandOutStoredData(bool toSpreadsheet);
+    // The stored impedance window's commands on the collection.
+    void ClearStored();
+    void SelectNextStored();
+    void SelectPreviousStored();
+    void ToggleStoredMarked();
+    void DeleteSelectedStored();
+    // Tests only: results made up field by field, which no command of the program stores.
+    StoredImpedance& StoredForTesting() { return stored; }
+    // Tests only: an analysis made up value by value (a trend no recording gives).
+    ImpedanceCalculator& CalculatorForTesting() { return calculator; }
 
   private:
     // Declared before the reference bound to it.
@@ -284,6 +334,14 @@ class CPelmorDoc : public RecordingSink {
     // Whether the range the first signal window shows holds a whole excitation period; says
     // "At least one period must be selected." when it does not (asked before the file dialog).
     bool CheckExportRange();
+
+    // --- a record analysis's own document (RecordAnalysis.cpp) ---
+    // Takes the user document's setup a record analysis carries: the bank, the loaded
+    // calibration (also as the working one), the averaging time and the flow scaling (unchecked).
+    void UseRecordAnalysisSetup(const RecordAnalysisSetup& setup);
+    // Before each file, so that nothing of the previous one carries over: the active excitation
+    // and the selected frequency as given, the loaded calibration as the working one.
+    void RestartRecordAnalysis(const ActiveExcitation& excitation, int selectedFrequency);
 
     // --- setup files (DocumentSetupFile.cpp) ---
     bool SaveSetup(const std::string& path);

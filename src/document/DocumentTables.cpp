@@ -11,7 +11,8 @@ namespace pelmor {
 
 namespace {
 ImpedanceTableSource TableSource(const CPelmorDoc& doc) {
-    return {doc.calculator, doc.state, doc.setup.measurementMode, doc.setup.samplesPerPeriod};
+    return {doc.Calculator(), doc.State(), doc.Setup().measurementMode,
+            doc.Setup().samplesPerPeriod};
 }
 
 // The per-file questions of a batch import: each is asked with "Yes to All" and "No to All"
@@ -121,5 +122,11 @@ bool CPelmorDoc::HandOutImpedanceData(bool toSpreadsheet) {
 bool CPelmorDoc::HandOutStoredData(bool toSpreadsheet) {
     return stored.HandOutStoredTable(toSpreadsheet, services.profile, services.ui, services.shell);
 }
+
+void CPelmorDoc::ClearStored() { stored.Clear(); }
+void CPelmorDoc::SelectNextStored() { stored.SelectNext(); }
+void CPelmorDoc::SelectPreviousStored() { stored.SelectPrevious(); }
+void CPelmorDoc::ToggleStoredMarked() { stored.ToggleMarked(); }
+void CPelmorDoc::DeleteSelectedStored() { stored.DeleteSelected(); }
 
 }  // namespace pelmor

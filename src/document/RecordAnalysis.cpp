@@ -73,11 +73,25 @@ bool RecordAnalysisAnswer(const RecordAnalysisSetup& setup, Question question) {
     return false;
 }
 
+void CPelmorDoc::UseRecordAnalysisSetup(const RecordAnalysisSetup& s) {
+    excitationBank = s.excitationBank;
+    calculator.loadedCalibration = s.loadedCalibration;
+    calculator.workingCalibration = s.loadedCalibration;
+    calculator.SetAveragingTime(s.averagingTime);
+    breathing.flowScalingFactor = s.flowScalingFactor;
+}
+
+void CPelmorDoc::RestartRecordAnalysis(const ActiveExcitation& excitation, int selectedFrequency) {
+    activeExcitation = excitation;
+    calculator.selectedFrequencyIndex = selectedFrequency;
+    calculator.workingCalibration = calculator.loadedCalibration;
+}
+
 RecordAnalysisSetup RecordAnalysisSetupOf(const CPelmorDoc& doc) {
     RecordAnalysisSetup s;
-    s.excitationBank = doc.excitationBank;
-    s.loadedCalibration = doc.calculator.loadedCalibration;
-    s.averagingTime = doc.calculator.averagingTime;
+    s.excitationBank = doc.Bank();
+    s.loadedCalibration = doc.Calculator().loadedCalibration;
+    s.averagingTime = doc.Calculator().averagingTime;
     s.flowScalingFactor = doc.Breathing().flowScalingFactor;
     return s;
 }
@@ -88,13 +102,9 @@ struct RecordAnalyser::Worker {
           state(std::make_unique<MeasurementState>()),
           ui(setup),
           doc(*state, DocumentServices{profile, ui, shell, clock, driver}) {
-        doc.excitationBank = setup.excitationBank;
-        doc.calculator.loadedCalibration = setup.loadedCalibration;
-        doc.calculator.workingCalibration = setup.loadedCalibration;
-        doc.calculator.SetAveragingTime(setup.averagingTime);
-        doc.SetFlowScalingFactor(setup.flowScalingFactor);
-        freshExcitation = doc.activeExcitation;
-        freshSelection = doc.calculator.selectedFrequencyIndex;
+        doc.UseRecordAnalysisSetup(setup);
+        freshExcitation = doc.ActiveSignal();
+        freshSelection = doc.Calculator().selectedFrequencyIndex;
     }
 
     const RecordAnalysisSetup setup;
@@ -117,14 +127,12 @@ RecordAnalyser::~RecordAnalyser() = default;
 RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
     Worker& w = *worker_;
     CPelmorDoc& doc = w.doc;
-    ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     RecordSpectrum out;
     out.path = path;
     out.label = WithoutFolder(path);
     // Every file starts from the same document: nothing of the previous file carries over.
-    doc.activeExcitation = w.freshExcitation;
-    c.selectedFrequencyIndex = w.freshSelection;
-    c.workingCalibration = c.loadedCalibration;
+    doc.RestartRecordAnalysis(w.freshExcitation, w.freshSelection);
     w.ui.messages.clear();
 
     std::string refusal;
@@ -136,10 +144,8 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
         return out;
     }
     // The range the first signal window shows: the whole record after an import.
-    const PlotWindow& shown = doc.plotSetup.windows[kSignalWindow0];
-    const double t0 = std::max(shown.xmin, 0.0), t1 = shown.xmax;
-    AnalysisInputs in = doc.Inputs();
-    if (c.AnalyseInterval(in, t0, t1) != 0) {
+    const PlotWindow& shown = doc.Plots().windows[kSignalWindow0];
+    if (doc.AnalyseInterval(shown.xmin, shown.xmax) != 0) {
         out.reason =
             Format("No whole excitation period lies within %lg ... %lg s.", shown.xmin, shown.xmax);
         return out;
