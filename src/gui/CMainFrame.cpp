@@ -116,7 +116,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
         // event loop: paint the pane now, or the user never sees them.
         if (panes_[0] && panes_[0]->isVisible()) panes_[0]->repaint();
     };
-    view_->storedResults = [this] { return MakeStoredResultsView(doc_.stored); };
+    view_->storedResults = [this] { return MakeStoredResultsView(doc_.Stored()); };
     view_->contextMenu = [this](const ContextHit& hit, const QPoint& global) {
         QMenu* menu = MakeContextMenu(hit);
         if (!menu) return;
@@ -132,7 +132,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
-    LoadViewSettings(doc_.services.profile, view_->State());
+    LoadViewSettings(doc_.Services().profile, view_->State());
     connect(view_, &CPelmorView::Ticked, this, [this](const StatusTexts& texts) {
         ShowStatus(texts);
         UpdateCommandUi();
@@ -142,7 +142,7 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
 
 CMainFrame::~CMainFrame() {
     view_->storedResults = nullptr;
-    SaveViewSettings(doc_.services.profile, view_->State());
+    SaveViewSettings(doc_.Services().profile, view_->State());
     ui_.statusSink = nullptr;
 }
 
@@ -282,8 +282,8 @@ void CMainFrame::DefineCommands() {
             {},
             "",
             [this, &d] {
-                ExcitationDefinition definition = LoadExcitationDefinition(d.services.profile);
-                if (CExcitationDlg::Edit(this, definition, d.services.profile))
+                ExcitationDefinition definition = LoadExcitationDefinition(d.Services().profile);
+                if (CExcitationDlg::Edit(this, definition, d.Services().profile))
                     d.GenerateExcitations(definition);
             },
             idle});
@@ -295,7 +295,7 @@ void CMainFrame::DefineCommands() {
                 const QString path =
                     AskOpenPath(tr("Import excitation"),
                                 tr("Waveform definition files (*.opt);;All files (*.*)"),
-                                d.setup.excitationFolder);
+                                d.Setup().excitationFolder);
                 if (!path.isEmpty()) d.ImportExcitation(path.toLocal8Bit().toStdString());
             },
             idle});
@@ -327,7 +327,7 @@ void CMainFrame::DefineCommands() {
                 const QString path =
                     AskOpenPath(tr("Import calibration data"),
                                 tr("Calibration definition files (*.cal);;All files (*.*)"),
-                                d.setup.calibrationFolder);
+                                d.Setup().calibrationFolder);
                 if (!path.isEmpty()) d.ImportCalibration(path.toLocal8Bit().toStdString());
             },
             idle});
@@ -365,7 +365,7 @@ void CMainFrame::DefineCommands() {
             {},
             [this] { return !statusBar()->isHidden(); }});
     ViewState& v = view_->State();
-    Profile& profile = d.services.profile;
+    Profile& profile = d.Services().profile;
     auto toggle = [this](bool& flag) {
         return [this, &flag] {
             flag = !flag;
@@ -399,29 +399,34 @@ void CMainFrame::DefineCommands() {
             tr("Save current scaling"),
             {},
             "",
-            [&d, &profile] { SaveCurrentScaling(profile, d.plotSetup); },
+            [&d, &profile] { SaveCurrentScaling(profile, d.Plots()); },
             {}});
     Define({cmd::ToSavedValues,
             tr("To saved values"),
             {},
             "view-restore",
-            [&d, &profile] { RestoreSavedScaling(profile, d.plotSetup); },
+            [&d, &profile] {
+                ChangePlotWindows(
+                    d, [&profile](PlotSetup& plots) { RestoreSavedScaling(profile, plots); });
+            },
             {}});
     Define({cmd::ToFactoryValues,
             tr("To factory default values"),
             {},
             "",
-            [&d] { SetFactoryRanges(d.plotSetup); },
+            [&d] { ChangePlotWindows(d, [](PlotSetup& plots) { SetFactoryRanges(plots); }); },
             {}});
     Define({cmd::SetTimeWindow,
             tr("Set time window"),
             {},
             "pelmor-time-window",
             [this, &d] {
-                PlotWindow& w = d.plotSetup.windows[kSignalWindow0];
+                PlotWindow w = d.Plots().windows[kSignalWindow0];
                 TimeWindowValues values = TimeWindowFromRange(w.xmin, w.xmax);
-                if (CTimeWindowDlg::Edit(this, values))
-                    ApplyTimeWindow(values, d.setup.signalPeriod, w.xmin, w.xmax);
+                if (CTimeWindowDlg::Edit(this, values)) {
+                    ApplyTimeWindow(values, d.Setup().signalPeriod, w.xmin, w.xmax);
+                    d.SetPlotWindow(kSignalWindow0, w);
+                }
             },
             {}});
     Define({cmd::FitScalesToNewData,
@@ -590,7 +595,7 @@ void CMainFrame::ShowHelp(const std::string& fragment) {
             : tr("The help page %1 could not be shown: no program for web pages is set up on "
                  "this desktop (xdg-open found none). Open the file in a web browser instead.")
                   .arg(page);
-    doc_.services.ui.ShowMessage(text.toStdString());
+    doc_.Services().ui.ShowMessage(text.toStdString());
 }
 
 void CMainFrame::ClearPrompt() {

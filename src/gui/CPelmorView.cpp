@@ -90,8 +90,11 @@ void CPelmorView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
-    const PressResult r = LeftButtonDown(doc_.plotSetup, view_, doc_.MeasurementRunning(), p.x(),
-                                         p.y(), ViewModifiersOf(event->modifiers()));
+    const bool measuring = doc_.MeasurementRunning();
+    const uint32_t modifiers = ViewModifiersOf(event->modifiers());
+    const PressResult r = ChangePlotWindows(doc_, [&](PlotSetup& plots) {
+        return LeftButtonDown(plots, view_, measuring, p.x(), p.y(), modifiers);
+    });
     switch (r.effect) {
         case PressEffect::OpenHelp:
             if (openHelp) openHelp(r.helpFragment);
@@ -113,7 +116,7 @@ void CPelmorView::mousePressEvent(QMouseEvent* event) {
 void CPelmorView::mouseMoveEvent(QMouseEvent* event) {
     if (!selecting_) return;
     const QPoint p = event->position().toPoint();
-    if (MoveSelection(doc_.plotSetup, view_, p.x(), p.y())) update();
+    if (MoveSelection(doc_.Plots(), view_, p.x(), p.y())) update();
 }
 
 void CPelmorView::mouseReleaseEvent(QMouseEvent* event) {
@@ -127,7 +130,7 @@ void CPelmorView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CPelmorView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    ShowWholeBuffers(doc_.plotSetup, doc_.state);
+    ChangePlotWindows(doc_, [this](PlotSetup& plots) { ShowWholeBuffers(plots, doc_.State()); });
     update();
 }
 
@@ -135,13 +138,16 @@ void CPelmorView::wheelEvent(QWheelEvent* event) {
     const QPoint p = event->position().toPoint();
     const int delta = event->angleDelta().y();
     if (delta == 0) return;
-    if (ZoomOrPan(doc_.plotSetup, p.x(), p.y(), delta, ViewModifiersOf(event->modifiers())))
+    const uint32_t modifiers = ViewModifiersOf(event->modifiers());
+    if (ChangePlotWindows(doc_, [&](PlotSetup& plots) {
+            return ZoomOrPan(plots, p.x(), p.y(), delta, modifiers);
+        }))
         update();
     event->accept();
 }
 
 void CPelmorView::contextMenuEvent(QContextMenuEvent* event) {
-    const ContextHit hit = ContextWindowAt(doc_.plotSetup, event->pos().x(), event->pos().y());
+    const ContextHit hit = ContextWindowAt(doc_.Plots(), event->pos().x(), event->pos().y());
     if (hit.window == ContextWindow::None || !contextMenu) return;
     contextMenu(hit, event->globalPos());
     update();

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "display/ViewInteraction.h"
 #include "display/ViewState.h"
@@ -53,6 +54,22 @@ class CPelmorView : public QWidget {
     QImage backBuffer_;
     bool selecting_ = false;
 };
+
+// Runs a display function that changes the plot windows (zoom, pan, the selection, the time
+// keys, the scaling commands) on a copy of the document's plot setup, then hands the windows
+// back to the document.
+template <class Change>
+auto ChangePlotWindows(CPelmorDoc& doc, Change&& change) {
+    PlotSetup plots = doc.Plots();
+    if constexpr (std::is_void_v<std::invoke_result_t<Change&, PlotSetup&>>) {
+        change(plots);
+        doc.SetPlotWindows(plots.windows);
+    } else {
+        auto result = change(plots);
+        doc.SetPlotWindows(plots.windows);
+        return result;
+    }
+}
 
 // The view's modifier flags of a Qt event's modifiers.
 uint32_t ViewModifiersOf(Qt::KeyboardModifiers modifiers);

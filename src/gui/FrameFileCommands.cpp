@@ -40,7 +40,7 @@ QStringList CMainFrame::ChooseFiles(const QString& caption, const QString& filte
     QString folder;
     if (!filter.contains(QStringLiteral("*.plm"))) {
         const std::string current = doc_.CurrentDataFile();
-        folder = current.empty() ? FromLocalPath(doc_.services.shell.HomeFolder())
+        folder = current.empty() ? FromLocalPath(doc_.Services().shell.HomeFolder())
                                  : QFileInfo(FromLocalPath(current)).absolutePath();
     }
     if (multiple) return QFileDialog::getOpenFileNames(this, caption, folder, filter);
@@ -178,7 +178,7 @@ bool CMainFrame::SaveSetupTo(const QString& path) {
 
 bool CMainFrame::OpenSetupFile(const QString& path) {
     if (!doc_.CanOpenSetup()) {
-        doc_.services.ui.ShowMessage("Please stop the measurement before opening a setup.");
+        doc_.Services().ui.ShowMessage("Please stop the measurement before opening a setup.");
         return false;
     }
     if (!SaveModified()) return false;
@@ -200,7 +200,7 @@ void CMainFrame::LoadRecentFiles() {
     recent_.clear();
     for (int i = 1; i <= kRecentFiles; ++i) {
         const std::string path =
-            doc_.services.profile.GetString(kRecentSection, Format("File%d", i), "");
+            doc_.Services().profile.GetString(kRecentSection, Format("File%d", i), "");
         if (!path.empty()) recent_ << FromLocalPath(path);
     }
 }
@@ -215,7 +215,7 @@ void CMainFrame::AddRecentFile(const QString& path) {
 
 void CMainFrame::WriteRecentFiles() {
     for (int i = 0; i < kRecentFiles; ++i) {
-        doc_.services.profile.WriteString(
+        doc_.Services().profile.WriteString(
             kRecentSection, Format("File%d", i + 1),
             i < recent_.size() ? ToLocalPath(recent_[i]) : std::string());
     }

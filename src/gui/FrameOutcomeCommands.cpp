@@ -15,7 +15,7 @@ void CMainFrame::DefineOutcomeCommands() {
             tr("Outcome options"),
             {},
             "",
-            [this, &d] { EditOutcomeSettings(this, d.services.profile); },
+            [this, &d] { EditOutcomeSettings(this, d.Services().profile); },
             {}});
     Define({cmd::Outcomes,
             QString::fromUtf8("Outcomes\u2026"),
@@ -23,22 +23,22 @@ void CMainFrame::DefineOutcomeCommands() {
             "",
             [this, &d] {
                 auto text = [&d] {
-                    const OutcomeSettings s = LoadOutcomeSettings(d.services.profile);
+                    const OutcomeSettings s = LoadOutcomeSettings(d.Services().profile);
                     const auto* base = d.OutcomeBaseline() ? &*d.OutcomeBaseline() : nullptr;
-                    return BuildOutcomeTable(StoredOutcomeReport(d.stored, base, s));
+                    return BuildOutcomeTable(StoredOutcomeReport(d.Stored(), base, s));
                 };
                 OutcomesDlgActions a;
                 a.table = text;
                 a.copy = [&d, text] {
-                    CopyTextToClipboard(OutcomeTableText(text()), d.services.shell);
+                    CopyTextToClipboard(OutcomeTableText(text()), d.Services().shell);
                 };
                 a.openInSpreadsheet = [&d, text] {
-                    OpenTextInSpreadsheet(OutcomeTableText(text()), d.services.shell,
-                                          d.services.ui);
+                    OpenTextInSpreadsheet(OutcomeTableText(text()), d.Services().shell,
+                                          d.Services().ui);
                 };
                 a.useAsBaseline = [&d] { d.UseMarkedAsOutcomeBaseline(); };
                 a.clearBaseline = [&d] { d.ClearOutcomeBaseline(); };
-                a.canUseAsBaseline = [&d] { return !MarkedStoredResults(d.stored).empty(); };
+                a.canUseAsBaseline = [&d] { return !MarkedStoredResults(d.Stored()).empty(); };
                 a.hasBaseline = [&d] { return d.OutcomeBaseline().has_value(); };
                 COutcomesDlg dialog(this, a);
                 if (showOutcomes)
@@ -46,7 +46,7 @@ void CMainFrame::DefineOutcomeCommands() {
                 else
                     dialog.exec();
             },
-            [&d] { return d.stored.count > 0; }});
+            [&d] { return d.Stored().count > 0; }});
 }
 
 }  // namespace pelmor

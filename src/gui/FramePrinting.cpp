@@ -28,7 +28,7 @@ QPrinter& CMainFrame::Printer() {
 void CMainFrame::PrintTo(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        doc_.services.ui.ShowMessage("The printer could not be started.");
+        doc_.Services().ui.ShowMessage("The printer could not be started.");
         return;
     }
     // The printable area in device units, the origin at its top-left corner.
@@ -36,7 +36,7 @@ void CMainFrame::PrintTo(QPrinter& printer) {
     const SurfaceRect printable{0, 0, page.width(), page.height()};
     {
         QtSurface surface(painter, true);
-        const StoredResultsView stored = MakeStoredResultsView(doc_.stored);
+        const StoredResultsView stored = MakeStoredResultsView(doc_.Stored());
         PrintPage(surface, doc_, view_->State(), stored, printable);
     }
     painter.end();

@@ -34,19 +34,19 @@ std::vector<std::string> RecordingFiles(const StoredImpedance& stored) {
 
 bool CMainFrame::CanExportReport() const {
     if (doc_.MeasurementRunning()) return false;
-    for (int i = 0; i < std::min(doc_.stored.count, StoredImpedance::kCapacity); ++i)
-        if (doc_.stored.results[i].marked) return true;
+    for (int i = 0; i < std::min(doc_.Stored().count, StoredImpedance::kCapacity); ++i)
+        if (doc_.Stored().results[i].marked) return true;
     return false;
 }
 
 void CMainFrame::ExportReport() {
     if (!CanExportReport()) return;
-    const std::vector<std::string> files = RecordingFiles(doc_.stored);
+    const std::vector<std::string> files = RecordingFiles(doc_.Stored());
     // The first data file's title in the folder data files are kept in.
     QString suggested = tr("Impedance report.pdf");
     std::string first;
-    for (int i = 0; i < doc_.stored.count && first.empty(); ++i)
-        if (doc_.stored.results[i].marked) first = doc_.stored.results[i].source;
+    for (int i = 0; i < doc_.Stored().count && first.empty(); ++i)
+        if (doc_.Stored().results[i].marked) first = doc_.Stored().results[i].source;
     if (!first.empty())
         suggested = QFileInfo(FromLocalPath(first)).completeBaseName() + " report.pdf";
     const QStringList paths =
@@ -56,18 +56,18 @@ void CMainFrame::ExportReport() {
     path = WithDefaultSuffix(path, QStringLiteral("pdf"));
 
     SessionReport report;
-    Clock& clock = doc_.services.clock;
+    Clock& clock = doc_.Services().clock;
     report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
     DescribeSession(doc_, report);
-    for (int i = 0; i < std::min(doc_.stored.count, StoredImpedance::kCapacity); ++i)
-        if (doc_.stored.results[i].marked)
-            report.results.push_back(SpectrumOf(doc_.stored.results[i]));
+    for (int i = 0; i < std::min(doc_.Stored().count, StoredImpedance::kCapacity); ++i)
+        if (doc_.Stored().results[i].marked)
+            report.results.push_back(SpectrumOf(doc_.Stored().results[i]));
     // The outcomes' baseline, kept by "Use as baseline", with its change.
     if (doc_.OutcomeBaseline())
         for (const StoredResult& r : *doc_.OutcomeBaseline())
             report.baseline.push_back(SpectrumOf(r));
-    FitReportModel(report, doc_.services.profile);
-    AddOutcomeTables(report, doc_.services.profile);
+    FitReportModel(report, doc_.Services().profile);
+    AddOutcomeTables(report, doc_.Services().profile);
 
     const int pages = 1 + static_cast<int>(files.size());
     QProgressDialog progress(tr("Making the report..."), tr("Cancel"), 0,
@@ -101,11 +101,11 @@ void CMainFrame::ExportReport() {
     const bool cancelled = progress.wasCanceled();
     progress.reset();
     if (!written) {
-        if (!cancelled) doc_.services.ui.ShowMessage(error);
+        if (!cancelled) doc_.Services().ui.ShowMessage(error);
         return;
     }
     if (!skipped.empty())
-        doc_.services.ui.ShowMessage(
+        doc_.Services().ui.ShowMessage(
             "The report was written without the pages of these recordings:\n\n" + skipped);
     SetPaneZero(tr("Report written to %1").arg(path));
 }

@@ -17,7 +17,7 @@ namespace pelmor {
 
 namespace {
 
-int DisplayedSlots(const CPelmorDoc& d) { return std::clamp(d.setup.channelCount, 0, 8); }
+int DisplayedSlots(const CPelmorDoc& d) { return std::clamp(d.Setup().channelCount, 0, 8); }
 
 void EditZDisplay(QWidget* parent, CPelmorDoc& d, ViewState& v) {
     ZDisplayValues values = d.ZDisplayOptions();
@@ -41,7 +41,7 @@ void EditXYDisplay(QWidget* parent, ViewState& v) {
 void CMainFrame::DefineStoredCommands() {
     CPelmorDoc& d = doc_;
     ViewState& v = view_->State();
-    StoredImpedance& st = d.stored;
+    const StoredImpedance& st = d.Stored();
     auto shownAndAny = [&st, &v] { return st.CanEditSelection(v.showStoredImpedance); };
     Define({cmd::Store,
             tr("Store"),
@@ -67,8 +67,8 @@ void CMainFrame::DefineStoredCommands() {
             tr("Clear all stored impedance data"),
             {},
             "edit-clear",
-            [&d, &st] {
-                st.Clear();
+            [&d] {
+                d.ClearStored();
                 d.UpdateStatusText();
             },
             [&st] { return st.CanClear(); }});
@@ -96,26 +96,26 @@ void CMainFrame::DefineStoredCommands() {
             tr("Select next\tDOWN"),
             {QKeySequence(Qt::Key_Down)},
             "go-down",
-            [&st] { st.SelectNext(); },
+            [&d] { d.SelectNextStored(); },
             [&st, &v] { return st.CanSelectNext(v.showStoredImpedance); }});
     Define({cmd::SelectPreviousStored,
             tr("Select previous\tUP"),
             {QKeySequence(Qt::Key_Up)},
             "go-up",
-            [&st] { st.SelectPrevious(); },
+            [&d] { d.SelectPreviousStored(); },
             [&st, &v] { return st.CanSelectPrevious(v.showStoredImpedance); }});
     Define({cmd::ToggleMarked,
             tr("Toggle marked state"),
             {QKeySequence(Qt::Key_M)},
             "emblem-important",
-            [&st] { st.ToggleMarked(); },
+            [&d] { d.ToggleStoredMarked(); },
             shownAndAny});
     Define({cmd::DeleteStored,
             tr("Delete selected\tDEL"),
             {QKeySequence(Qt::Key_Delete)},
             "edit-delete",
-            [&d, &st] {
-                st.DeleteSelected();
+            [&d] {
+                d.DeleteSelectedStored();
                 d.UpdateStatusText();
             },
             shownAndAny});
@@ -146,30 +146,35 @@ void CMainFrame::DefineStoredCommands() {
 void CMainFrame::DefineViewKeys() {
     CPelmorDoc& d = doc_;
     ViewState& v = view_->State();
-    PlotSetup& ps = d.plotSetup;
+    // The time keys change the plot windows.
+    auto windows = [&d](std::function<void(PlotSetup&)> change) {
+        return [&d, change = std::move(change)] { ChangePlotWindows(d, change); };
+    };
     auto key = [this](int id, const QString& text, QKeySequence seq, std::function<void()> run) {
         Define({id, text, {seq}, "", std::move(run), {}});
     };
     key(cmd::TimeEarlier, tr("Earlier"), QKeySequence(Qt::Key_Left),
-        [&ps] { StepTimeWindow(ps, false, false); });
+        windows([](PlotSetup& ps) { StepTimeWindow(ps, false, false); }));
     key(cmd::TimeLater, tr("Later"), QKeySequence(Qt::Key_Right),
-        [&ps] { StepTimeWindow(ps, true, false); });
+        windows([](PlotSetup& ps) { StepTimeWindow(ps, true, false); }));
     key(cmd::TimeWider, tr("Longer time span"), QKeySequence(Qt::CTRL | Qt::Key_Left),
-        [&ps] { StepTimeWindow(ps, false, true); });
+        windows([](PlotSetup& ps) { StepTimeWindow(ps, false, true); }));
     key(cmd::TimeNarrower, tr("Shorter time span"), QKeySequence(Qt::CTRL | Qt::Key_Right),
-        [&ps] { StepTimeWindow(ps, true, true); });
+        windows([](PlotSetup& ps) { StepTimeWindow(ps, true, true); }));
     key(cmd::TimeHome, tr("To the start"), QKeySequence(Qt::Key_Home),
-        [&ps] { TimeWindowToStart(ps); });
+        windows([](PlotSetup& ps) { TimeWindowToStart(ps); }));
     key(cmd::TimeEnd, tr("To the end"), QKeySequence(Qt::Key_End),
-        [&ps, &d] { TimeWindowToEnd(ps, d.state.buffers[0].EndTime()); });
+        windows([&d](PlotSetup& ps) { TimeWindowToEnd(ps, d.State().buffers[0].EndTime()); }));
     key(cmd::OptimalScaling, tr("Find optimal scaling"), QKeySequence(Qt::Key_Tab),
         [&v, &d] { RequestOptimalScaling(v, DisplayedSlots(d)); });
     key(cmd::AutoscaleAll, tr("Autoscale all"), QKeySequence(Qt::Key_A),
         [this, &v, &d] { ToggleAutoscaleAll(v, autoscaleAll_, DisplayedSlots(d)); });
-    key(cmd::TrendDisplay, tr("Impedance trend"), QKeySequence(Qt::Key_Z),
-        [&v, &d] { ToggleTrendDisplay(d.calculator, v); });
+    key(cmd::TrendDisplay, tr("Impedance trend"), QKeySequence(Qt::Key_Z), [&v, &d] {
+        d.SetTrendDisplay(!d.Calculator().zTrendDisplay);
+        v.zRescale = true;
+    });
     auto stepFrequency = [&d](int step) {
-        return [&d, step] { d.SelectTrendFrequency(d.calculator.selectedFrequencyIndex + step); };
+        return [&d, step] { d.SelectTrendFrequency(d.Calculator().selectedFrequencyIndex + step); };
     };
     key(cmd::NextFrequency, tr("Next frequency"), QKeySequence(Qt::Key_F), stepFrequency(1));
     key(cmd::PreviousFrequency, tr("Previous frequency"), QKeySequence(Qt::SHIFT | Qt::Key_F),
@@ -179,7 +184,11 @@ void CMainFrame::DefineViewKeys() {
 void CMainFrame::DefineContextCommands() {
     CPelmorDoc& d = doc_;
     ViewState& v = view_->State();
-    PlotSetup& ps = d.plotSetup;
+    const PlotSetup& ps = d.Plots();
+    // The scaling commands change the plot windows.
+    auto windows = [&d](std::function<void(PlotSetup&)> change) {
+        return [&d, change = std::move(change)] { ChangePlotWindows(d, change); };
+    };
     auto item = [this](int id, const QString& text, std::function<void()> run,
                        std::function<bool()> enabled = {}, std::function<bool()> checked = {}) {
         Define({id, text, {}, "", std::move(run), std::move(enabled), std::move(checked)});
@@ -193,7 +202,7 @@ void CMainFrame::DefineContextCommands() {
         },
         {}, [this, &v, slotOk] { return slotOk(contextSignal_) && v.integrate[contextSignal_]; });
     item(cmd::SignalDefaultScaling, tr("Default scaling"),
-         [this, &ps] { DefaultSignalScaling(ps, contextSignal_); });
+         windows([this](PlotSetup& plots) { DefaultSignalScaling(plots, contextSignal_); }));
     item(
         cmd::SignalAutoscale, tr("Autoscale"),
         [this, &v, slotOk] {
@@ -211,14 +220,15 @@ void CMainFrame::DefineContextCommands() {
             if (!slotOk(contextSignal_)) return;
             const PlotWindow& w = ps.windows[kSignalWindow0 + contextSignal_];
             const std::string text = SignalTableText(
-                d.state.buffers[contextSignal_], ps.windows[0].xmin, ps.windows[0].xmax,
-                d.setup.sampleRate, v.integrate[contextSignal_], w.ymin, w.ymax);
-            CopyTextToClipboard(text, d.services.shell);
+                d.State().buffers[contextSignal_], ps.windows[0].xmin, ps.windows[0].xmax,
+                d.Setup().sampleRate, v.integrate[contextSignal_], w.ymin, w.ymax);
+            CopyTextToClipboard(text, d.Services().shell);
         },
-        [&d] { return d.state.buffers[0].Count() > 0; });
+        [&d] { return d.State().buffers[0].Count() > 0; });
     // Z Window
-    item(cmd::ZDefaultScaling, tr("Default scaling"),
-         [&d, &ps] { DefaultImpedanceScaling(ps, d.setup.measurementMode != 0); });
+    item(cmd::ZDefaultScaling, tr("Default scaling"), windows([&d](PlotSetup& plots) {
+             DefaultImpedanceScaling(plots, d.Setup().measurementMode != 0);
+         }));
     item(cmd::ZOptimalScaling, tr("Find optimal scaling"), [&v] { v.zRescale = true; });
     item(
         cmd::ZAutoscale, tr("Autoscale"), [&v] { v.zAutoscale = !v.zAutoscale; }, {},
@@ -228,11 +238,11 @@ void CMainFrame::DefineContextCommands() {
     item(cmd::ZOpenInExcel, tr("Open in Spreadsheet"),
          [&d] { d.HandOutImpedanceWindowData(true); });
     // XY Window
-    item(cmd::XYDefaultScaling, tr("Default scaling"), [&ps] {
-        PlotWindow& w = ps.windows[kXYWindow];
-        w.xmin = w.ymin = -5;
-        w.xmax = w.ymax = 5;
-    });
+    item(cmd::XYDefaultScaling, tr("Default scaling"), windows([](PlotSetup& plots) {
+             PlotWindow& w = plots.windows[kXYWindow];
+             w.xmin = w.ymin = -5;
+             w.xmax = w.ymax = 5;
+         }));
     item(cmd::XYOptimalScaling, tr("Find optimal scaling"), [&v] { v.xyRescale = true; });
     item(
         cmd::XYAutoscale, tr("Autoscale"), [&v] { v.xyAutoscale = !v.xyAutoscale; }, {},
@@ -242,7 +252,7 @@ void CMainFrame::DefineContextCommands() {
         cmd::XYCopy, tr("Copy"),
         [&d, &v] {
             CopyTextToClipboard(PointTableText(v.xyX.get(), v.xyY.get(), v.xyCount),
-                                d.services.shell);
+                                d.Services().shell);
         },
         [&v] { return v.xyCount != 0; });
     // Spectrum window
@@ -271,16 +281,16 @@ void CMainFrame::DefineContextCommands() {
         if (!slotOk(contextSpectrum_)) return;
         const SpectrumPoints& p = v.lastSpectrum[contextSpectrum_];
         CopyTextToClipboard(PointTableText(p.frequencies.data(), p.amplitudes.data(), p.count),
-                            d.services.shell);
+                            d.Services().shell);
     });
     // Z Store Window
-    item(cmd::StoredDefaultScaling, tr("Default scaling"), [&ps] {
-        PlotWindow& w = ps.windows[kStoredImpedanceWindow];
-        w.xmin = 0;
-        w.xmax = 50;
-        w.ymin = -10;
-        w.ymax = 10;
-    });
+    item(cmd::StoredDefaultScaling, tr("Default scaling"), windows([](PlotSetup& plots) {
+             PlotWindow& w = plots.windows[kStoredImpedanceWindow];
+             w.xmin = 0;
+             w.xmax = 50;
+             w.ymin = -10;
+             w.ymax = 10;
+         }));
     item(cmd::StoredOptimalScaling, tr("Find optimal scaling"), [&v] { v.storedRescale = true; });
     item(
         cmd::StoredAutoscale, tr("Autoscale"), [&v] { v.storedAutoscale = !v.storedAutoscale; }, {},
