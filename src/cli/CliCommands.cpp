@@ -30,7 +30,7 @@ namespace {
 // The calibration import as a command's step: it fails when the file was refused and when no
 // line of it could be read (the document then keeps an empty table and says so).
 bool ImportCalibrationData(CommandContext& ctx, const std::string& path) {
-    return ctx.doc.ImportCalibration(path) && ctx.doc.calculator.loadedCalibration.count > 0;
+    return ctx.doc.ImportCalibration(path) && ctx.doc.Calculator().loadedCalibration.count > 0;
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ struct GenerateOptions {
 
 int RunGenerate(CommandContext& ctx, const GenerateOptions& o) {
     CPelmorDoc& doc = ctx.doc;
-    ExcitationDefinition def = LoadExcitationDefinition(doc.services.profile);
+    ExcitationDefinition def = LoadExcitationDefinition(doc.Services().profile);
     def.periodCode = o.periodCode;
     def.amplitudeShape = o.shape == "flat" ? 0 : o.shape == "1/f" ? 1 : 2;
     def.frequencyDistribution = o.distribution == "primes" ? 1 : 0;
@@ -134,9 +134,9 @@ int RunGenerate(CommandContext& ctx, const GenerateOptions& o) {
 // Peak over RMS of the 2048-point output table of one bank signal.
 double CrestFactor(const CPelmorDoc& doc, int signal) {
     ActiveExcitation active;
-    CopySignalToActive(doc.excitationBank, signal, active);
+    CopySignalToActive(doc.Bank(), signal, active);
     std::array<uint16_t, kExcitationTableSize> table{};
-    BuildExcitationTable(doc.excitationBank, active, 0, table);
+    BuildExcitationTable(doc.Bank(), active, 0, table);
     double peak = 0, squares = 0;
     for (uint16_t code : table) {
         const double v = static_cast<double>(code) - 32768.0;
@@ -150,7 +150,7 @@ double CrestFactor(const CPelmorDoc& doc, int signal) {
 int RunExcitationCheck(CommandContext& ctx, const std::string& path) {
     CPelmorDoc& doc = ctx.doc;
     if (!doc.ImportExcitation(path)) return kExitFailed;
-    const ExcitationBank& b = doc.excitationBank;
+    const ExcitationBank& b = doc.Bank();
     for (int s = 0; s < SignalCountOf(b); ++s) {
         std::vector<std::string> hz;
         for (int i = 0; i < ComponentCountOf(b, s); ++i)

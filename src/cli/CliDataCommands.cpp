@@ -26,7 +26,7 @@ int ImportForCommand(CommandContext& ctx, const std::string& path) {
 }
 
 bool SelectTrendFrequency(CommandContext& ctx, double hz) {
-    const ImpedanceCalculator& c = ctx.doc.calculator;
+    const ImpedanceCalculator& c = ctx.doc.Calculator();
     const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     if (count == 0) {
         ctx.err << "The file has no excitation frequency.\n";
@@ -55,7 +55,7 @@ void AddRangeOptions(CLI::App* c, TimeRange& range) {
 }
 
 std::pair<double, double> ShownRange(const CPelmorDoc& doc, const TimeRange& range) {
-    const PlotWindow& w = doc.plotSetup.windows[kSignalWindow0];
+    const PlotWindow& w = doc.Plots().windows[kSignalWindow0];
     return {range.from.value_or(w.xmin), range.to.value_or(w.xmax)};
 }
 
@@ -66,8 +66,7 @@ int RunImpedance(CommandContext& ctx, const std::string& path, const TimeRange& 
     CPelmorDoc& doc = ctx.doc;
     const auto [t0, t1] = ShownRange(doc, range);
     // The time-window analysis as the impedance window runs it over the displayed range.
-    AnalysisInputs in = doc.Inputs();
-    if (doc.calculator.AnalyseInterval(in, std::max(t0, 0.0), t1) != 0) {
+    if (doc.AnalyseInterval(t0, t1) != 0) {
         ctx.err << Format("No whole excitation period lies within %lg ... %lg s.", t0, t1) << "\n";
         return kExitFailed;
     }
@@ -80,7 +79,7 @@ int RunImpedance(CommandContext& ctx, const std::string& path, const TimeRange& 
         ctx.out << text;
         return kExitDone;
     }
-    const ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     const auto rows = SplitTable(text);
     std::size_t blank = 0;
     while (blank < rows.size() && !(rows[blank].size() == 1 && rows[blank][0].empty())) ++blank;
@@ -109,7 +108,7 @@ int RunImpedance(CommandContext& ctx, const std::string& path, const TimeRange& 
 
 int RunTrend(CommandContext& ctx, const std::string& path, std::optional<double> hz, bool json) {
     if (int code = ImportForCommand(ctx, path); code != kExitDone) return code;
-    ImpedanceCalculator& c = ctx.doc.calculator;
+    const ImpedanceCalculator& c = ctx.doc.Calculator();
     const int count = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     if (hz && !SelectTrendFrequency(ctx, *hz)) return kExitFailed;
     const int n = std::clamp<int>(c.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
@@ -160,8 +159,8 @@ int RunStored(CommandContext& ctx, const StoredOptions& o, bool json) {
     ordered_json j;
     j["files"] = o.paths;
     ordered_json results = ordered_json::array();
-    for (int r = 0; r < doc.stored.count; ++r) {
-        const StoredResult& s = doc.stored.results[r];
+    for (int r = 0; r < doc.Stored().count; ++r) {
+        const StoredResult& s = doc.Stored().results[r];
         const int n = std::clamp<int>(s.frequencyCount, 0, StoredResult::kMaxFrequencies);
         results.push_back({{"label", s.label},
                            {"marked", s.marked},

@@ -33,13 +33,14 @@ int RunPlot(CommandContext& ctx, const PlotOptions& o) {
     doc.SetView(nullptr);
     if (imported != kExitDone) return imported;
     // A chosen range is shown by every loaded signal window, as after a zoom.
-    const int n = std::clamp(doc.setup.channelCount, 0, kMaxChannels);
+    const int n = std::clamp(doc.Setup().channelCount, 0, kMaxChannels);
     for (int c = 0; c < n; ++c) {
-        PlotWindow& w = doc.plotSetup.windows[kSignalWindow0 + c];
+        PlotWindow w = doc.Plots().windows[kSignalWindow0 + c];
         if (o.from) w.xmin = *o.from;
         if (o.to) w.xmax = *o.to;
+        doc.SetPlotWindow(kSignalWindow0 + c, w);
     }
-    if (o.trend) doc.calculator.zTrendDisplay = 1;
+    if (o.trend) doc.SetTrendDisplay(true);
     std::string error;
     if (!RenderViewToPng(doc, *view, o.width, o.height, o.out, error)) {
         ctx.err << error << "\n";

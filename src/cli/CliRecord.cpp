@@ -56,7 +56,7 @@ int ApplyRecordOptions(CommandContext& ctx, const RecordOptions& o) {
     }
     if (o.signal && !doc.SelectSignal(*o.signal - 1)) {
         ctx.err << Format("--signal: the excitation has signals 1 ... %d.",
-                          SignalCountOf(doc.excitationBank))
+                          SignalCountOf(doc.Bank()))
                 << "\n";
         return kExitUsage;
     }

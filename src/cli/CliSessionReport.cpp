@@ -48,7 +48,7 @@ bool AnalyseSet(CommandContext& ctx, const std::vector<std::string>& paths,
 }
 
 int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
-    OutcomeSettings settings = LoadOutcomeSettings(ctx.doc.services.profile);
+    OutcomeSettings settings = LoadOutcomeSettings(ctx.doc.Services().profile);
     settings.lowHz = o.low;
     settings.highHz = o.high;
     if (const std::string why = ValidateOutcomeSettings(settings); !why.empty()) {
@@ -71,7 +71,7 @@ int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
     SessionReport report;
     report.lowFrequency = settings.lowHz;
     report.highFrequency = settings.highHz;
-    Clock& clock = ctx.doc.services.clock;
+    Clock& clock = ctx.doc.Services().clock;
     report.written = clock.FormatLocalTime("%Y/%m/%d %H:%M:%S", clock.CalendarSeconds());
     if (!ctx.doc.SetupPath().empty()) report.setupName = WithoutFolder(ctx.doc.SetupPath());
     // The calibration and excitation as the first file was analysed.
@@ -84,7 +84,7 @@ int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
         report.recordings.push_back(std::move(f.page));
     }
     for (const ReportFile& f : baseline) report.baseline.push_back(SpectrumOf(f.spectrum));
-    FitReportModel(report, ctx.doc.services.profile);
+    FitReportModel(report, ctx.doc.Services().profile);
     report.tables = OutcomeReportTables(report, settings);
     std::string error;
     if (!WriteReportPdf(report, o.out, error)) {
