@@ -97,11 +97,11 @@ void BM_ImportDataFile(benchmark::State& state) {
                                             DocumentServices{profile, ui, shell, clock, driver});
     for (auto _ : state) {
         doc->ImportDataFile(path);
-        benchmark::DoNotOptimize(doc->calculator.trendR);
+        benchmark::DoNotOptimize(doc->Calculator().trendR);
     }
-    if (ui.messages != 0 || doc->calculator.offlineTrendCount == 0)
+    if (ui.messages != 0 || doc->Calculator().offlineTrendCount == 0)
         state.SkipWithError("the import did not reach the trend");
-    state.counters["trend points"] = doc->calculator.offlineTrendCount;
+    state.counters["trend points"] = doc->Calculator().offlineTrendCount;
     state.SetItemsProcessed(state.iterations() * kFrames * kChannels);
     std::remove(path.c_str());
 }

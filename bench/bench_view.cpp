@@ -17,6 +17,7 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
+#include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"
@@ -73,7 +74,9 @@ struct Scene {
     Scene() {
         doc = std::make_unique<CPelmorDoc>(*state,
                                            DocumentServices{profile, ui, shell, clock, emulator});
-        ExcitationBank& b = doc->excitationBank;
+        // Forty components in 8 s on eight slots at 1024 Hz, X and Y on the first two.
+        auto image = std::make_unique<SetupFileImage>(doc->MakeSetupImage());
+        ExcitationBank& b = image->excitationBank;
         b.period = 8.0;
         b.signalCount = 1;
         constexpr int kComponents = 40;
@@ -82,10 +85,12 @@ struct Scene {
             b.frequencyIndex[0][i] = 8 * (i + 1);
             b.amplitude[0][i] = 0.05;
         }
+        image->xChannelIndex = 0;
+        image->yChannelIndex = 1;
+        doc->ApplySetupImage(*image);
         doc->SelectSignal(0);
-        doc->setup.sampleRateIndex = 2;
-        doc->setup.channelMask = 0xFF;
-        CountChannels(0xFF, doc->setup, *state);
+        doc->SetSampleRateIndex(2);
+        doc->SetChannelMask(0xFF);
         doc->ApplyMeasurementSetup();
         std::vector<double> v(65536);
         for (int s = 0; s < 8; ++s) {
@@ -96,10 +101,10 @@ struct Scene {
             }
             state->buffers[s].AppendBlock(v.data(), 65536);
         }
-        doc->setup.xChannelIndex = 0;
-        doc->setup.yChannelIndex = 1;
-        doc->plotSetup.windows[0].xmin = 0;
-        doc->plotSetup.windows[0].xmax = 64;
+        PlotWindow shown = doc->Plots().windows[0];
+        shown.xmin = 0;
+        shown.xmax = 64;
+        doc->SetPlotWindow(0, shown);
         view.slidingDisplay = true;
         view.showSpectrum = true;
         view.xyPeriods = 8;
@@ -167,7 +172,7 @@ void DrawAllFullHd(benchmark::State& bs, int reduction) {
         benchmark::DoNotOptimize(image.constBits());
     }
     int shown = 0;
-    for (const PlotWindow& w : scene->doc->plotSetup.windows) shown += w.shown;
+    for (const PlotWindow& w : scene->doc->Plots().windows) shown += w.shown;
     bs.counters["windows"] = shown;
 }
 

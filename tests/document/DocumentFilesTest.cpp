@@ -11,6 +11,7 @@
 #include "files/DataFile.h"
 #include "files/FileNaming.h"
 #include "files/SetupFile.h"
+#include "support/TestSupport.h"
 
 namespace pelmor {
 namespace {
@@ -41,8 +42,10 @@ Recording MakeRecording(int frames, int dataBits = 1) {
 struct RecordingFixture : DocumentFixture {
     void SetUp() override {
         doc = MakeDocument();
-        doc->excitationBank.signalCount = 3;
-        doc->setup.signalPeriod = 1.0;
+        test::EditSetup(*doc, [](SetupFileImage& s) { s.excitationBank.signalCount = 3; });
+        // The signal period of the status bar, 1 s, with no frequency active yet.
+        doc->ApplyMeasurementSetup();
+        test::EditSetup(*doc, [](SetupFileImage& s) { s.frequencyCount = 0; });
     }
     void Touch(const std::string& name) {
         std::string reason;
@@ -60,7 +63,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     EXPECT_EQ(SaveThenTakeOver(*doc, MakeRecording(600)), 0);
     EXPECT_EQ(doc->CurrentDataFile(), home.File("run 003.inpx"));
     EXPECT_EQ(doc->UpdateStatusText().pane1, "Last file: run 003.inpx | T=1 s");
-    EXPECT_EQ(doc->naming.serialNumber, 3);
+    EXPECT_EQ(doc->Naming().serialNumber, 3);
     EXPECT_EQ(doc->SelectedSignal(), 1);
     EXPECT_EQ(ui.saveOptionsDialogs, 0);  // the base name was chosen already
     EXPECT_TRUE(ui.Messages().empty());
@@ -72,7 +75,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     EXPECT_EQ(back.Sample(3, 1), static_cast<float>(-7 * 4096 / kRawPerVolt));
 
     // The extra serial step skips a number after every written file.
-    doc->naming.extraSerialStep = 1;
+    test::EditSetup(*doc, [](SetupFileImage& s) { s.extraSerialStep = 1; });
     ASSERT_TRUE(doc->SetFileName(home.Path(), "x"));
     std::vector<std::string> written;
     for (int i = 0; i < 3; ++i) {
@@ -86,7 +89,7 @@ TEST_F(RecordingFixture, RecordingsTakeTheNextFreeNumberAndTheNextSignal) {
     state->recordingState = 1;
     EXPECT_FALSE(doc->SetFileName(home.Path(), "y"));
     EXPECT_FALSE(doc->SetFileName());
-    EXPECT_EQ(doc->naming.baseName, home.File("x"));
+    EXPECT_EQ(doc->Naming().baseName, home.File("x"));
 }
 
 TEST_F(RecordingFixture, TheFirstRecordingAsksForANameAndCancelLetsTheUserChoose) {
@@ -187,7 +190,7 @@ TEST_F(RecordingFixture, ALongTwelveBitRecordingIsSavedInFullPrecision) {
 TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
     emulatorOptions.realtime = false;
     doc = MakeDocument();
-    doc->setup.recordingTime = 1;
+    ASSERT_FALSE(doc->SetRecordingTime(1));
     ASSERT_TRUE(doc->SetFileName(home.Path(), "live"));
     ASSERT_EQ(doc->StartMeasurement(0), 0);
     doc->Record();
@@ -195,18 +198,18 @@ TEST_F(RecordingFixture, ARecordingEndsInItsFileWhileTheStatusIsPolled) {
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(doc->UpdateStatusText().pane3, "live 001.inpx");
     // The windows show the whole record, not its last page, and fit their scales to it.
-    for (int s = 0; s < doc->setup.channelCount; ++s) {
+    for (int s = 0; s < doc->Setup().channelCount; ++s) {
         const TraceBuffer& b = state->buffers[s];
-        const PlotWindow& w = doc->plotSetup.windows[kSignalWindow0 + s];
+        const PlotWindow& w = doc->Plots().windows[kSignalWindow0 + s];
         EXPECT_DOUBLE_EQ(w.xmax, b.EndTime());
         EXPECT_DOUBLE_EQ(w.xmin, b.EndTime() - b.Count() * b.SampleInterval());
     }
-    EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitAllWindows);
+    EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitAllWindows);
     DataFileContents back;
     std::string message;
     ASSERT_EQ(LoadDataFile(home.File("live 001.inpx"), back, message), DataFileLoad::Loaded);
     EXPECT_GE(back.framesRead, 512);
-    EXPECT_EQ(back.info.excitation.componentCount, doc->activeExcitation.componentCount);
+    EXPECT_EQ(back.info.excitation.componentCount, doc->ActiveSignal().componentCount);
 }
 
 // A name is UTF-8 everywhere in the program; only the setup file and the channel names of a data
@@ -234,8 +237,10 @@ TEST_F(DocumentFixture, NamesReadTheSameFromRecordingToClipboardToSetupFileAndBa
         emulatorOptions.realtime = false;
         doc = MakeDocument();
         TwelveHarmonics();
-        doc->setup.recordingTime = 2;
-        doc->setup.channelNames[0] = c.name;
+        ASSERT_FALSE(doc->SetRecordingTime(2));
+        OptionsValues options = doc->Options();
+        options.names[0] = c.name;
+        ASSERT_FALSE(doc->ApplyOptions(options));
         ASSERT_TRUE(doc->SetFileName(home.Path(), c.name));
         ASSERT_EQ(doc->StartMeasurement(0), 0);
         doc->Record();
@@ -249,10 +254,10 @@ TEST_F(DocumentFixture, NamesReadTheSameFromRecordingToClipboardToSetupFileAndBa
         ASSERT_TRUE(ReadFileBytes(home.File(file), bytes, reason)) << reason;
         EXPECT_TRUE(contains(bytes, c.latin1));
         ASSERT_TRUE(doc->ImportDataFile(home.File(file)));
-        EXPECT_EQ(doc->setup.signalNames[0], c.reloaded);
+        EXPECT_EQ(doc->Setup().signalNames[0], c.reloaded);
 
         ASSERT_TRUE(doc->StoreImpedance());
-        EXPECT_EQ(doc->stored.results[0].label.rfind(file, 0), 0u);
+        EXPECT_EQ(doc->Stored().results[0].label.rfind(file, 0), 0u);
         ASSERT_TRUE(doc->HandOutStoredData(false));
         EXPECT_NE(shell.clipboard.back().find(file), std::string::npos);
 
@@ -262,9 +267,9 @@ TEST_F(DocumentFixture, NamesReadTheSameFromRecordingToClipboardToSetupFileAndBa
         EXPECT_EQ(c.latin1 == c.name, contains(bytes, c.name));
         doc = MakeDocument();
         ASSERT_TRUE(doc->OpenSetup(home.File("names.plm")));
-        EXPECT_EQ(doc->naming.baseName, home.File(c.reloaded));
-        EXPECT_EQ(doc->setup.channelNames[0], c.reloaded);
-        EXPECT_EQ(doc->naming.currentDataFileName, home.File(c.reloaded + " 001.inpx"));
+        EXPECT_EQ(doc->Naming().baseName, home.File(c.reloaded));
+        EXPECT_EQ(doc->Setup().channelNames[0], c.reloaded);
+        EXPECT_EQ(doc->Naming().currentDataFileName, home.File(c.reloaded + " 001.inpx"));
     }
 }
 
@@ -282,38 +287,40 @@ struct SetupFixture : DocumentFixture {
 
 TEST_F(SetupFixture, EveryFieldTravelsThroughASetupFile) {
     CPelmorDoc& d = *doc;
-    d.excitationBank.signalCount = 2;
-    d.excitationBank.componentCount[1] = 4;
-    d.excitationBank.amplitude[1][3] = 0.7;
-    d.calculator.loadedCalibration.count = 2;
-    d.calculator.loadedCalibration.ch[1] = {3, 4};
-    d.setup.sweep.enabled = 1;
-    d.plotSetup.windows[kXYWindow].xmin = -9;
-    d.plotSetup.timeStep = 0.25;
-    d.setup.channelCount = 3;
-    d.setup.channelMask = 0xE0;
-    d.setup.sampleRate = 1024;
-    d.setup.sampleRateIndex = 2;
-    d.setup.recordingTime = 33;
-    d.setup.dataBits = 0;
-    d.setup.xChannelIndex = 1;
-    d.setup.yChannelIndex = 2;
-    d.setup.measurementMode = 1;
-    d.naming.extraSerialStep = 1;
+    test::EditSetup(d, [](SetupFileImage& s) {
+        s.excitationBank.signalCount = 2;
+        s.excitationBank.componentCount[1] = 4;
+        s.excitationBank.amplitude[1][3] = 0.7;
+        s.loadedCalibration.count = 2;
+        s.loadedCalibration.ch[1] = {3, 4};
+        s.sweep.enabled = 1;
+        s.plotSetup.windows[kXYWindow].xmin = -9;
+        s.plotSetup.timeStep = 0.25;
+        s.channelCount = 3;
+        s.channelMask = 0xE0;
+        s.sampleRate = 1024;
+        s.sampleRateIndex = 2;
+        s.recordingTime = 33;
+        s.dataBits = 0;
+        s.xChannelIndex = 1;
+        s.yChannelIndex = 2;
+        s.measurementMode = 1;
+        s.extraSerialStep = 1;
+        s.baseName = std::string(300, 'b');
+        s.serialNumber = 7;
+        s.excitationFolder = "/e";
+        s.calibrationFolder = "/c";
+        s.currentDataFileName = "/d/run 007.inpx";
+        s.channelNames[7] = "Flow";
+        s.averagingTime = 2.0;
+        s.frequencyCount = 3;
+        s.frequencyIndex[255] = 77;
+        s.frequencyHz[2] = 12.5;
+        s.zDisplayMode = 2;
+        s.zTrendDisplay = 1;
+    });
     ASSERT_TRUE(d.SelectSignal(1));
-    d.naming.baseName = std::string(300, 'b');
-    d.naming.serialNumber = 7;
-    d.setup.excitationFolder = "/e";
-    d.setup.calibrationFolder = "/c";
-    d.naming.currentDataFileName = "/d/run 007.inpx";
-    d.setup.channelNames[7] = "Flow";
-    d.calculator.SetAveragingTime(2.0);
-    d.calculator.frequencyCount = 3;
-    d.calculator.selectedFrequencyIndex = 2;
-    d.calculator.frequencyIndex[255] = 77;
-    d.calculator.frequencyHz[2] = 12.5;
-    d.calculator.zDisplayMode = 2;
-    d.calculator.zTrendDisplay = 1;
+    d.SelectTrendFrequency(2);
     const std::vector<uint8_t> saved = Image();
     const std::string path = home.File("s.plm");
     ASSERT_TRUE(d.SaveSetup(path));
@@ -326,17 +333,17 @@ TEST_F(SetupFixture, EveryFieldTravelsThroughASetupFile) {
     EXPECT_EQ(doc->SetupPath(), path);
     EXPECT_FALSE(doc->Modified());
     // The selected frequency goes into the active excitation; everything else back in place.
-    EXPECT_EQ(doc->activeExcitation.selectedFrequencyIndex, 2);
-    doc->calculator.selectedFrequencyIndex = 2;
+    EXPECT_EQ(doc->ActiveSignal().selectedFrequencyIndex, 2);
+    doc->SelectTrendFrequency(2);
     EXPECT_EQ(Image(), saved);
-    EXPECT_EQ(doc->calculator.ringLength, 20);
+    EXPECT_EQ(doc->Calculator().ringLength, 20);
     doc->MarkModified();
     EXPECT_TRUE(doc->Modified());
 
     doc->NewSetup();
     EXPECT_EQ(doc->SetupPath(), "");
     EXPECT_FALSE(doc->Modified());
-    EXPECT_EQ(doc->setup.recordingTime, 33);
+    EXPECT_EQ(doc->Setup().recordingTime, 33);
 }
 
 TEST_F(SetupFixture, ValuesFromAFileAreBroughtIntoRange) {
@@ -353,16 +360,16 @@ TEST_F(SetupFixture, ValuesFromAFileAreBroughtIntoRange) {
         image.xChannelIndex = 9;
         image.yChannelIndex = -1;
         ASSERT_TRUE(doc->OpenSetup(Write(WriteSetupFile(image))));
-        EXPECT_EQ(doc->calculator.averagingTime, c.loaded);
-        EXPECT_EQ(doc->calculator.ringLength, c.ringLength);
-        EXPECT_EQ(doc->setup.sampleRateIndex, 2);
-        EXPECT_EQ(doc->setup.xChannelIndex, 1);
-        EXPECT_EQ(doc->setup.yChannelIndex, 0);
+        EXPECT_EQ(doc->Calculator().averagingTime, c.loaded);
+        EXPECT_EQ(doc->Calculator().ringLength, c.ringLength);
+        EXPECT_EQ(doc->Setup().sampleRateIndex, 2);
+        EXPECT_EQ(doc->Setup().xChannelIndex, 1);
+        EXPECT_EQ(doc->Setup().yChannelIndex, 0);
     }
 }
 
 TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
-    doc->setup.recordingTime = 42;
+    ASSERT_FALSE(doc->SetRecordingTime(42));
     const std::vector<uint8_t> good = Image();
     const std::string kept = home.File("kept.plm");
     ASSERT_TRUE(doc->SaveSetup(kept));
@@ -395,7 +402,7 @@ TEST_F(SetupFixture, ARefusedFileLeavesTheSetupAsItWas) {
     state->measurementRunning = 0;
     EXPECT_EQ(Image(), good);
     EXPECT_TRUE(doc->OpenSetup(Write(other)));
-    EXPECT_EQ(doc->calculator.zTrendDisplay, 9);
+    EXPECT_EQ(doc->Calculator().zTrendDisplay, 9);
 }
 
 TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
@@ -416,9 +423,9 @@ TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.length);
         doc = MakeDocument();
-        doc->setup.recordingTime = 42;
-        doc->calculator.zTrendDisplay = 1;
-        const int zDisplayModeBefore = doc->calculator.zDisplayMode;
+        ASSERT_FALSE(doc->SetRecordingTime(42));
+        doc->SetTrendDisplay(true);
+        const int zDisplayModeBefore = doc->Calculator().zDisplayMode;
         ui.ClearRecords();
         state->buffers[0].Append(1.0);
         const std::string path =
@@ -431,10 +438,10 @@ TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
         EXPECT_EQ(state->buffers[0].Count(), 0);
         EXPECT_EQ(doc->SetupPath(), path);
         EXPECT_FALSE(doc->Modified());
-        EXPECT_EQ(doc->setup.recordingTime, c.recordingTime);
-        EXPECT_EQ(doc->calculator.zDisplayMode,
+        EXPECT_EQ(doc->Setup().recordingTime, c.recordingTime);
+        EXPECT_EQ(doc->Calculator().zDisplayMode,
                   c.zDisplayMode < 0 ? zDisplayModeBefore : c.zDisplayMode);
-        EXPECT_EQ(doc->calculator.zTrendDisplay, 1);
+        EXPECT_EQ(doc->Calculator().zTrendDisplay, 1);
     }
 }
 

@@ -54,12 +54,38 @@ struct ImportFixture : DocumentFixture {
         for (int i = 0; i < 3; ++i) excitation.frequencyIndex[i] = 2 * (i + 1);
     }
 
-    void SetUp() override {
+    void SetUp() override { FreshDocument(); }
+
+    // A new document whose bank's first signal matches the files' excitation: 4, 8, 12 Hz in
+    // 0.5 s.
+    void FreshDocument() {
         doc = MakeDocument();
-        // The bank's first signal matches the files' excitation: 4, 8, 12 Hz in 0.5 s.
-        doc->excitationBank.period = 0.5;
-        doc->excitationBank.componentCount[0] = 3;
-        for (int i = 0; i < 3; ++i) doc->excitationBank.frequencyIndex[0][i] = 2 * (i + 1);
+        test::EditSetup(*doc, [](SetupFileImage& s) {
+            s.excitationBank.period = 0.5;
+            s.excitationBank.componentCount[0] = 3;
+            for (int i = 0; i < 3; ++i) s.excitationBank.frequencyIndex[0][i] = 2 * (i + 1);
+        });
+    }
+
+    // The displayed range of the first signal window ends at xmax (a range the import must
+    // leave alone).
+    void ShowUpTo(double xmax) {
+        PlotWindow w = doc->Plots().windows[0];
+        w.xmax = xmax;
+        doc->SetPlotWindow(0, w);
+    }
+
+    // The program's table covering 4, 8 and 12 Hz.
+    void LoadCalibrationFor4To12Hz() {
+        test::EditSetup(*doc, [](SetupFileImage& s) {
+            CalibrationTable& loaded = s.loadedCalibration;
+            loaded.count = 3;
+            for (int i = 0; i < 3; ++i) {
+                loaded.frequency[i] = 4.0 * (i + 1);
+                loaded.A[i] = {1, 0};
+                loaded.D[i] = {1, 0};
+            }
+        });
     }
 
     std::vector<uint8_t> Bytes(DataFormat format, int frames, int channels, double rate,
@@ -116,49 +142,49 @@ TEST_F(ImportFixture, TwelveBitFilesAreAnalysedPeriodByPeriodWhenTheirWindowAllo
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frames);
+        FreshDocument();  // no analysis left from the case before
         ui.ClearRecords();
-        doc->calculator.ResetCalculator();
-        doc->plotSetup.windows[0].xmax = -1;
+        ShowUpTo(-1);
         std::vector<uint8_t> bytes = Bytes(DataFormat::TwelveBit, c.frames, 3, c.rate, c.period);
         bytes.insert(bytes.begin() + 79, c.extraBytes, 0x55);
         doc->ImportDataFile(File(bytes, "t.inp"));
         ASSERT_EQ(state->buffers[0].Count(), c.frames);
-        EXPECT_EQ(doc->setup.channelCount, 3);
+        EXPECT_EQ(doc->Setup().channelCount, 3);
         EXPECT_NEAR(state->buffers[1].ValueFromOldest(0), 0.75, kTwelveBitVolts);
         EXPECT_EQ(doc->CurrentDataFile(), home.File("t.inp"));
         if (c.periods < 0) {
             EXPECT_EQ(ui.Messages(),
                       std::vector<std::string>{"Duration is less than a second is not supported "
                                                "for the 12-bit file format."});
-            EXPECT_EQ(doc->plotSetup.windows[0].xmax, -1);  // the range is left alone
+            EXPECT_EQ(doc->Plots().windows[0].xmax, -1);  // the range is left alone
             continue;
         }
         EXPECT_TRUE(ui.Messages().empty());
-        EXPECT_EQ(doc->calculator.periodsAccumulated, c.periods);
-        EXPECT_NEAR(doc->plotSetup.windows[2].xmin, 0.0, 1e-9);
-        EXPECT_NEAR(doc->plotSetup.windows[2].xmax, c.shownSeconds, 1e-9);
+        EXPECT_EQ(doc->Calculator().periodsAccumulated, c.periods);
+        EXPECT_NEAR(doc->Plots().windows[2].xmin, 0.0, 1e-9);
+        EXPECT_NEAR(doc->Plots().windows[2].xmax, c.shownSeconds, 1e-9);
         if (c.periods == 0) {
-            EXPECT_EQ(doc->calculator.offlineTrendCount, 0);
+            EXPECT_EQ(doc->Calculator().offlineTrendCount, 0);
             continue;
         }
-        EXPECT_GT(doc->calculator.offlineTrendCount, 0);
-        EXPECT_EQ(doc->activeExcitation.componentCount, 3);
-        EXPECT_EQ(doc->activeExcitation.definitionPoints, 256);
-        EXPECT_EQ(doc->activeExcitation.amplitude[2], 1.0);
-        for (int i = 0; i < 3; ++i) EXPECT_NEAR(doc->calculator.ensembleR[i], 2.0, 0.02);
-        EXPECT_EQ(doc->printHeader, "Sample rate=512 Hz, signal period=0.5 s\nf=4,8,12 Hz");
+        EXPECT_GT(doc->Calculator().offlineTrendCount, 0);
+        EXPECT_EQ(doc->ActiveSignal().componentCount, 3);
+        EXPECT_EQ(doc->ActiveSignal().definitionPoints, 256);
+        EXPECT_EQ(doc->ActiveSignal().amplitude[2], 1.0);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(doc->Calculator().ensembleR[i], 2.0, 0.02);
+        EXPECT_EQ(doc->PrintHeader(), "Sample rate=512 Hz, signal period=0.5 s\nf=4,8,12 Hz");
     }
 }
 
 TEST_F(ImportFixture, TwelveBitPeriodMismatchIsReportedAndTheFilePeriodUsed) {
-    doc->excitationBank.period = 1.0;
+    test::EditSetup(*doc, [](SetupFileImage& s) { s.excitationBank.period = 1.0; });
     doc->ImportDataFile(File(Bytes(DataFormat::TwelveBit, 5120, 3, 512), "t.inp"));
     EXPECT_EQ(ui.Messages(),
               std::vector<std::string>{"Signal period does not match.\nThe period defined in the "
                                        "file will be used.\nThe frequencies will be changed "
                                        "accordindly."});
-    EXPECT_EQ(doc->calculator.frequencyHz[0], 4.0);
-    EXPECT_EQ(doc->activeExcitation.period, 0.5);
+    EXPECT_EQ(doc->Calculator().frequencyHz[0], 4.0);
+    EXPECT_EQ(doc->ActiveSignal().period, 0.5);
 }
 
 TEST_F(ImportFixture, TwoChannelFilesCanGetAThirdChannelFromTheFirst) {
@@ -167,78 +193,82 @@ TEST_F(ImportFixture, TwoChannelFilesCanGetAThirdChannelFromTheFirst) {
             SCOPED_TRACE(testing::Message() << (format == DataFormat::TwelveBit) << yes);
             ui.ClearRecords();
             state->ResetAllBuffers();
-            doc->setup.signalNames = {"a", "b", "c"};
+            // Three slots named "a", "b", "c", as a start leaves them.
+            OptionsValues options = doc->Options();
+            options.channelEnabled[2] = true;
+            options.names[0] = "a";
+            options.names[1] = "b";
+            options.names[2] = "c";
+            ASSERT_FALSE(doc->ApplyOptions(options));
+            doc->ApplyMeasurementSetup();
             ui.QueueAnswer(yes);
             doc->ImportDataFile(File(Bytes(format, 1024, 2, 512)));
             ASSERT_FALSE(ui.Questions().empty());
             EXPECT_EQ(ui.Questions()[0], kTwoChannels);
-            EXPECT_EQ(doc->setup.channelCount, yes ? 3 : 2);
+            EXPECT_EQ(doc->Setup().channelCount, yes ? 3 : 2);
             EXPECT_EQ(state->buffers[2].Count(), yes ? 1024 : 0);
             if (yes) {
                 EXPECT_EQ(Slot(2), Slot(0));
             }
             const bool full = format == DataFormat::FullPrecision;
-            EXPECT_EQ(doc->setup.signalNames[0], full ? "name0" : "a");
-            EXPECT_EQ(doc->setup.signalNames[2], full && yes ? "name0" : "c");
+            EXPECT_EQ(doc->Setup().signalNames[0], full ? "name0" : "a");
+            EXPECT_EQ(doc->Setup().signalNames[2], full && yes ? "name0" : "c");
         }
     }
 }
 
 TEST_F(ImportFixture, CalibrationQuestionsDecideWhichTableIsUsed) {
     // The program has a table covering 4, 8 and 12 Hz; the file has none.
-    CalibrationTable& loaded = doc->calculator.loadedCalibration;
-    loaded.count = 3;
-    for (int i = 0; i < 3; ++i) {
-        loaded.frequency[i] = 4.0 * (i + 1);
-        loaded.A[i] = {1, 0};
-        loaded.D[i] = {1, 0};
-    }
+    LoadCalibrationFor4To12Hz();
     const std::string path = File(Bytes(DataFormat::FullPrecision, 1024, 3, 512));
 
     ui.QueueAnswer(false);  // keep the file's (empty) table ...
     ui.QueueAnswer(true);   // ... and go on without calibration
     doc->ImportDataFile(path);
     EXPECT_EQ(ui.Questions(), (std::vector<std::string>{kCalibrationDiffers, kNoCalibration}));
-    EXPECT_EQ(doc->calculator.workingCalibration.count, 0);
-    EXPECT_EQ(doc->calculator.calibrationOff, 1);
-    EXPECT_GT(doc->calculator.offlineTrendCount, 0);
+    EXPECT_EQ(doc->Calculator().workingCalibration.count, 0);
+    EXPECT_EQ(doc->Calculator().calibrationOff, 1);
+    EXPECT_GT(doc->Calculator().offlineTrendCount, 0);
 
     ui.ClearRecords();
     ui.QueueAnswer(true);  // ignore the file's table: the loaded one covers every frequency
     doc->ImportDataFile(path);
     EXPECT_EQ(ui.Questions(), std::vector<std::string>{kCalibrationDiffers});
-    EXPECT_EQ(doc->calculator.workingCalibration.count, 3);
-    EXPECT_EQ(doc->calculator.calibrationOff, 0);
+    EXPECT_EQ(doc->Calculator().workingCalibration.count, 3);
+    EXPECT_EQ(doc->Calculator().calibrationOff, 0);
 
     ui.ClearRecords();
-    doc->plotSetup.windows[0].xmax = -1;
+    ShowUpTo(-1);
     ui.QueueAnswer(false);
     ui.QueueAnswer(false);  // stop at the coverage question: loaded, not analysed
     doc->ImportDataFile(path);
     EXPECT_EQ(state->buffers[0].Count(), 1024);
-    EXPECT_EQ(doc->calculator.offlineTrendCount, 0);
-    EXPECT_EQ(doc->plotSetup.windows[0].xmax, -1);
+    EXPECT_EQ(doc->Calculator().offlineTrendCount, 0);
+    EXPECT_EQ(doc->Plots().windows[0].xmax, -1);
 }
 
 TEST_F(ImportFixture, FullPrecisionImportTakesTheFileExcitationNamesAndRange) {
-    doc->calculator.frequencyCount = 12;  // as a measurement of twelve components left it
-    doc->calculator.selectedFrequencyIndex = 9;
+    // As a measurement of twelve components left it.
+    test::EditSetup(*doc, [](SetupFileImage& s) { s.frequencyCount = 12; });
+    doc->SelectTrendFrequency(9);
+    ASSERT_EQ(doc->Calculator().selectedFrequencyIndex, 9);
+    ui.ClearRecords();  // no trend without data
     doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 1536, 4, 512)));
     EXPECT_TRUE(ui.Messages().empty());
-    EXPECT_EQ(doc->setup.channelCount, 4);
-    EXPECT_EQ(doc->setup.sampleRate, 512.0);
-    EXPECT_EQ(doc->setup.samplesPerPeriod, 256);
-    EXPECT_EQ(doc->setup.activeRecordingTime, 3);
-    EXPECT_EQ(doc->plotSetup.timeStep, 0.5);
-    EXPECT_EQ(doc->setup.signalNames[3], "name3");
-    EXPECT_EQ(doc->activeExcitation.frequencyIndex[2], 6);
-    EXPECT_EQ(doc->calculator.frequencyCount, 3);
-    EXPECT_EQ(doc->calculator.selectedFrequencyIndex, 2);  // lowered to the last component
+    EXPECT_EQ(doc->Setup().channelCount, 4);
+    EXPECT_EQ(doc->Setup().sampleRate, 512.0);
+    EXPECT_EQ(doc->Setup().samplesPerPeriod, 256);
+    EXPECT_EQ(doc->Setup().activeRecordingTime, 3);
+    EXPECT_EQ(doc->Plots().timeStep, 0.5);
+    EXPECT_EQ(doc->Setup().signalNames[3], "name3");
+    EXPECT_EQ(doc->ActiveSignal().frequencyIndex[2], 6);
+    EXPECT_EQ(doc->Calculator().frequencyCount, 3);
+    EXPECT_EQ(doc->Calculator().selectedFrequencyIndex, 2);  // lowered to the last component
     EXPECT_EQ(Slot(3).back(), static_cast<float>(0.03 + 1e-5 * 1535));
-    EXPECT_EQ(doc->plotSetup.windows[3].xmin, 0.0);
-    EXPECT_EQ(doc->plotSetup.windows[3].xmax, 3.0);
+    EXPECT_EQ(doc->Plots().windows[3].xmin, 0.0);
+    EXPECT_EQ(doc->Plots().windows[3].xmax, 3.0);
     EXPECT_EQ(doc->UpdateStatusText().pane3, "d.inpx");
-    EXPECT_GT(doc->calculator.offlineTrendCount, 0);
+    EXPECT_GT(doc->Calculator().offlineTrendCount, 0);
 }
 
 TEST_F(ImportFixture, BothImportsSwitchTheViewsXYWindowOff) {
@@ -257,7 +287,7 @@ TEST_F(ImportFixture, BothImportsSwitchTheViewsXYWindowOff) {
 }
 
 TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
-    ActiveExcitation& before = doc->activeExcitation;
+    const ActiveExcitation& before = doc->ActiveSignal();
     const int components = before.componentCount;
     state->buffers[0].Append(7.0);
     // Rejected: a valid excitation block behind an invalid rate changes nothing.
@@ -269,7 +299,7 @@ TEST_F(ImportFixture, RejectedUnreadableAndShortFiles) {
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{home.File("bad.inpx") +
                                                       "\nInvalid sample rate: 100\nToo short "
                                                       "recording time: 0\n"});
-    EXPECT_EQ(doc->activeExcitation.componentCount, components);
+    EXPECT_EQ(doc->ActiveSignal().componentCount, components);
     EXPECT_EQ(state->buffers[0].Count(), 1);
     EXPECT_EQ(doc->CurrentDataFile(), "");
 
@@ -300,22 +330,24 @@ TEST_F(ImportFixture, AnImportFitsTheScalesOnceUnlessTheUserKeepsThem) {
         ViewState view;
         view.fitScalesToNewData = fit;
         view.showSpectrum = true;
-        for (PlotWindow& w : doc->plotSetup.windows) {
+        PlotSetup plots = doc->Plots();
+        for (PlotWindow& w : plots.windows) {
             w.ymin = -100;
             w.ymax = 100;
         }
-        PlotWindow& zf = doc->plotSetup.windows[kImpedanceFrequencyWindow];
-        zf.xmin = 0;
-        zf.xmax = 50;
+        plots.windows[kImpedanceFrequencyWindow].xmin = 0;
+        plots.windows[kImpedanceFrequencyWindow].xmax = 50;
+        doc->SetPlotWindows(plots.windows);
+        const PlotWindow& zf = doc->Plots().windows[kImpedanceFrequencyWindow];
         ASSERT_TRUE(doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 2048, 3, 512))));
-        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitAllWindows);
+        EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitAllWindows);
         RecordingSurface surface;
         DrawAll(surface, *doc, view, StoredResultsView{}, {0, 0, 1200, 900}, false);
-        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitNothing);
+        EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitNothing);
         const std::vector<double> v = Slot(0);
         const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-        const PlotWindow& s0 = doc->plotSetup.windows[kSignalWindow0];
-        const PlotWindow& spectrum = doc->plotSetup.windows[kSpectrumWindow0];
+        const PlotWindow& s0 = doc->Plots().windows[kSignalWindow0];
+        const PlotWindow& spectrum = doc->Plots().windows[kSpectrumWindow0];
         if (fit) {
             EXPECT_NEAR(s0.ymin, *lo, 1e-6);
             EXPECT_NEAR(s0.ymax, *hi, 1e-6);
@@ -361,12 +393,12 @@ TEST_F(ImportFixture, BatchImportAsksEachQuestionOnceWhenAnsweredForAll) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.channels);
         ui.ClearRecords();
-        doc->stored.Clear();
+        doc->ClearStored();
         ui.QueueBatchAnswer(c.third);
         ui.QueueBatchAnswer(c.noCalibration);
         EXPECT_EQ(doc->ImportFromFiles(paths), 3);
         EXPECT_EQ(ui.Questions(), c.questions);
-        EXPECT_EQ(doc->setup.channelCount, c.channels);
+        EXPECT_EQ(doc->Setup().channelCount, c.channels);
     }
     // A later import asks afresh.
     ui.ClearRecords();
@@ -382,13 +414,7 @@ TEST_F(ImportFixture, BatchImportAsksEachQuestionOnceWhenAnsweredForAll) {
 // batch result.
 TEST_F(ImportFixture, ImportQuestionsAreNamedAndTheRecordAnalysisAnswersByName) {
     // The program's table covers 4, 8 and 12 Hz; the two-channel file has none.
-    CalibrationTable& loaded = doc->calculator.loadedCalibration;
-    loaded.count = 3;
-    for (int i = 0; i < 3; ++i) {
-        loaded.frequency[i] = 4.0 * (i + 1);
-        loaded.A[i] = {1, 0};
-        loaded.D[i] = {1, 0};
-    }
+    LoadCalibrationFor4To12Hz();
     const std::string path = File(Bytes(DataFormat::FullPrecision, 1024, 2, 512));
     using Q = Question;
     const std::vector<std::pair<Q, std::string>> withLoaded = {
@@ -423,17 +449,17 @@ TEST_F(ImportFixture, ImportQuestionsAreNamedAndTheRecordAnalysisAnswersByName) 
         ASSERT_EQ(names.size(), texts.size());
         for (std::size_t k = 0; k < names.size(); ++k) asked.emplace_back(names[k], texts[k]);
         EXPECT_EQ(asked, c.asked);
-        EXPECT_EQ(doc->setup.channelCount, c.channels);
-        EXPECT_EQ(doc->calculator.workingCalibration.count, c.calibrationCount);
-        EXPECT_EQ(doc->calculator.calibrationOff, c.calibrationOff);
+        EXPECT_EQ(doc->Setup().channelCount, c.channels);
+        EXPECT_EQ(doc->Calculator().workingCalibration.count, c.calibrationCount);
+        EXPECT_EQ(doc->Calculator().calibrationOff, c.calibrationOff);
 
         RecordAnalyser analyser(setup);
         const RecordSpectrum r = analyser.Analyse(path);
         ASSERT_TRUE(r.analysed) << r.reason;
         const CPelmorDoc& batch = analyser.Document();
-        EXPECT_EQ(batch.setup.channelCount, c.channels);
-        EXPECT_EQ(batch.calculator.workingCalibration.count, c.calibrationCount);
-        EXPECT_EQ(batch.calculator.calibrationOff, c.calibrationOff);
+        EXPECT_EQ(batch.Setup().channelCount, c.channels);
+        EXPECT_EQ(batch.Calculator().workingCalibration.count, c.calibrationCount);
+        EXPECT_EQ(batch.Calculator().calibrationOff, c.calibrationOff);
     }
     // What an import never asks, the analysis answers No.
     const RecordAnalysisSetup setup = RecordAnalysisSetupOf(*doc);
@@ -456,8 +482,10 @@ TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {
     EXPECT_EQ(out.Sample(0, 1), static_cast<float>(slot1[256]));
     EXPECT_EQ(out.info.channelNames[2], "name2");
 
-    doc->plotSetup.windows[0].xmin = -3;  // the displayed range, cut to the record
-    doc->plotSetup.windows[0].xmax = 100;
+    PlotWindow shown = doc->Plots().windows[0];
+    shown.xmin = -3;  // the displayed range, cut to the record
+    shown.xmax = 100;
+    doc->SetPlotWindow(0, shown);
     ASSERT_TRUE(doc->ExportData(home.File("e.INP")));
     ASSERT_EQ(LoadDataFile(home.File("e.INP"), out, message), DataFileLoad::Loaded) << message;
     EXPECT_EQ(out.info.format, DataFormat::TwelveBit);
@@ -475,9 +503,12 @@ TEST_F(ImportFixture, ExportWritesTheDisplayedRangeInTheFormatOfTheExtension) {
 }
 
 TEST_F(ImportFixture, ExportStartsAtTheOldestSampleAndRefusesLongTwelveBitFiles) {
-    doc->setup.signalPeriod = 0.5;
-    doc->setup.sampleRate = 1024;
-    doc->setup.channelCount = 2;
+    // Two slots at 1024 Hz, the bank's period of 0.5 s.
+    doc->SetSampleRateIndex(2);
+    doc->ApplyMeasurementSetup();
+    ASSERT_EQ(doc->Setup().sampleRate, 1024);
+    ASSERT_EQ(doc->Setup().signalPeriod, 0.5);
+    ASSERT_EQ(doc->Setup().channelCount, 2);
     // 70,000 samples: the first 4,464 were overwritten.
     for (TraceBuffer& b : state->buffers) b.SetSampleInterval(1.0 / 1024);
     for (int k = 0; k < 70000; ++k) {

@@ -14,8 +14,8 @@ TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
     ASSERT_TRUE(doc->CanStore(false));
     ASSERT_TRUE(doc->StoreImpedance());
     EXPECT_EQ(doc->UpdateStatusText().pane2, "Stored samples:1");
-    EXPECT_EQ(doc->stored.results[0].label.rfind(FileNameOf(file), 0), 0u)
-        << doc->stored.results[0].label;
+    EXPECT_EQ(doc->Stored().results[0].label.rfind(FileNameOf(file), 0), 0u)
+        << doc->Stored().results[0].label;
 
     // A refused file is not stored, and one message names it with its reason.
     const std::string broken = home.File("broken.inpx");
@@ -23,7 +23,7 @@ TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
     ASSERT_TRUE(WriteFileBytes(broken, std::vector<uint8_t>(40, 7), reason));
     ui.ClearRecords();
     EXPECT_EQ(doc->ImportFromFiles({file, broken}), 1);
-    EXPECT_EQ(doc->stored.count, 2);
+    EXPECT_EQ(doc->Stored().count, 2);
     const auto messages = ui.Messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_NE(messages.back().find("broken.inpx"), std::string::npos) << messages.back();

@@ -11,6 +11,7 @@
 #include "document/CPelmorDoc.h"
 #include "document/DocumentFixture.h"
 #include "export/TextHandoff.h"
+#include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 
@@ -21,16 +22,16 @@ using namespace std::chrono_literals;
 
 TEST_F(DocumentFixture, FreshDocumentHasTheFactorySetup) {
     doc = MakeDocument();
-    EXPECT_EQ(doc->setup.sampleRate, 512.0);
-    EXPECT_EQ(doc->setup.decimation, 2);
-    EXPECT_EQ(doc->setup.channelMask, 0xC0);
-    EXPECT_EQ(doc->setup.channelCount, 2);
-    EXPECT_EQ(doc->setup.recordingTime, 10);
-    EXPECT_EQ(doc->setup.dataBits, 1);
-    EXPECT_EQ(doc->setup.sweep.period, 20.0);
+    EXPECT_EQ(doc->Setup().sampleRate, 512.0);
+    EXPECT_EQ(doc->Setup().decimation, 2);
+    EXPECT_EQ(doc->Setup().channelMask, 0xC0);
+    EXPECT_EQ(doc->Setup().channelCount, 2);
+    EXPECT_EQ(doc->Setup().recordingTime, 10);
+    EXPECT_EQ(doc->Setup().dataBits, 1);
+    EXPECT_EQ(doc->Setup().sweep.period, 20.0);
     EXPECT_EQ(state->buffers[7].SampleInterval(), 1.0 / 512);
-    EXPECT_EQ(doc->excitationBank.signalCount, 1);
-    EXPECT_EQ(doc->plotSetup.windows[kXYWindow].xmin, -5);
+    EXPECT_EQ(doc->Bank().signalCount, 1);
+    EXPECT_EQ(doc->Plots().windows[kXYWindow].xmin, -5);
     EXPECT_EQ(doc->Breathing().expirationMax, 10.0);
     EXPECT_EQ(state->measurementRunning, 0);
 }
@@ -49,23 +50,24 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
     two.F64(2.5);
     profile.WriteBinary("Options", "Inspiration Duration Max", two.Take());
     doc = MakeDocument();
-    EXPECT_EQ(doc->setup.recordingTime, 1);
-    EXPECT_EQ(doc->setup.sampleRateIndex, 2);
-    EXPECT_EQ(doc->setup.sampleRate, 1024.0);
-    EXPECT_EQ(doc->setup.decimation, 1);
-    EXPECT_EQ(doc->setup.dataBits, 1);
-    EXPECT_EQ(doc->setup.channelCount, 2);
+    EXPECT_EQ(doc->Setup().recordingTime, 1);
+    EXPECT_EQ(doc->Setup().sampleRateIndex, 2);
+    EXPECT_EQ(doc->Setup().sampleRate, 1024.0);
+    EXPECT_EQ(doc->Setup().decimation, 1);
+    EXPECT_EQ(doc->Setup().dataBits, 1);
+    EXPECT_EQ(doc->Setup().channelCount, 2);
     EXPECT_EQ(state->buffers[0].ChannelNumber(), 2);
-    EXPECT_EQ(doc->setup.xChannelIndex, 9);  // kept as stored, used within the slots
+    EXPECT_EQ(doc->Setup().xChannelIndex, 9);  // kept as stored, used within the slots
     EXPECT_EQ(doc->XSlot(), 1);
-    EXPECT_EQ(doc->setup.channelNames[2], "Flow");
-    EXPECT_EQ(doc->setup.sweep.enabled, 0);
-    EXPECT_EQ(doc->setup.sweep.endFrequency, 10.0);
+    EXPECT_EQ(doc->Setup().channelNames[2], "Flow");
+    EXPECT_EQ(doc->Setup().sweep.enabled, 0);
+    EXPECT_EQ(doc->Setup().sweep.endFrequency, 10.0);
     EXPECT_EQ(doc->Breathing().flowScalingFactor, 1.0);
     EXPECT_EQ(doc->Breathing().inspirationMax, 2.5);
-    EXPECT_EQ(doc->calculator.zTrendDisplay, 0);  // written at exit, never read back
+    EXPECT_EQ(doc->Calculator().zTrendDisplay, 0);  // written at exit, never read back
 
-    doc->setup.recordingTime = 500;  // only the loader clamps
+    // Only the loader clamps (a setup taken over is not clamped either).
+    test::EditSetup(*doc, [](SetupFileImage& s) { s.recordingTime = 500; });
     profile.Clear();
     doc.reset();
     EXPECT_EQ(profile.GetInt("Options", "Recording timee", -1), 500);
@@ -82,7 +84,7 @@ TEST_F(DocumentFixture, SettingsAreClampedOnLoadAndEveryKeyIsWrittenAtExit) {
 
     profile.WriteInt("Options", "Recording timee", 500);
     doc = MakeDocument();
-    EXPECT_EQ(doc->setup.recordingTime, 120);
+    EXPECT_EQ(doc->Setup().recordingTime, 120);
 }
 
 // The Options dialog and the command line's record options go through the same checks: a
@@ -96,18 +98,18 @@ TEST_F(DocumentFixture, OptionsAreCheckedAlikeForTheDialogAndTheSingleSetters) {
         const auto problem = doc->ApplyOptions(values);
         ASSERT_TRUE(problem);
         EXPECT_EQ(problem->message, "Enter an integer between 1 and 120.");
-        EXPECT_EQ(doc->setup.recordingTime, 10);
+        EXPECT_EQ(doc->Setup().recordingTime, 10);
     }
     EXPECT_FALSE(doc->SetRecordingTime(kMaxRecordingTime));
-    EXPECT_EQ(doc->setup.recordingTime, kMaxRecordingTime);
+    EXPECT_EQ(doc->Setup().recordingTime, kMaxRecordingTime);
 
     EXPECT_FALSE(doc->SetChannelMask(0));
-    EXPECT_EQ(doc->setup.channelMask, 0xC0);
+    EXPECT_EQ(doc->Setup().channelMask, 0xC0);
     EXPECT_TRUE(doc->SetChannelMask(0xE0));
-    EXPECT_EQ(doc->setup.channelCount, 3);
+    EXPECT_EQ(doc->Setup().channelCount, 3);
     EXPECT_EQ(doc->Options().channelEnabled[2], true);
 
-    EXPECT_FALSE(doc->SelectSignal(SignalCountOf(doc->excitationBank)));
+    EXPECT_FALSE(doc->SelectSignal(SignalCountOf(doc->Bank())));
     EXPECT_FALSE(doc->SelectSignal(-1));
     EXPECT_TRUE(doc->SelectSignal(0));
 
@@ -116,7 +118,7 @@ TEST_F(DocumentFixture, OptionsAreCheckedAlikeForTheDialogAndTheSingleSetters) {
     z.averagingTime = 2;
     z.expirationMax = 61;
     ASSERT_TRUE(doc->ApplyZDisplayOptions(z));
-    EXPECT_EQ(doc->calculator.averagingTime, 0.5);
+    EXPECT_EQ(doc->Calculator().averagingTime, 0.5);
     EXPECT_EQ(doc->Breathing().expirationMax, 10.0);
     z.expirationMax = 20;
     EXPECT_FALSE(doc->ApplyZDisplayOptions(z));
@@ -159,10 +161,12 @@ TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
 
 TEST_F(DocumentFixture, TheCalibrationCopyTakesTheUsersDecimalSeparator) {
     doc = MakeDocument();
-    CalibrationTable& t = doc->calculator.loadedCalibration;
-    t.count = 1;
-    t.frequency[0] = 2.5;
-    t.A[0] = {0.125, -1.5};
+    test::EditSetup(*doc, [](SetupFileImage& s) {
+        CalibrationTable& t = s.loadedCalibration;
+        t.count = 1;
+        t.frequency[0] = 2.5;
+        t.A[0] = {0.125, -1.5};
+    });
     shell.decimalSeparator = ',';
     ASSERT_TRUE(doc->CopyCalibration());
     ASSERT_EQ(shell.clipboard.size(), 1u);
@@ -173,7 +177,7 @@ TEST_F(DocumentFixture, TheCalibrationCopyTakesTheUsersDecimalSeparator) {
 TEST_F(DocumentFixture, StartWithoutChannelsStartsNothing) {
     doc = MakeDocument();
     state->buffers[0].Append(1.0);
-    doc->setup.channelMask = 0;
+    test::EditSetup(*doc, [](SetupFileImage& s) { s.channelMask = 0; });
     EXPECT_EQ(doc->StartMeasurement(0), 0);
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"No channels are selected"});
     EXPECT_EQ(state->measurementRunning, 0);
@@ -193,17 +197,19 @@ TEST_F(DocumentFixture, DecliningTheCalibrationQuestionStartsNothing) {
 
 TEST_F(DocumentFixture, StatusPanesAndEnablingFollowTheMeasurement) {
     doc = MakeDocument();
-    ExcitationBank& b = doc->excitationBank;
-    b.period = 2.0;
-    b.componentCount[0] = 3;
-    for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
+    test::EditSetup(*doc, [](SetupFileImage& s) {
+        ExcitationBank& b = s.excitationBank;
+        b.period = 2.0;
+        b.componentCount[0] = 3;
+        for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
+    });
     doc->ApplyMeasurementSetup();
     StatusTexts s = doc->UpdateStatusText();
     EXPECT_FALSE(s.pane0.has_value());
     EXPECT_EQ(s.pane1, "T=2 s, f=1,2,3");
     EXPECT_EQ(s.pane2, "");
-    EXPECT_EQ(doc->plotSetup.timeStep, 2.0);
-    EXPECT_EQ(doc->setup.samplesPerPeriod, 1024);
+    EXPECT_EQ(doc->Plots().timeStep, 2.0);
+    EXPECT_EQ(doc->Setup().samplesPerPeriod, 1024);
     EXPECT_FALSE(doc->CanRecord());
     EXPECT_FALSE(doc->CanStop());
     EXPECT_TRUE(doc->CanStart());
@@ -216,7 +222,7 @@ TEST_F(DocumentFixture, StatusPanesAndEnablingFollowTheMeasurement) {
     EXPECT_FALSE(doc->CanStart());
     EXPECT_FALSE(doc->CanCloseFrame());
     EXPECT_EQ(ui.Messages().back(), "Please stop the measurement before closing the application.");
-    EXPECT_EQ(doc->printHeader, "Sample rate=512 Hz, signal period=2 s\nf=1,2,3 Hz");
+    EXPECT_EQ(doc->PrintHeader(), "Sample rate=512 Hz, signal period=2 s\nf=1,2,3 Hz");
     doc->Space();  // start recording
     EXPECT_EQ(state->recordingState, 1);
     EXPECT_EQ(state->targetFrames, 5120);
@@ -242,14 +248,16 @@ TEST_F(DocumentFixture, StatusPanesAndEnablingFollowTheMeasurement) {
 
 TEST_F(DocumentFixture, AGeneratedImportedOrSelectedExcitationShowsBeforeTheStart) {
     doc = MakeDocument();
-    ExcitationBank& b = doc->excitationBank;
-    b.period = 2.0;
-    b.signalCount = 2;
-    b.componentCount[0] = 3;
-    b.componentCount[1] = 2;
-    for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
-    b.frequencyIndex[1][0] = 1;
-    b.frequencyIndex[1][1] = 3;
+    test::EditSetup(*doc, [](SetupFileImage& s) {
+        ExcitationBank& b = s.excitationBank;
+        b.period = 2.0;
+        b.signalCount = 2;
+        b.componentCount[0] = 3;
+        b.componentCount[1] = 2;
+        for (int i = 0; i < 3; ++i) b.frequencyIndex[0][i] = 2 * (i + 1);
+        b.frequencyIndex[1][0] = 1;
+        b.frequencyIndex[1][1] = 3;
+    });
     doc->SelectSignal(0);
     EXPECT_EQ(doc->UpdateStatusText().pane1, "");
     doc->ExcitationChanged();  // as after "Generate excitation signals"
@@ -257,12 +265,12 @@ TEST_F(DocumentFixture, AGeneratedImportedOrSelectedExcitationShowsBeforeTheStar
     doc->SelectNextExcitation();
     EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=0.5,1.5");
     // A start with other frequencies also asks the view to fit the frequency axis.
-    doc->fitRequest = CPelmorDoc::kFitNothing;
+    doc->TakeFitRequest();  // as the view takes it when it draws
     doc->ApplyMeasurementSetup();
     EXPECT_EQ(doc->UpdateStatusText().pane1, "T=2 s, f=0.5,1.5");
     doc->SelectSignal(0);
     ASSERT_EQ(doc->StartMeasurement(0), 0);
-    EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitFrequencyAxis);
+    EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitFrequencyAxis);
     doc->Stop();
     ASSERT_TRUE(WaitUntilIdle());
 }
@@ -273,7 +281,7 @@ TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
     NoDeviceSerialDriver none;
     doc = std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, none});
     TwelveHarmonics();
-    doc->setup.recordingTime = 1;
+    ASSERT_FALSE(doc->SetRecordingTime(1));
     bool dialogSaidSimulated = false;
     ui.saveOptionsEditor = [&](SaveOptions& o) {
         dialogSaidSimulated = o.simulated;
@@ -306,9 +314,9 @@ TEST_F(DocumentFixture, TrackingStartUsesTheChosenFrequency) {
 
     ui.frequencyChoice = 2;
     EXPECT_TRUE(doc->StartTracking());
-    EXPECT_EQ(doc->setup.measurementMode, 1);
-    EXPECT_EQ(doc->activeExcitation.selectedFrequencyIndex, 2);
-    EXPECT_EQ(doc->calculator.selectedFrequencyIndex, 2);
+    EXPECT_EQ(doc->Setup().measurementMode, 1);
+    EXPECT_EQ(doc->ActiveSignal().selectedFrequencyIndex, 2);
+    EXPECT_EQ(doc->Calculator().selectedFrequencyIndex, 2);
     doc->Stop();
     ASSERT_TRUE(WaitUntilIdle());
     // The table plays only the chosen component: a 3 Hz cosine (6 cycles in 2 s).
@@ -327,13 +335,13 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
     emulatorOptions.capacitance = 0.25;
     doc = MakeDocument();
     TwelveHarmonics();
-    doc->setup.recordingTime = 2;
+    ASSERT_FALSE(doc->SetRecordingTime(2));
     auto expected = [](double f) {
         const double w = 2 * std::numbers::pi * f;
         return std::pair<double, double>{0.25, w * 0.001 - 1 / (w * 0.25)};
     };
     auto check = [&](const double* re, const double* im, const char* what) {
-        ASSERT_EQ(doc->calculator.frequencyCount, 12);
+        ASSERT_EQ(doc->Calculator().frequencyCount, 12);
         for (int i = 0; i < 12; ++i) {
             auto [r, x] = expected(i + 1.0);
             const double scale = std::hypot(r, x);
@@ -354,8 +362,8 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
         for (int i = 0; i < 12; ++i) {
             auto [r, x] = expected(i + 1.0);
             const double scale = std::hypot(r, x);
-            if (!(std::fabs(doc->calculator.averageR[i] - r) <= 1e-4 * scale &&
-                  std::fabs(doc->calculator.averageX[i] - x) <= 1e-4 * scale))
+            if (!(std::fabs(doc->Calculator().averageR[i] - r) <= 1e-4 * scale &&
+                  std::fabs(doc->Calculator().averageX[i] - x) <= 1e-4 * scale))
                 return false;
         }
         return true;
@@ -369,7 +377,7 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
         while (state->buffers[1].Count() < seen + 512 && state->measurementRunning)
             std::this_thread::sleep_for(1ms);
     }
-    check(doc->calculator.averageR, doc->calculator.averageX, "live");
+    check(doc->Calculator().averageR, doc->Calculator().averageX, "live");
 
     doc->Record();
     ASSERT_TRUE(WaitUntilIdle());  // the recording ends the measurement by itself
@@ -377,24 +385,21 @@ TEST_F(DocumentFixture, EmulatedSubjectImpedanceComesBackLiveFromTheRecordingAnd
     ASSERT_EQ(file, home.File("x 001.inpx"));
     const int32_t frames = state->buffers[0].Count();
     EXPECT_GE(frames, 1024);
-    AnalysisInputs in = doc->Inputs();
-    ASSERT_EQ(doc->calculator.AnalyseInterval(in, 0, 0), 0);
-    EXPECT_GE(doc->calculator.periodsAccumulated, 2);
-    check(doc->calculator.ensembleR, doc->calculator.ensembleX, "ensemble");
-    for (int i = 0; i < 12; ++i) EXPECT_NEAR(doc->calculator.coherence[i], 1.0, 1e-9);
+    ASSERT_EQ(doc->AnalyseInterval(0, 0), 0);
+    EXPECT_GE(doc->Calculator().periodsAccumulated, 2);
+    check(doc->Calculator().ensembleR, doc->Calculator().ensembleX, "ensemble");
+    for (int i = 0; i < 12; ++i) EXPECT_NEAR(doc->Calculator().coherence[i], 1.0, 1e-9);
 
-    state->ResetAllBuffers();
-    doc->calculator.ResetCalculator();
+    state->ResetAllBuffers();  // the import starts the analysis afresh
     ui.ClearRecords();
     doc->ImportDataFile(file);
     EXPECT_TRUE(ui.Messages().empty());
     EXPECT_EQ(state->buffers[0].Count(), frames);
-    EXPECT_EQ(doc->setup.samplesPerPeriod, 512);
-    EXPECT_GT(doc->calculator.offlineTrendCount, 0);
-    AnalysisInputs imported = doc->Inputs();
-    ASSERT_EQ(doc->calculator.AnalyseInterval(imported, 0, 0), 0);
-    EXPECT_EQ(doc->calculator.periodsAccumulated, frames / 512);
-    check(doc->calculator.ensembleR, doc->calculator.ensembleX, "imported");
+    EXPECT_EQ(doc->Setup().samplesPerPeriod, 512);
+    EXPECT_GT(doc->Calculator().offlineTrendCount, 0);
+    ASSERT_EQ(doc->AnalyseInterval(0, 0), 0);
+    EXPECT_EQ(doc->Calculator().periodsAccumulated, frames / 512);
+    check(doc->Calculator().ensembleR, doc->Calculator().ensembleX, "imported");
 }
 
 }  // namespace

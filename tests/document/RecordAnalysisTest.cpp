@@ -14,10 +14,9 @@ TEST_F(DocumentFixture, RecordAnalysisGivesTheDocumentsWholeRecordSpectrum) {
     const std::string file = TwelveHarmonicsRecording();
     // The document's own way: import, then the time-window analysis of the displayed range.
     ASSERT_TRUE(doc->ImportDataFile(file));
-    const PlotWindow& w = doc->plotSetup.windows[kSignalWindow0];
-    AnalysisInputs in = doc->Inputs();
-    ASSERT_EQ(doc->calculator.AnalyseInterval(in, std::max(w.xmin, 0.0), w.xmax), 0);
-    const ImpedanceCalculator& c = doc->calculator;
+    const PlotWindow& w = doc->Plots().windows[kSignalWindow0];
+    ASSERT_EQ(doc->AnalyseInterval(w.xmin, w.xmax), 0);
+    const ImpedanceCalculator& c = doc->Calculator();
 
     const RecordSpectrum r = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
     ASSERT_TRUE(r.analysed) << r.reason;

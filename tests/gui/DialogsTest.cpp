@@ -254,9 +254,9 @@ TEST_F(OptionsTest, TheOptionsCommandWritesTheDocumentAndMarksAnOpenSetupModifie
             ClickOk(d);
         });
         ASSERT_TRUE(EditDocumentOptions(nullptr, doc));
-        EXPECT_EQ(doc.setup.channelMask, 0xE0);
-        EXPECT_EQ(doc.setup.channelCount, 3);
-        EXPECT_EQ(doc.setup.recordingTime, 20);
+        EXPECT_EQ(doc.Setup().channelMask, 0xE0);
+        EXPECT_EQ(doc.Setup().channelCount, 3);
+        EXPECT_EQ(doc.Setup().recordingTime, 20);
         EXPECT_EQ(doc.Modified(), open);
     }
     WhenModal([](QDialog& d) {
@@ -264,7 +264,7 @@ TEST_F(OptionsTest, TheOptionsCommandWritesTheDocumentAndMarksAnOpenSetupModifie
         d.reject();
     });
     EXPECT_FALSE(EditDocumentOptions(nullptr, doc));
-    EXPECT_EQ(doc.setup.recordingTime, 20);
+    EXPECT_EQ(doc.Setup().recordingTime, 20);
 }
 
 // ---------------------------------------------------------------- Excitation definition

@@ -107,7 +107,8 @@ TEST_F(ReportFixture, ListedBelowPrintPreviewAndEnabledByMarkedResults) {
     doc->ImportFromFiles({WriteRecording(dir.File("a 001.inpx"), 0.3)});
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(cmd::ExportReport)->isEnabled());
-    doc->stored.results[0].marked = false;
+    doc->ToggleStoredMarked();  // the one result, selected
+    ASSERT_FALSE(doc->Stored().results[0].marked);
     frame->UpdateCommandUi();
     EXPECT_FALSE(frame->Action(cmd::ExportReport)->isEnabled());
 }
@@ -118,8 +119,10 @@ TEST_F(ReportFixture, WritesTheMarkedResultsWithAPagePerRecordingThatStillExists
     const std::string c = WriteRecording(dir.File("c 001.inpx"), 0.5);
     ASSERT_EQ(doc->ImportFromFiles({a, b, c}), 3);
     const std::string loaded = doc->CurrentDataFile();
-    doc->stored.results[1].marked = false;  // b is left out
-    std::remove(c.c_str());                 // c's result stays, its page goes
+    doc->SelectPreviousStored();  // from c to b, which is left out
+    doc->ToggleStoredMarked();
+    ASSERT_FALSE(doc->Stored().results[1].marked);
+    std::remove(c.c_str());  // c's result stays, its page goes
     const std::string pdf = dir.File("a 001 report.pdf");
     chosen = {QString::fromStdString(dir.File("a 001 report"))};  // ".pdf" is added
     ui.ClearRecords();
@@ -135,14 +138,23 @@ TEST_F(ReportFixture, WritesTheMarkedResultsWithAPagePerRecordingThatStillExists
     EXPECT_EQ(text.find("b 001.inpx"), std::string::npos);
     // The user's document is left as it was.
     EXPECT_EQ(doc->CurrentDataFile(), loaded);
-    EXPECT_EQ(doc->stored.count, 3);
+    EXPECT_EQ(doc->Stored().count, 3);
 
     // The outcomes' baseline adds its table with the change.
     // ("Use as baseline" with the second result marked alone; the marks are then restored.)
-    bool marks[3];
-    for (int i = 0; i < 3; ++i) marks[i] = std::exchange(doc->stored.results[i].marked, i == 1);
+    // Every mark turned round, from the first result to the last.
+    auto toggleAll = [&] {
+        for (int i = 0; i < 3; ++i) doc->SelectPreviousStored();
+        for (int i = 0; i < 3; ++i) {
+            doc->ToggleStoredMarked();
+            doc->SelectNextStored();
+        }
+    };
+    toggleAll();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(doc->Stored().results[i].marked, i == 1);
     doc->UseMarkedAsOutcomeBaseline();
-    for (int i = 0; i < 3; ++i) doc->stored.results[i].marked = marks[i];
+    toggleAll();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(doc->Stored().results[i].marked, i != 1);
     ASSERT_TRUE(frame->RunCommand(cmd::ExportReport));
     EXPECT_NE(RunTool("pdftotext '" + pdf + "' -").find("Baseline and change"), std::string::npos);
 

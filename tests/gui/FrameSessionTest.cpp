@@ -28,6 +28,7 @@
 #include "display/ViewInteraction.h"
 #include "document/CPelmorDoc.h"
 #include "files/FileNaming.h"
+#include "files/SetupFile.h"
 #include "gui/CMainFrame.h"
 #include "gui/CPelmorView.h"
 #include "gui/CommandIds.h"
@@ -42,15 +43,17 @@ namespace {
 
 // One signal of twelve harmonics of a 1 s period.
 void TwelveHarmonics(CPelmorDoc& doc) {
-    ExcitationBank& b = doc.excitationBank;
-    b.period = 1.0;
-    b.signalCount = 1;
-    b.componentCount[0] = 12;
-    for (int i = 0; i < 12; ++i) {
-        b.frequencyIndex[0][i] = i + 1;
-        b.amplitude[0][i] = 0.1;
-        b.phase[0][i] = 0.3 * i * i;
-    }
+    test::EditSetup(doc, [](SetupFileImage& s) {
+        ExcitationBank& b = s.excitationBank;
+        b.period = 1.0;
+        b.signalCount = 1;
+        b.componentCount[0] = 12;
+        for (int i = 0; i < 12; ++i) {
+            b.frequencyIndex[0][i] = i + 1;
+            b.amplitude[0][i] = 0.1;
+            b.phase[0][i] = 0.3 * i * i;
+        }
+    });
     doc.SelectSignal(0);
 }
 
@@ -144,7 +147,7 @@ TEST_F(SessionFixture, AcceleratorsReachTheirCommands) {
 
 TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     TwelveHarmonics(*doc);
-    doc->setup.recordingTime = 2;
+    ASSERT_FALSE(doc->SetRecordingTime(2));
     ASSERT_TRUE(doc->SetFileName(home.Path(), "session"));
     ASSERT_TRUE(frame->RunCommand(cmd::Start));
     ASSERT_TRUE(WaitFor([&] { return state->buffers[0].Count() > 256; }));
@@ -161,12 +164,12 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     chosen = {QString::fromStdString(file)};
     ASSERT_TRUE(frame->RunCommand(cmd::ImportData));
     // The repaint analyses the displayed interval; Store takes its result.
-    const StoredResultsView none = MakeStoredResultsView(doc->stored);
+    const StoredResultsView none = MakeStoredResultsView(doc->Stored());
     RenderViewToImage(*doc, frame->View()->State(), 1200, 800, &none);
     frame->UpdateCommandUi();
     ASSERT_TRUE(frame->Action(cmd::Store)->isEnabled());
     ASSERT_TRUE(frame->RunCommand(cmd::Store));
-    EXPECT_EQ(doc->stored.count, 1);
+    EXPECT_EQ(doc->Stored().count, 1);
     EXPECT_TRUE(frame->Action(cmd::CopyStored)->isEnabled());
     EXPECT_FALSE(frame->Action(cmd::SelectNextStored)->isEnabled());
 
@@ -174,7 +177,7 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     ASSERT_TRUE(frame->RunCommand(cmd::CopyStored));
     ASSERT_EQ(shell.clipboard.size(), 1u);
     const std::string& table = shell.clipboard.front();
-    const std::string label = doc->stored.results[0].label;
+    const std::string label = doc->Stored().results[0].label;
     EXPECT_EQ(label.rfind(FileNameOf(file), 0), 0u) << label;
     EXPECT_EQ(table.rfind("\t\t\t" + label + "\t" + label + "\t" + label + "\r\n", 0), 0u)
         << table.substr(0, 200);
@@ -185,7 +188,7 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     // The view's stored window now draws, and Delete empties the collection again.
     EXPECT_EQ(frame->View()->storedResults().count, 1);
     ASSERT_TRUE(frame->RunCommand(cmd::DeleteStored));
-    EXPECT_EQ(doc->stored.count, 0);
+    EXPECT_EQ(doc->Stored().count, 0);
     EXPECT_FALSE(frame->Action(cmd::CopyStored)->isEnabled());
 
     // Export data says a shown range shorter than a period is too short before the file dialog.
@@ -194,26 +197,31 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
         ++asked;
         return QStringList{};
     };
-    PlotWindow& shown = doc->plotSetup.windows[0];
-    shown.xmax = shown.xmin + 0.5 * doc->setup.signalPeriod;
+    PlotWindow shown = doc->Plots().windows[0];
+    shown.xmax = shown.xmin + 0.5 * doc->Setup().signalPeriod;
+    doc->SetPlotWindow(0, shown);
     ASSERT_TRUE(frame->RunCommand(cmd::ExportData));
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(ui.Messages().back(), "At least one period must be selected.");
-    shown.xmax = shown.xmin + 2 * doc->setup.signalPeriod;
+    shown.xmax = shown.xmin + 2 * doc->Setup().signalPeriod;
+    doc->SetPlotWindow(0, shown);
     ASSERT_TRUE(frame->RunCommand(cmd::ExportData));
     EXPECT_EQ(asked, 1);
 }
 
 TEST_F(SessionFixture, ImpedanceWindowCommandsHandOutTheBreathTableOfTheTrend) {
-    ImpedanceCalculator& z = doc->calculator;
-    z.frequencyCount = 1;
-    z.frequencyHz[0] = 5;
-    z.selectedFrequencyIndex = 0;
-    z.zTrendDisplay = 1;
+    test::EditSetup(*doc, [](SetupFileImage& s) {
+        s.frequencyCount = 1;
+        s.frequencyHz[0] = 5;
+        s.zTrendDisplay = 1;
+    });
+    ASSERT_EQ(doc->Calculator().selectedFrequencyIndex, 0);
     ASSERT_TRUE(frame->RunCommand(cmd::ZCopy));  // no trend yet: nothing at all
     EXPECT_TRUE(shell.clipboard.empty());
     EXPECT_TRUE(ui.Messages().empty());
 
+    // A trend of seven points no recording gives.
+    ImpedanceCalculator& z = doc->CalculatorForTesting();
     const double q[] = {-1, 1, 1, -1, -1, 1, -1};
     for (int i = 0; i < 7; ++i) {
         z.trendTime[i] = i;
@@ -251,7 +259,7 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
         asked << text;
         return answer;
     };
-    doc->setup.recordingTime = 5;
+    ASSERT_FALSE(doc->SetRecordingTime(5));
     doc->MarkModified();
     ASSERT_TRUE(doc->Modified());
     frame->RunCommand(cmd::NewSetup);
@@ -274,20 +282,20 @@ TEST_F(SessionFixture, SetupFilesPromptForChangesAndFillTheRecentList) {
     doc->NewSetup();
 
     // Reopening from the recent list reads the saved file back.
-    doc->setup.recordingTime = 9;
+    ASSERT_FALSE(doc->SetRecordingTime(9));
     ASSERT_TRUE(frame->RunCommand(cmd::RecentFile));
-    EXPECT_EQ(doc->setup.recordingTime, 5);
+    EXPECT_EQ(doc->Setup().recordingTime, 5);
     EXPECT_EQ(doc->SetupPath(), a.toStdString());
 
     // Open asks once about a modified setup, after the file has been chosen.
-    doc->setup.recordingTime = 7;
+    ASSERT_FALSE(doc->SetRecordingTime(7));
     doc->MarkModified();
     asked.clear();
     answer = QMessageBox::No;
     chosen = {a};
     ASSERT_TRUE(frame->RunCommand(cmd::OpenSetup));
     EXPECT_EQ(asked, QStringList{"Save changes to a.plm?"});
-    EXPECT_EQ(doc->setup.recordingTime, 5);
+    EXPECT_EQ(doc->Setup().recordingTime, 5);
 
     // A setup file that cannot be read changes nothing and stays out of the list.
     EXPECT_FALSE(frame->OpenSetupFile(QString::fromStdString(home.File("missing.plm"))));
@@ -414,7 +422,7 @@ TEST(QtProfileTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
         frame.chooseFiles = [&](const QString&, const QString&, bool, bool) {
             return QStringList{setup};
         };
-        doc.setup.recordingTime = 17;
+        ASSERT_FALSE(doc.SetRecordingTime(17));
         frame.View()->State().showSpectrum = true;
         ASSERT_TRUE(frame.RunCommand(cmd::SaveSetupAs));
     }
@@ -427,7 +435,7 @@ TEST(QtProfileTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
     QtUserInterface frameUi;
     QtShell frameShell;
     CMainFrame frame(doc, frameUi, frameShell);
-    EXPECT_EQ(doc.setup.recordingTime, 17);
+    EXPECT_EQ(doc.Setup().recordingTime, 17);
     EXPECT_TRUE(frame.View()->State().showSpectrum);
     EXPECT_EQ(frame.RecentFiles(), QStringList{setup});
     EXPECT_EQ(profile.Settings().value("Recent File List/File1").toString(), setup);
@@ -474,7 +482,7 @@ TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
     CPelmorView* view = frame->View();
     view->resize(1200, 700);
     RenderViewToImage(*doc, view->State(), 1200, 700);
-    const PlotWindow& xy = doc->plotSetup.windows[kXYWindow];
+    const PlotWindow& xy = doc->Plots().windows[kXYWindow];
     ASSERT_TRUE(xy.shown);
 
     // Ctrl+wheel forward in the XY window's x zone narrows its x range to 0.8.
@@ -485,7 +493,7 @@ TEST_F(SessionFixture, ViewEventsReachTheWindowsAndTheirMenus) {
     EXPECT_DOUBLE_EQ(xy.xmax - xy.xmin, 8.0);
 
     // Shift+click in the signal window opens its help page.
-    const PlotWindow& s0 = doc->plotSetup.windows[kSignalWindow0];
+    const PlotWindow& s0 = doc->Plots().windows[kSignalWindow0];
     std::string help;
     view->openHelp = [&](const std::string& fragment) { help = fragment; };
     const QPointF inSignal((s0.left + s0.right) / 2.0, (s0.top + s0.bottom) / 2.0);

@@ -209,14 +209,14 @@ TEST_F(MainFrameFixture, SimulationIsNamedInTheTitleAndTheStatusBarWhileItRuns) 
 // Quitting with stored results nobody copied or exported asks first; No keeps the window.
 TEST_F(MainFrameFixture, QuittingWithStoredResultsThatWereNeverHandedOutAsks) {
     frame->show();
-    doc->stored.count = 3;
+    doc->StoredForTesting().count = 3;  // three results never handed out
     ui.QueueAnswer(false);
     EXPECT_FALSE(frame->close());
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(ui.DefaultNoQuestions(),
               std::vector<std::string>{
                   "3 stored results have not been copied or exported. Quit anyway?"});
-    doc->stored.MarkHandedOut();
+    doc->StoredForTesting().MarkHandedOut();
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(ui.Questions().size(), 1u);
 }

@@ -62,9 +62,10 @@ struct OutcomesGuiFixture : ::testing::Test {
 
     // Results with R at 5 Hz of 2 + k and a reactance crossing zero at 7 Hz.
     void StoreResults(int count) {
-        doc->stored.count = count;
+        StoredImpedance& stored = doc->StoredForTesting();
+        stored.count = count;
         for (int k = 0; k < count; ++k) {
-            StoredResult& r = doc->stored.results[k];
+            StoredResult& r = stored.results[k];
             r.label = "run " + std::to_string(k) + ".inpx";
             r.marked = k != 2;
             r.frequencyCount = 4;

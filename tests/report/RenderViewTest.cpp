@@ -9,6 +9,7 @@
 
 #include "device/DeviceEmulator.h"
 #include "display/DrawAll.h"
+#include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "report/QtSurface.h"
 #include "report/RenderView.h"
@@ -37,17 +38,18 @@ struct RenderFixture : ::testing::Test {
         emulator = std::make_unique<DeviceEmulator>(o, &clock);
         doc = std::make_unique<CPelmorDoc>(*state,
                                            DocumentServices{profile, ui, shell, clock, *emulator});
-        ExcitationBank& b = doc->excitationBank;
-        b.period = 1.0;
-        b.signalCount = 1;
-        b.componentCount[0] = 12;
-        for (int i = 0; i < 12; ++i) {
-            b.frequencyIndex[0][i] = 2 * (i + 1);
-            b.amplitude[0][i] = 0.1;
-            b.phase[0][i] = 0.3 * i * i;
-        }
-        doc->setup.channelMask = 0xE0;
-        CountChannels(0xE0, doc->setup, *state);
+        test::EditSetup(*doc, [](SetupFileImage& s) {
+            ExcitationBank& b = s.excitationBank;
+            b.period = 1.0;
+            b.signalCount = 1;
+            b.componentCount[0] = 12;
+            for (int i = 0; i < 12; ++i) {
+                b.frequencyIndex[0][i] = 2 * (i + 1);
+                b.amplitude[0][i] = 0.1;
+                b.phase[0][i] = 0.3 * i * i;
+            }
+        });
+        ASSERT_TRUE(doc->SetChannelMask(0xE0));
         ui.QueueAnswer(true);  // go on without calibration
         ASSERT_EQ(doc->StartMeasurement(0), 0);
         while (state->buffers[2].Count() < 4 * 512 && state->measurementRunning)
@@ -60,8 +62,10 @@ struct RenderFixture : ::testing::Test {
         doc->OnTimerTick(view, status);  // the trend after the end
         // The emulator runs faster than real time: look at the last four seconds.
         const double end = state->buffers[0].EndTime();
-        doc->plotSetup.windows[kSignalWindow0].xmin = end - 4;
-        doc->plotSetup.windows[kSignalWindow0].xmax = end;
+        PlotWindow w = doc->Plots().windows[kSignalWindow0];
+        w.xmin = end - 4;
+        w.xmax = end;
+        doc->SetPlotWindow(kSignalWindow0, w);
     }
     // Saved beside the test's temp files, and into PELMOR_PICTURES when it names a folder.
     void Keep(const QImage& image, const char* name) {
@@ -83,17 +87,21 @@ SurfaceRect RectOf(const PlotWindow& w) { return {w.left, w.top, w.right, w.bott
 
 TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
     view.showSpectrum = true;
-    doc->calculator.zDisplayMode = 1;
+    ZDisplayValues options = doc->ZDisplayOptions();
+    options.displayMode = 1;
+    ASSERT_FALSE(doc->ApplyZDisplayOptions(options));
+    // The averaging starts again: the next ticks fill it.
+    for (int tick = 0; tick < 8; ++tick) doc->OnTimerTick(view, status);
     view.zRescale = true;
     view.slidingDisplay = true;  // the emulator runs ahead: a fresh page may still be empty
     QImage live = RenderViewToImage(*doc, view, 1600, 1000);
     Keep(live, "live.png");
-    const PlotWindow& z = doc->plotSetup.windows[kImpedanceFrequencyWindow];
+    const PlotWindow& z = doc->Plots().windows[kImpedanceFrequencyWindow];
     ASSERT_TRUE(z.shown);
     EXPECT_GT(CountColour(live, RectOf(z), 0x0000FF), 50);
     EXPECT_GT(CountColour(live, RectOf(z), 0xFF0000), 50);
-    for (int s = 0; s < 3; ++s) EXPECT_TRUE(doc->plotSetup.windows[kSpectrumWindow0 + s].shown);
-    EXPECT_GT(CountColour(live, RectOf(doc->plotSetup.windows[kSpectrumWindow0]), 0x008000), 20);
+    for (int s = 0; s < 3; ++s) EXPECT_TRUE(doc->Plots().windows[kSpectrumWindow0 + s].shown);
+    EXPECT_GT(CountColour(live, RectOf(doc->Plots().windows[kSpectrumWindow0]), 0x008000), 20);
     EXPECT_TRUE(view.drewWhileRunning);
     // The subject's reactance is negative at 2 Hz and positive at 24 Hz: the rescaled range
     // reaches below zero.
@@ -111,11 +119,11 @@ TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
     EXPECT_GT(CountColour(after, RectOf(z), 0x0000FF), 50);
     EXPECT_GT(CountColour(after, view.timeBarThumb, 0x808080), 10);
 
-    doc->calculator.zTrendDisplay = 1;
+    doc->SetTrendDisplay(true);
     view.zRescale = true;
     QImage trend = RenderViewToImage(*doc, view, 1600, 1000);
     Keep(trend, "trend.png");
-    EXPECT_TRUE(doc->plotSetup.windows[kImpedanceTimeWindow].shown);
+    EXPECT_TRUE(doc->Plots().windows[kImpedanceTimeWindow].shown);
 
     ToggleBlackBackground(view);
     QImage black = RenderViewToImage(*doc, view, 1600, 1000);
@@ -126,8 +134,8 @@ TEST_F(RenderFixture, LiveAndRecordedViewsShowTheImpedanceInRedAndBlue) {
 
 TEST_F(RenderFixture, StoredResultsFullScreenOnBlack) {
     Stop();
-    const double* hz = doc->calculator.frequencyHz;
-    const int n = doc->calculator.frequencyCount;
+    const double* hz = doc->Calculator().frequencyHz;
+    const int n = doc->Calculator().frequencyCount;
     std::vector<double> r(n), x(n), r2(n), x2(n);
     for (int i = 0; i < n; ++i) {
         r[i] = 0.25;
@@ -145,7 +153,7 @@ TEST_F(RenderFixture, StoredResultsFullScreenOnBlack) {
     ToggleBlackBackground(view);
     QImage image = RenderViewToImage(*doc, view, 1200, 800, &stored);
     Keep(image, "stored.png");
-    const PlotWindow& w = doc->plotSetup.windows[kStoredImpedanceWindow];
+    const PlotWindow& w = doc->Plots().windows[kStoredImpedanceWindow];
     ASSERT_TRUE(w.shown);
     EXPECT_GT(w.left, 3);                                    // right of the list
     EXPECT_LT(w.ymin, -0.25);                                // rescaled to the data

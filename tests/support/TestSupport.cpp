@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
+
+#include "document/CPelmorDoc.h"
+#include "files/SetupFile.h"
 
 namespace pelmor::test {
 
@@ -181,6 +185,13 @@ CommaLocale::CommaLocale() {
     }
 }
 CommaLocale::~CommaLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+
+void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& change) {
+    // About 130 KB: on the heap.
+    auto image = std::make_unique<SetupFileImage>(doc.MakeSetupImage());
+    change(*image);
+    doc.ApplySetupImage(*image);
+}
 
 }  // namespace pelmor::test
 

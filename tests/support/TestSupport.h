@@ -19,6 +19,11 @@
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 
+namespace pelmor {
+class CPelmorDoc;
+struct SetupFileImage;
+}  // namespace pelmor
+
 namespace pelmor::test {
 
 // Settings kept in memory (the engine's own in-memory profile).
@@ -145,5 +150,10 @@ class CommaLocale {
     bool active_ = false;
     std::string previous_;
 };
+
+// Changes the document's setup as opening a setup file does: the image of the current setup,
+// changed, then taken over (the bank, the calibration, the slots, the plot windows, the
+// impedance frequencies and display mode, the naming).
+void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& change);
 
 }  // namespace pelmor::test
