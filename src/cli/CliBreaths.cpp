@@ -13,6 +13,7 @@
 #include "cli/CliReport.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
+#include "document/DialogValues.h"
 #include "export/BreathTable.h"
 
 namespace pelmor::cli {
@@ -84,7 +85,7 @@ int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
         settings.expirationMin = o.limits[2];
         settings.expirationMax = o.limits[3];
     }
-    const ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     if (c.offlineTrendCount <= 0) {
         ctx.err << o.path << ": there is no impedance trend to analyse.\n";
         return kExitFailed;
@@ -99,15 +100,18 @@ int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
     return kExitDone;
 }
 
-// CLI::Range compares, and every comparison with "nan" is false, so it lets "nan" through: a
-// threshold or limit of nan would refuse every breath or flag none without a word.
-const CLI::Validator kFinite(
-    [](std::string& text) {
-        double v = 0;
-        return ParseDouble(text, v) && std::isfinite(v) ? std::string()
-                                                        : "Value " + text + " is not a number";
-    },
-    "FINITE");
+// The breath analysis's own rule, with the impedance display dialog's messages. A value that is
+// no number ("nan" among them, which every comparison lets through) is refused as out of range.
+// Described in the help as finite and within the range.
+CLI::Validator Checked(std::optional<std::string> (*problem)(double), const std::string& range) {
+    return CLI::Validator(
+        [problem](std::string& text) {
+            double v = 0;
+            if (!ParseDouble(text, v)) v = std::nan("");
+            return problem(v).value_or(std::string());
+        },
+        "FINITE:FLOAT in [" + range + "]");
+}
 
 }  // namespace
 
@@ -121,13 +125,11 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
         ->check(CLI::IsMember({"+1", "-1", "1"}));
     c->add_option("--threshold", o->threshold,
                   "dX at or above which a breath is flow-limited (default 0.28)")
-        ->check(kFinite)
-        ->check(CLI::Range(0.0, 1e7));
+        ->check(Checked(FlowLimitationThresholdProblem, "0 - 1e+07"));
     c->add_option("--limits", o->limits,
                   "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default 0 10 0 10)")
         ->expected(4)
-        ->check(kFinite)
-        ->check(CLI::Range(0.0, 60.0));
+        ->check(Checked(BreathDurationLimitProblem, "0 - 60"));
     AddFormatOption(c, o->format);
     c->callback([o, &commands] {
         commands.selected = [o](CommandContext& ctx) { return RunBreaths(ctx, *o); };

@@ -48,6 +48,16 @@ int F(E e) {
 
 }  // namespace
 
+std::optional<std::string> BreathDurationLimitProblem(double seconds) {
+    if (Outside(seconds, 0, 60)) return NumberRangeMessage(0, 60);
+    return std::nullopt;
+}
+
+std::optional<std::string> FlowLimitationThresholdProblem(double threshold) {
+    if (Outside(threshold, 0, 1e7)) return NumberRangeMessage(0, 1e7);
+    return std::nullopt;
+}
+
 // ---------------------------------------------------------------- measurement options
 
 OptionsValues OptionsFromSetup(const MeasurementSetup& setup, const ExcitationBank& bank) {
@@ -161,13 +171,14 @@ std::optional<FieldProblem> ValidateZDisplay(const ZDisplayValues& v) {
                                                {Field::ExpirationMin, v.expirationMin},
                                                {Field::ExpirationMax, v.expirationMax}};
     for (const auto& [field, value] : limits)
-        if (Outside(value, 0, 60)) return NumberProblem(F(field), 0, 60);
+        if (auto message = BreathDurationLimitProblem(value))
+            return FieldProblem{F(field), -1, *message};
     if (Outside(v.flowScalingFactor, 1e-6, 1e7))
         return NumberProblem(F(Field::FlowScaling), 1e-6, 1e7);
     if (v.inspiratoryFlowSign != 1 && v.inspiratoryFlowSign != -1)
         return IntegerProblem(F(Field::FlowSign), -1, 1);
-    if (Outside(v.flowLimitationThreshold, 0, 1e7))
-        return NumberProblem(F(Field::FlowLimitationThreshold), 0, 1e7);
+    if (auto message = FlowLimitationThresholdProblem(v.flowLimitationThreshold))
+        return FieldProblem{F(Field::FlowLimitationThreshold), -1, *message};
     return std::nullopt;
 }
 

@@ -22,6 +22,13 @@ std::string LengthMessage(int maximum);
 // for one inside. The Options dialog and the command line's record command check with it.
 std::optional<std::string> RecordingTimeProblem(int seconds);
 
+// The breath-by-breath analysis's settings, checked alike by the impedance display dialog and
+// the command line's breaths command: each duration limit (the least and the most Ti and Te)
+// 0 ... 60 s, the flow-limitation threshold 0 ... 1e7. The range message when refused (also
+// for a NaN); none for a value inside.
+std::optional<std::string> BreathDurationLimitProblem(double seconds);
+std::optional<std::string> FlowLimitationThresholdProblem(double threshold);
+
 // A refused value: which field (a dialog-specific enum value), which row of a repeated control
 // (-1 when there is only one), and the message.
 struct FieldProblem {

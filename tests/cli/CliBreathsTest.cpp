@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "document/DialogValues.h"
 
 namespace pelmor::cli::test {
 namespace {
@@ -132,6 +133,12 @@ TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
         EXPECT_EQ(bad.code, 2) << options[0] << " " << options[1];
         EXPECT_TRUE(bad.out.empty()) << bad.out;
     }
+    // The rule and the messages are the impedance display dialog's.
+    EXPECT_NE(
+        Cli({"breaths", file, "--limits", "0", "5", "0", "61"}).err.find(NumberRangeMessage(0, 60)),
+        std::string::npos);
+    EXPECT_NE(Cli({"breaths", file, "--threshold", "nan"}).err.find(NumberRangeMessage(0, 1e7)),
+              std::string::npos);
     const CliResult missing = Cli({"breaths", Files().dir.File("missing.inpx")});
     EXPECT_EQ(missing.code, 1);
 }
