@@ -93,7 +93,7 @@ int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
     const BreathAnalysis analysis = AnalyseTrendBreaths(c, settings);
     const double frequency = TrendFrequency(c);
     if (o.format == "json")
-        ctx.out << AnalysisJson(analysis, frequency, settings.flowLimitationThreshold).dump(2)
+        ctx.out << JsonText(AnalysisJson(analysis, frequency, settings.flowLimitationThreshold))
                 << "\n";
     else
         ctx.out << BreathTableText(analysis, frequency);

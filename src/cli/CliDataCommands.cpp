@@ -100,7 +100,7 @@ int RunImpedance(CommandContext& ctx, const std::string& path, const TimeRange& 
     }
     j["respiratory_rate"] = rates;
     j["flow"] = flow;
-    ctx.out << j.dump(2) << "\n";
+    ctx.out << JsonText(j) << "\n";
     return kExitDone;
 }
 
@@ -124,7 +124,7 @@ int RunTrend(CommandContext& ctx, const std::string& path, std::optional<double>
                               {"im", c.trendX[k]},
                               {"flow", c.trendFlow[k]}});
         j["points"] = points;
-        ctx.out << j.dump(2) << "\n";
+        ctx.out << JsonText(j) << "\n";
         return kExitDone;
     }
     std::string text = "time\tre\tim\tflow\r\n";
@@ -174,7 +174,7 @@ int RunStored(CommandContext& ctx, const StoredOptions& o, bool json) {
     j["results"] = results;
     const auto rows = SplitTable(text);
     j["table"] = RowsJson(rows, 0, rows.size());
-    ctx.out << j.dump(2) << "\n";
+    ctx.out << JsonText(j) << "\n";
     return code;
 }
 

@@ -80,7 +80,7 @@ std::string ReportJson(const OutcomeReport& report) {
     } else {
         j["baseline"] = nullptr;
     }
-    return j.dump(2) + "\n";
+    return JsonText(j) + "\n";
 }
 
 int RunOutcomes(CommandContext& ctx, const OutcomeOptions& o) {

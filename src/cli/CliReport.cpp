@@ -36,9 +36,13 @@ void Report::AddList(const std::string& key, const std::vector<int>& values) {
     Add(key, ordered_json(values), Join(texts, ","));
 }
 
+std::string JsonText(const ordered_json& j) {
+    return j.dump(2, ' ', false, ordered_json::error_handler_t::replace);
+}
+
 void Report::Print(std::ostream& out) const {
     if (json_)
-        out << object_.dump(2) << "\n";
+        out << JsonText(object_) << "\n";
     else
         out << text_;
 }

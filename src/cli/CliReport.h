@@ -18,6 +18,10 @@ using nlohmann::ordered_json;
 
 std::string Join(const std::vector<std::string>& items, const char* separator);
 
+// The JSON text of every --format json output, indented by two: bytes that are not UTF-8 (a
+// file name from an older system) are written as U+FFFD instead of ending the program.
+std::string JsonText(const ordered_json& j);
+
 // One "key: value" line each, or one JSON object.
 class Report {
   public:

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <numbers>
 
@@ -157,6 +158,26 @@ TEST(CliOutcomes, ARefusedFileIsListedAndTheOthersGoOn) {
     ASSERT_EQ(lines.size(), 3u) << r.out;
     EXPECT_EQ(lines[1].rfind("\"" + FileNameOf(f.after[0]) + "\",", 0), 0u);
     EXPECT_EQ(lines[2].rfind("\"" + FileNameOf(f.after[1]) + "\",", 0), 0u);
+}
+
+TEST(CliOutcomes, ANameThatIsNotUtf8GoesOutAsReplacementCharacters) {
+    const OutcomeFiles& f = Recordings();
+    // A Latin-1 name from an older system: the byte 0xE9 alone is no UTF-8.
+    const std::string odd = Files().dir.File(
+        "Donn\xe9"
+        "es 001.inpx");
+    std::filesystem::copy_file(f.after[0], odd, std::filesystem::copy_options::overwrite_existing);
+    const std::string shown =
+        "Donn\xef\xbf\xbd"
+        "es 001.inpx";
+    const CliResult outcomes = Cli({"outcomes", odd, f.after[1], "--format", "json"});
+    ASSERT_EQ(outcomes.code, 0) << outcomes.err;
+    const json j = json::parse(outcomes.out);
+    ASSERT_EQ(j["results"].size(), 2u);
+    EXPECT_EQ(j["results"][0]["label"].get<std::string>().rfind(shown, 0), 0u);
+    const CliResult impedance = Cli({"impedance", odd, "--format", "json"});
+    ASSERT_EQ(impedance.code, 0) << impedance.err;
+    EXPECT_EQ(json::parse(impedance.out)["file"], Files().dir.File(shown));
 }
 
 TEST(CliOutcomes, ProgressForLargeBatchesAndBadOptions) {
