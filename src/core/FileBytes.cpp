@@ -50,6 +50,11 @@ bool ReadFileText(const std::string& path, std::string& text, std::string& reaso
 
 bool WriteFileBytes(const std::string& path, const void* data, std::size_t size,
                     std::string& reason) {
+    // Opened for writing, a FIFO would block and a device node take the bytes.
+    if (IsSpecialFile(path)) {
+        reason = NotRegularFileMessage(path);
+        return false;
+    }
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         reason = Reason(errno);
@@ -72,6 +77,15 @@ bool WriteFileBytes(const std::string& path, const void* data, std::size_t size,
 bool FileExists(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0;
+}
+
+bool IsSpecialFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+std::string NotRegularFileMessage(const std::string& path) {
+    return path + " is not a regular file.";
 }
 
 std::string FileNameOf(const std::string& path) {

@@ -10,7 +10,9 @@ namespace pelmor {
 // name the file and why it could not be used).
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason);
 bool ReadFileText(const std::string& path, std::string& text, std::string& reason);
-// Writes the whole file and checks every step, including the close.
+// Writes the whole file and checks every step, including the close. A destination that exists
+// and is neither a regular file nor a folder (a FIFO, a device node, a socket) is refused before
+// it is opened, with NotRegularFileMessage as the reason; a symbolic link is followed.
 bool WriteFileBytes(const std::string& path, const void* data, std::size_t size,
                     std::string& reason);
 inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes,
@@ -18,6 +20,11 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
     return WriteFileBytes(path, bytes.data(), bytes.size(), reason);
 }
 bool FileExists(const std::string& path);
+// Whether path exists and is something other than a regular file or a folder (links followed):
+// no file the program writes may replace or write into it.
+bool IsSpecialFile(const std::string& path);
+// "%s is not a regular file." with the path.
+std::string NotRegularFileMessage(const std::string& path);
 
 // The part of a path after the last '/' or '\' (names from other systems display well).
 std::string FileNameOf(const std::string& path);

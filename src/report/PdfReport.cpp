@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include "core/FileBytes.h"
 #include "display/ReportPages.h"
 #include "report/QtSurface.h"
 #include "report/QtText.h"
@@ -29,6 +30,11 @@ bool WriteReportPdf(const SessionReport& report, const std::string& path, std::s
         return false;
     };
     if (QFileInfo(name).isDir()) return fail(QStringLiteral("it is a folder"));
+    // Renamed over, a FIFO or a device node would be replaced by the PDF.
+    if (IsSpecialFile(path)) {
+        error = NotRegularFileMessage(path);
+        return false;
+    }
     // Written beside the destination and renamed over it when complete.
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/FileBytes.h"
 #include "display/DrawAll.h"
 #include "report/QtSurface.h"
 #include "report/QtText.h"
@@ -43,6 +44,10 @@ void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
 
 bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,
                      const std::string& path, std::string& error, const StoredResultsView* stored) {
+    if (IsSpecialFile(path)) {
+        error = NotRegularFileMessage(path);
+        return false;
+    }
     const QImage image = RenderViewToImage(doc, view, width, height, stored);
     QFile file(FromLocalPath(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

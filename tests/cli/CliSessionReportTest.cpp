@@ -1,6 +1,7 @@
 // The report command on recordings the emulator made: the PDF as poppler reads it back.
 #ifdef PELMOR_CLI_PLOT
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -124,6 +125,8 @@ TEST(CliSessionReport, RefusesAndLeavesNothingBehind) {
     std::string reason;
     ASSERT_TRUE(WriteFileBytes(kept, "old", 3, reason));
     std::filesystem::create_directory(out.File("folder.pdf"));
+    const std::string pipe = out.File("pipe.pdf");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const std::string missing = out.File("no such folder/report.pdf");
     const struct {
         std::vector<std::string> args;
@@ -131,6 +134,8 @@ TEST(CliSessionReport, RefusesAndLeavesNothingBehind) {
     } table[] = {
         {{"report", missing, s.files[0]}, "Can't write"},
         {{"report", out.File("folder.pdf"), s.files[0]}, "it is a folder"},
+        // Renamed over, the FIFO would have been replaced by the PDF.
+        {{"report", pipe, s.files[0]}, "pipe.pdf is not a regular file."},
         // A refused data file: the report is not written, an older one stays as it was.
         {{"report", kept, s.files[0], out.File("none.inpx")}, "none.inpx"},
         {{"report", kept, s.files[0], "--baseline", out.File("none.inpx")}, "none.inpx"},
@@ -145,7 +150,10 @@ TEST(CliSessionReport, RefusesAndLeavesNothingBehind) {
     EXPECT_EQ(std::string(data.begin(), data.end()), "old");
     auto names = FilesIn(out.Path());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"folder.pdf", "kept.pdf"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"folder.pdf", "kept.pdf", "pipe.pdf"}));
+    struct stat st {};
+    ASSERT_EQ(stat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace
