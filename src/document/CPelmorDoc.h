@@ -308,6 +308,8 @@ class CPelmorDoc : public RecordingSink {
     void SelectPreviousStored();
     void ToggleStoredMarked();
     void DeleteSelectedStored();
+    // The marked results went out in something other than a table (a written report).
+    void MarkStoredHandedOut();
     // Tests only: results made up field by field, which no command of the program stores.
     StoredImpedance& StoredForTesting() { return stored; }
     // Tests only: an analysis made up value by value (a trend no recording gives).

@@ -128,5 +128,6 @@ void CPelmorDoc::SelectNextStored() { stored.SelectNext(); }
 void CPelmorDoc::SelectPreviousStored() { stored.SelectPrevious(); }
 void CPelmorDoc::ToggleStoredMarked() { stored.ToggleMarked(); }
 void CPelmorDoc::DeleteSelectedStored() { stored.DeleteSelected(); }
+void CPelmorDoc::MarkStoredHandedOut() { stored.MarkHandedOut(); }
 
 }  // namespace pelmor

@@ -247,7 +247,8 @@ bool StoredImpedance::HandOutStoredTable(bool toSpreadsheet, Profile& profile, U
 }
 
 void StoredImpedance::MarkHandedOut() {
-    for (int i = 0; i < count; ++i) results[i].handedOut = true;
+    for (int i = 0; i < count; ++i)
+        if (results[i].marked) results[i].handedOut = true;
 }
 
 int StoredImpedance::NotHandedOutCount() const {

@@ -110,7 +110,8 @@ class StoredImpedance {
     // "Copy stored data" / "Open stored data in Spreadsheet": builds the table and hands it to the
     // clipboard or the spreadsheet. False when nothing was handed out.
     bool HandOutStoredTable(bool toSpreadsheet, Profile& profile, UserInterface& ui, Shell& shell);
-    // Marks every result as handed out (a successful copy, spreadsheet or export of the table).
+    // Marks the marked results as handed out: those a table or a report holds (a successful
+    // copy, spreadsheet or export of the table, a written report). The others keep their state.
     void MarkHandedOut();
     // The results that have not been handed out since they were stored.
     int NotHandedOutCount() const;

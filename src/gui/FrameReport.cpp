@@ -104,6 +104,8 @@ void CMainFrame::ExportReport() {
         if (!cancelled) doc_.Services().ui.ShowMessage(error);
         return;
     }
+    // The report holds the marked results: they count as exported.
+    doc_.MarkStoredHandedOut();
     if (!skipped.empty())
         doc_.Services().ui.ShowMessage(
             "The report was written without the pages of these recordings:\n\n" + skipped);

@@ -56,6 +56,14 @@ TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
     EXPECT_FALSE(doc->CanCloseFrame());
     EXPECT_EQ(ui.Questions(), std::vector<std::string>{"1 stored results have not been copied or "
                                                        "exported. Quit anyway?"});
+    // A table that leaves it out because it is not marked does not count for it.
+    doc->ToggleStoredMarked();
+    ASSERT_FALSE(doc->Stored().results[doc->Stored().selected].marked);
+    ASSERT_TRUE(doc->HandOutStoredData(false));
+    ui.ClearRecords();
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.Questions().size(), 1u);
 }
 
 }  // namespace

@@ -139,6 +139,12 @@ TEST_F(ReportFixture, WritesTheMarkedResultsWithAPagePerRecordingThatStillExists
     // The user's document is left as it was.
     EXPECT_EQ(doc->CurrentDataFile(), loaded);
     EXPECT_EQ(doc->Stored().count, 3);
+    // The results the report holds count as exported; b, left out, is still asked about.
+    ui.ClearRecords();
+    ui.QueueAnswer(false);
+    EXPECT_FALSE(doc->CanCloseFrame());
+    EXPECT_EQ(ui.Questions(), std::vector<std::string>{"1 stored results have not been copied or "
+                                                       "exported. Quit anyway?"});
 
     // The outcomes' baseline adds its table with the change.
     // ("Use as baseline" with the second result marked alone; the marks are then restored.)

@@ -229,6 +229,7 @@ TEST_F(MainFrameFixture, QuittingWithStoredResultsThatWereNeverHandedOutAsks) {
     EXPECT_EQ(ui.DefaultNoQuestions(),
               std::vector<std::string>{
                   "3 stored results have not been copied or exported. Quit anyway?"});
+    for (int i = 0; i < 3; ++i) doc->StoredForTesting().results[i].marked = true;
     doc->StoredForTesting().MarkHandedOut();
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(ui.Questions().size(), 1u);
