@@ -112,7 +112,7 @@ void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& def
     }
     ctx.ui.SetBusy(true);  // for the whole search, not only each signal's
     for (int s = 0; s < signals; ++s) {
-        ctx.ui.ShowStatus(Format("Processing : %d%%", 100 * s / signals));
+        ctx.ui.ShowStatus(Format(kGenerationProgressFormat, 100 * s / signals));
         ctx.selectedSignal = s;
         OptimiseCrestFactor(bank, s, ctx.clock, ctx.ui);
         const int n = bank.componentCount[s];

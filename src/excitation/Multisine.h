@@ -44,6 +44,9 @@ double OptimiseCrestFactor(ExcitationBank& bank, int signal, Clock& clock, UserI
 // definition's amplitude, and reports "Processing : %d%%" and "Ready." in status pane 0.
 // Uses ctx.bank, ctx.selectedSignal (0 afterwards), ctx.ui, ctx.clock, ctx.bankChanging.
 void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& definition);
+// The progress text of the generation, and the longest it gets (its pane is made that wide).
+inline constexpr char kGenerationProgressFormat[] = "Processing : %d%%";
+inline constexpr char kWidestGenerationProgress[] = "Processing : 100%";
 
 // Value at point t (0 ... 2047) of the 2 s output table of the active excitation: the sum of
 // amplitude_k * cos(frequencyIndex_k * (2/T) * (2 pi/2048) * t + phase_k) over the components,

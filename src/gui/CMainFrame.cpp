@@ -571,6 +571,12 @@ void CMainFrame::BuildStatusBar() {
         if (widths[i]) panes_[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(panes_[i], i == 3 ? 1 : 0);
     }
+    // The excitation generation's progress is shown while the layout cannot follow the text:
+    // pane 0 holds the longest of it from the start.
+    const int progressWidth =
+        panes_[0]->fontMetrics().horizontalAdvance(QLatin1String(kWidestGenerationProgress)) +
+        2 * panes_[0]->frameWidth() + 2 * panes_[0]->margin() + 8;
+    panes_[0]->setMinimumWidth(std::max(widths[0], progressWidth));
     SetPaneZero(tr("Ready"));
     // At the right end, beside the four panes: shown while the simulation runs.
     simulationIndicator_ = new QLabel(tr("SIMULATION"), this);

@@ -302,6 +302,9 @@ TEST_F(MainFrameFixture, ProgressOfLongWorkIsPaintedAtEachStep) {
     for (const char* step : {"Processing : 0%", "Processing : 50%"}) frameUi.ShowStatus(step);
     pane->removeEventFilter(&spy);
     EXPECT_EQ(spy.texts, (QStringList{"Processing : 0%", "Processing : 50%"}));
+    // The layout does not follow the text then: the pane holds the whole of the longest already.
+    EXPECT_GE(pane->contentsRect().width(),
+              pane->fontMetrics().horizontalAdvance(QStringLiteral("Processing : 100%")));
 }
 
 TEST_F(MainFrameFixture, TheViewRepaintsIntoOneBackBuffer) {
