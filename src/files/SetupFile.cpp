@@ -199,9 +199,13 @@ bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::s
     auto s = std::make_unique<SetupFileImage>(image);
     FieldReader f(bytes);
     int32_t markerField = 0;
-    bool complete = f.Read(markerField);
-    complete = complete && f.ReadBlock(s->excitationBank) && f.ReadBlock(s->loadedCalibration) &&
-               f.ReadBlock(s->sweep) && f.ReadBlock(s->plotSetup);
+    // The marker alone, or a file that ends inside the first field after it, holds no setting.
+    if (!f.Read(markerField) || !f.ReadBlock(s->excitationBank)) {
+        error = kSetupFileFormatError;
+        return false;
+    }
+    bool complete =
+        f.ReadBlock(s->loadedCalibration) && f.ReadBlock(s->sweep) && f.ReadBlock(s->plotSetup);
     complete = complete && f.Read(s->channelCount) && f.Read(s->channelMask) &&
                f.Read(s->sampleRate) && f.Read(s->sampleRateIndex) && f.Read(s->recordingTime) &&
                f.Read(s->dataBits) && f.Read(s->xChannelIndex) && f.Read(s->yChannelIndex) &&

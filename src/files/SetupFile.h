@@ -70,9 +70,10 @@ struct SetupFileExtent {
 };
 
 // Reads a setup file into image, field by field in file order. False with error "Unexpected
-// file format." (image unchanged) when the marker is wrong or missing. A file that ends before
-// its last field sets the fields it holds in full (a block cut short is overwritten as far as
-// the file goes) and leaves every later field as it was in image; extent says so. Bytes after
+// file format." (image unchanged) when the marker is wrong or missing, or when the file ends
+// before the first field after it (the excitation bank) is whole. A file that ends before its
+// last field sets the fields it holds in full (a block cut short is overwritten as far as the
+// file goes) and leaves every later field as it was in image; extent says so. Bytes after
 // the last field are ignored. The values are taken as stored: ClampSetupImage brings them into
 // the ranges the document's tables allow.
 bool ReadSetupFile(std::span<const uint8_t> bytes, SetupFileImage& image, std::string& error,

@@ -151,9 +151,17 @@ TEST(CliSetup, SavesTheImportedExcitationAndShowsItBack) {
         json::parse(Cli({"info", f.dir.File("fromsetup 001.inpx"), "--format", "json"}).out);
     EXPECT_EQ(info["frequencies"], json({2.0, 3.0, 4.0, 5.0, 6.0, 7.0}));
 
-    const CliResult refused = Cli({"setup", "show", f.excitation});
-    EXPECT_EQ(refused.code, 1);
-    EXPECT_EQ(refused.err, "Unexpected file format.\n");
+    // Neither a waveform file nor a setup file's marker alone is a setup.
+    std::vector<uint8_t> saved;
+    std::string reason;
+    ASSERT_TRUE(ReadFileBytes(plm, saved, reason)) << reason;
+    const std::string markerOnly = f.dir.File("marker.plm");
+    ASSERT_TRUE(WriteFileBytes(markerOnly, saved.data(), 4, reason)) << reason;
+    for (const std::string& path : {f.excitation, markerOnly}) {
+        const CliResult refused = Cli({"setup", "show", path});
+        EXPECT_EQ(refused.code, 1) << path;
+        EXPECT_EQ(refused.err, "Unexpected file format.\n") << path;
+    }
     EXPECT_EQ(Cli({"setup", "save", f.dir.File("no/such/dir.plm")}).code, 1);
 }
 

@@ -415,10 +415,10 @@ TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
         std::size_t length, reached;
         int recordingTime, zDisplayMode;
     };
+    const std::size_t kInCalibration = 4 + sizeof(ExcitationBank) + 1000;
     const Case cases[] = {
-        {4, 4, 42, -1},                              // the marker alone
-        {full.size() / 2, full.size() / 2, 42, -1},  // inside the calibration block
-        {full.size() - 1, full.size() - 4, 17, 2},   // all but the last number
+        {kInCalibration, kInCalibration, 42, -1},   // inside the calibration block
+        {full.size() - 1, full.size() - 4, 17, 2},  // all but the last number
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.length);
@@ -443,6 +443,17 @@ TEST_F(SetupFixture, AShorterFileSetsTheFieldsItHoldsAndSaysWhereItEnded) {
                   c.zDisplayMode < 0 ? zDisplayModeBefore : c.zDisplayMode);
         EXPECT_EQ(doc->Calculator().zTrendDisplay, 1);
     }
+    // The marker alone holds no setting: refused, and nothing changes.
+    doc = MakeDocument();
+    ASSERT_FALSE(doc->SetRecordingTime(42));
+    ui.ClearRecords();
+    state->buffers[0].Append(1.0);
+    EXPECT_FALSE(
+        doc->OpenSetup(Write(std::vector<uint8_t>(full.begin(), full.begin() + 4), "old.plm")));
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Unexpected file format."});
+    EXPECT_EQ(state->buffers[0].Count(), 1);
+    EXPECT_EQ(doc->Setup().recordingTime, 42);
+    EXPECT_EQ(doc->SetupPath(), "");
 }
 
 }  // namespace

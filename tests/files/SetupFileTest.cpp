@@ -147,8 +147,12 @@ TEST(SetupFile, AWrongMarkerChangesNothingAndAShortFileOnlyWhatItHolds) {
         image->zTrendDisplay = 5;
         return image;
     };
+    // No field is whole after the marker in the last two: the marker alone, or a cut bank.
+    const std::size_t bankEnd = 4 + sizeof(ExcitationBank);
     for (const auto& refused : {wrongMarker, std::vector<uint8_t>{},
-                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + 3)}) {
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + 3),
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4),
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + 5000)}) {
         auto image = before();
         std::string error;
         EXPECT_FALSE(ReadSetupFile(refused, *image, error)) << refused.size();
@@ -162,8 +166,8 @@ TEST(SetupFile, AWrongMarkerChangesNothingAndAShortFileOnlyWhatItHolds) {
         int zDisplayMode;
     };
     const Case cases[] = {
-        {4, 4, 0, "kept", 0},
-        {5000, 5000, 0, "kept", 0},  // inside the excitation block
+        {bankEnd, bankEnd, 0, "kept", 0},
+        {bankEnd + 100, bankEnd + 100, 0, "kept", 0},  // inside the calibration block
         {stringsAt, stringsAt, 2, "kept", 0},
         {stringsAt + 1, stringsAt, 2, "kept", 0},  // a string cut short is not taken
         {bytes.size() - 1, bytes.size() - 4, 2, "/data/run", 2},
@@ -184,10 +188,13 @@ TEST(SetupFile, AWrongMarkerChangesNothingAndAShortFileOnlyWhatItHolds) {
         EXPECT_EQ(image->serialNumber, c.length == stringsAt + 1 || c.length <= stringsAt ? 7 : 41);
         EXPECT_EQ(image->zDisplayMode, c.zDisplayMode);
         EXPECT_EQ(image->zTrendDisplay, c.length == bytes.size() ? 1 : 5);
+        EXPECT_EQ(0, std::memcmp(&image->excitationBank, &written->excitationBank,
+                                 sizeof(ExcitationBank)));
         // A block cut short is overwritten as far as the file goes.
-        const std::size_t inBank =
-            std::min(c.length > 4 ? c.length - 4 : 0, sizeof(ExcitationBank));
-        EXPECT_EQ(0, std::memcmp(&image->excitationBank, &written->excitationBank, inBank));
+        const std::size_t inCalibration =
+            std::min(c.length - bankEnd, sizeof(written->loadedCalibration));
+        EXPECT_EQ(
+            0, std::memcmp(&image->loadedCalibration, &written->loadedCalibration, inCalibration));
     }
 
     TempDir dir;
