@@ -189,6 +189,14 @@ void ImpedanceCalculator::ResetCalculator() {
     breathingRate = breathingVolume = 0.0;
     if (selectedFrequencyIndex >= frequencyCount) selectedFrequencyIndex = 0;
     ResetEnsemble();
+    ClearTrendPoints();
+}
+
+void ImpedanceCalculator::ClearTrendPoints() {
+    std::fill_n(trendR, kTrendLength, 0.0);
+    std::fill_n(trendX, kTrendLength, 0.0);
+    std::fill_n(trendTime, kTrendLength, 0.0);
+    std::fill_n(trendFlow, kTrendLength, 0.0);
 }
 
 void ImpedanceCalculator::ResetEnsemble() {

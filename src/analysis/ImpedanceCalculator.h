@@ -167,6 +167,8 @@ class ImpedanceCalculator {
 
   private:
     int ActiveCount() const;
+    // Zeroes the trend's points (R, X, time and flow) up to kTrendLength.
+    void ClearTrendPoints();
     // Checks a block size against the period: c (whole periods) when usable, 0 when refused.
     static int PeriodsInBlock(int n, int samplesPerPeriod);
     // Compacted spectra of one block pair at the active frequencies (NaN where no bin exists).

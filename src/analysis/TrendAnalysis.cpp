@@ -76,6 +76,8 @@ int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& u
                                       TrendTransform transform) {
     if (in.state.measurementRunning.load()) return 1;
     offlineTrendCount = 0;
+    // Nothing of an earlier record's trend stays, its flow least of all when slot 2 is empty.
+    ClearTrendPoints();
     bool notPowerOfTwo = false;
     const int n = PeriodBlockSize(in.samplesPerPeriod, notPowerOfTwo);
     if (n == 0) {
@@ -130,6 +132,8 @@ int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& u
         if (centre > INT32_MIN && centre < INT32_MAX &&
             buffers[2].Window(start, 1, static_cast<int32_t>(centre), &flow) >= 0)
             trendFlow[i] = in.flowScalingFactor * flow;
+        else
+            trendFlow[i] = 0;
     }
     return analysed ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "core/FileBytes.h"
 #include "display/DrawAll.h"
 #include "display/RecordingSurface.h"
+#include "display/SessionReport.h"
 #include "document/DocumentFixture.h"
 #include "document/RecordAnalysis.h"
 #include "files/DataFile.h"
@@ -122,6 +123,31 @@ struct ImportFixture : DocumentFixture {
         return v;
     }
 };
+
+// A two-channel file after a three-channel one keeps nothing of the first file's breathing flow,
+// in the user's document and in a report worker that analyses one file after the other.
+TEST_F(ImportFixture, EachFileStartsWithoutTheFlowOfTheFileBefore) {
+    const std::string three = File(Bytes(DataFormat::FullPrecision, 2048, 3, 512), "three.inpx");
+    const std::string two = File(Bytes(DataFormat::FullPrecision, 2048, 2, 512), "two.inpx");
+    const ImpedanceCalculator& z = doc->calculator;
+    auto flowPoints = [](const std::vector<double>& flow) {
+        return std::count_if(flow.begin(), flow.end(), [](double f) { return f != 0; });
+    };
+    ASSERT_TRUE(doc->ImportDataFile(three));
+    ASSERT_GT(z.offlineTrendCount, 0);
+    EXPECT_GT(flowPoints({z.trendFlow, z.trendFlow + z.offlineTrendCount}), 0);
+    ui.QueueAnswer(false);  // no third channel
+    ASSERT_TRUE(doc->ImportDataFile(two));
+    EXPECT_EQ(state->buffers[2].Count(), 0);
+    EXPECT_EQ(flowPoints({z.trendFlow, z.trendFlow + ImpedanceCalculator::kTrendLength}), 0);
+
+    const std::vector<ReportFile> files = AnalyseReportFiles(
+        {three, two}, RecordAnalysisSetupOf(*doc), 4.0, doc->BreathAnalysisSettings(), 1);
+    ASSERT_EQ(files.size(), 2u);
+    ASSERT_TRUE(files[1].spectrum.analysed) << files[1].spectrum.reason;
+    EXPECT_GT(flowPoints(files[0].page.flow), 0);
+    EXPECT_EQ(flowPoints(files[1].page.flow), 0);
+}
 
 // The 12-bit path: a window of a power of two samples that lasts whole seconds is analysed
 // period by period; shorter records are refused with a message; other rates are only shown.
