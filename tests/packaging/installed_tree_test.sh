@@ -84,9 +84,15 @@ check_command() {
     done
 }
 check_command
-grep -q 'ENVIRONMENT' <<<"$page" || fail "man page lacks its ENVIRONMENT section"
-LC_ALL=C man -l -P cat "$usr/share/man/man1/pelmor.1.gz" 2>/dev/null | grep -q "help.html" ||
-    fail "pelmor's man page"
+gui_page=$(LC_ALL=C MANWIDTH=250 man -l -P cat "$usr/share/man/man1/pelmor.1.gz" 2>/dev/null)
+grep -q "help.html" <<<"$gui_page" || fail "pelmor's man page"
+for name in pelmor-cli pelmor; do
+    [ "$name" = pelmor ] && text=$gui_page || text=$page
+    section=$(awk '/^ENVIRONMENT/ { on = 1; next } /^[A-Z]/ { on = 0 } on' <<<"$text")
+    for variable in PELMOR_USB_IDS PELMOR_DEVICE PELMOR_EMULATOR; do
+        grep -q "$variable" <<<"$section" || fail "$name's man page: ENVIRONMENT lacks $variable"
+    done
+done
 
 [ "$failures" -eq 0 ] || exit 1
 echo "installed tree: all checks passed"
