@@ -2,8 +2,9 @@
 # Installs a build into a scratch root as the package does (prefix /usr) and checks what a
 # desktop and a lab's administrator rely on: every file where it is looked for, the programs'
 # versions, the help page found beside the installed program, valid desktop entry, AppStream
-# metadata and file types, icons of the right size, and a man page that lists every command and
-# option pelmor-cli's --help texts have.
+# metadata and file types, icons of the right size, a man page that lists every command and
+# option pelmor-cli's --help texts have and names the environment variables, and a help page
+# that lists every command.
 # Usage: installed_tree_test.sh BUILD-DIR VERSION
 set -euo pipefail
 build=$1
@@ -47,6 +48,17 @@ grep -q "<release version=\"$version\"" "$usr/share/metainfo/org.strelllab.pelmo
 # The installed program finds the help page installed beside it.
 help=$("$usr/bin/pelmor" --help | sed -n 's/^Help page: //p')
 [ "$help" = "$usr/share/pelmor/help.html" ] || fail "installed pelmor's help page: '$help'"
+
+# The help page's "Without a display" section names every command of pelmor-cli, and the page
+# explains the report.
+page_help=$(cat "$usr/share/pelmor/help.html")
+cli_section=$(awk '/<h2>Without a display</ { on = 1 } on' <<<"$page_help")
+for command in $("$usr/bin/pelmor-cli" --help | awk '/^[A-Za-z ]*[Ss]ubcommands:/ { on = 1; next }
+                                                   /^[^ ]/ { on = 0 } on && /^  [^ ]/ { print $1 }'); do
+    grep -qE "<code>(pelmor-cli )?$command\b" <<<"$cli_section" ||
+        fail "the help page's list of commands lacks $command"
+done
+grep -q 'id="report"' <<<"$page_help" || fail "the help page has no section on the report"
 
 # Desktop entry, metadata and file types as the desktop's own tools read them.
 desktop-file-validate "$usr/share/applications/pelmor.desktop" || fail "desktop entry"
