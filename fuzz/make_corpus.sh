@@ -45,6 +45,15 @@ done
 "$cli" --setup lab.plm record twelve --seconds 2 --bits 12 > /dev/null 2>&1
 cp "full 001.inpx" "$corpus/data_file/three_channels.inpx"
 cp "twelve 001.inp" "$corpus/data_file/twelve_bit.inp"
+# A first channel name of 205 Latin-1 bytes, 52 of them above 127: 257 bytes once read as UTF-8,
+# still 205 characters (the names, empty here, are the file's last fields: three zero lengths).
+python3 - "full 001.inpx" "$corpus/data_file/latin1_long_name.inpx" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+assert data[-12:] == bytes(12)
+name = b"\xe9" * 52 + b"a" * 153
+open(sys.argv[2], "wb").write(data[:-12] + struct.pack("<i", len(name)) + name + bytes(8))
+PY
 
 # Numbers as the program writes them: an impedance table and a trend.
 "$cli" impedance "full 001.inpx" > "$corpus/numbers/impedance.txt" 2>/dev/null
