@@ -73,6 +73,17 @@ ordered_json AnalysisJson(const BreathAnalysis& a, double frequency, double thre
 }
 
 int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
+    // Limits out of order would refuse every breath: a usage error, as a limit out of range.
+    if (o.limits.size() == 4) {
+        for (const bool inspiration : {true, false}) {
+            const std::size_t at = inspiration ? 0 : 2;
+            if (auto problem =
+                    BreathDurationOrderProblem(o.limits[at], o.limits[at + 1], inspiration)) {
+                ctx.err << "--limits: " << *problem << "\n";
+                return kExitUsage;
+            }
+        }
+    }
     if (int code = ImportForCommand(ctx, o.path); code != kExitDone) return code;
     CPelmorDoc& doc = ctx.doc;
     if (o.frequency && !SelectTrendFrequency(ctx, *o.frequency)) return kExitFailed;

@@ -53,6 +53,13 @@ std::optional<std::string> BreathDurationLimitProblem(double seconds) {
     return std::nullopt;
 }
 
+std::optional<std::string> BreathDurationOrderProblem(double minimum, double maximum,
+                                                      bool inspiration) {
+    if (!(minimum > maximum)) return std::nullopt;
+    return Format("The minimum %s duration must not exceed the maximum.",
+                  inspiration ? "inspiration" : "expiration");
+}
+
 std::optional<std::string> FlowLimitationThresholdProblem(double threshold) {
     if (Outside(threshold, 0, 1e7)) return NumberRangeMessage(0, 1e7);
     return std::nullopt;
@@ -173,6 +180,10 @@ std::optional<FieldProblem> ValidateZDisplay(const ZDisplayValues& v) {
     for (const auto& [field, value] : limits)
         if (auto message = BreathDurationLimitProblem(value))
             return FieldProblem{F(field), -1, *message};
+    if (auto message = BreathDurationOrderProblem(v.inspirationMin, v.inspirationMax, true))
+        return FieldProblem{F(Field::InspirationMin), -1, *message};
+    if (auto message = BreathDurationOrderProblem(v.expirationMin, v.expirationMax, false))
+        return FieldProblem{F(Field::ExpirationMin), -1, *message};
     if (Outside(v.flowScalingFactor, 1e-6, 1e7))
         return NumberProblem(F(Field::FlowScaling), 1e-6, 1e7);
     if (v.inspiratoryFlowSign != 1 && v.inspiratoryFlowSign != -1)

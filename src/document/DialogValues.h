@@ -27,6 +27,10 @@ std::optional<std::string> RecordingTimeProblem(int seconds);
 // 0 ... 60 s, the flow-limitation threshold 0 ... 1e7. The range message when refused (also
 // for a NaN); none for a value inside.
 std::optional<std::string> BreathDurationLimitProblem(double seconds);
+// A least duration above the most one, which would refuse every breath: "The minimum
+// inspiration duration must not exceed the maximum." (or expiration); none when in order.
+std::optional<std::string> BreathDurationOrderProblem(double minimum, double maximum,
+                                                      bool inspiration);
 std::optional<std::string> FlowLimitationThresholdProblem(double threshold);
 
 // A refused value: which field (a dialog-specific enum value), which row of a repeated control

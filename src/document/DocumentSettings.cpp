@@ -63,6 +63,15 @@ void CPelmorDoc::LoadSettings() {
     ReadDouble(p, "Expiration Duration Max", breathing.expirationMax, 10.0);
     ReadDouble(p, "Inspiration Duration Min", breathing.inspirationMin, 0.0);
     ReadDouble(p, "Inspiration Duration Max", breathing.inspirationMax, 10.0);
+    // Limits stored out of order would refuse every breath: both go back to their defaults.
+    if (BreathDurationOrderProblem(breathing.inspirationMin, breathing.inspirationMax, true)) {
+        breathing.inspirationMin = 0.0;
+        breathing.inspirationMax = 10.0;
+    }
+    if (BreathDurationOrderProblem(breathing.expirationMin, breathing.expirationMax, false)) {
+        breathing.expirationMin = 0.0;
+        breathing.expirationMax = 10.0;
+    }
     breathing.inspiratoryFlowSign =
         p.GetInt(kBreathAnalysis, "Inspiratory flow sign", 1) < 0 ? -1 : 1;
     ReadDouble(p, "Flow limitation threshold", breathing.flowLimitationThreshold, 0.28,

@@ -125,6 +125,8 @@ TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
         {"--limits", "nan", "5", "0", "10"},
         {"--limits", "0", "5", "0", "61"},
         {"--limits", "0", "5", "0"},
+        {"--limits", "5", "1", "0", "10"},  // a least duration above the most one
+        {"--limits", "0", "10", "3", "2"},
     };
     for (const std::vector<std::string>& options : refused) {
         std::vector<std::string> args = {"breaths", file};
@@ -139,6 +141,10 @@ TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
         std::string::npos);
     EXPECT_NE(Cli({"breaths", file, "--threshold", "nan"}).err.find(NumberRangeMessage(0, 1e7)),
               std::string::npos);
+    EXPECT_EQ(Cli({"breaths", file, "--limits", "5", "1", "0", "10"}).err,
+              "--limits: The minimum inspiration duration must not exceed the maximum.\n");
+    EXPECT_EQ(Cli({"breaths", file, "--limits", "0", "10", "3", "2"}).err,
+              "--limits: The minimum expiration duration must not exceed the maximum.\n");
     const CliResult missing = Cli({"breaths", Files().dir.File("missing.inpx")});
     EXPECT_EQ(missing.code, 1);
 }

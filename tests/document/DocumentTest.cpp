@@ -126,6 +126,46 @@ TEST_F(DocumentFixture, OptionsAreCheckedAlikeForTheDialogAndTheSingleSetters) {
     EXPECT_EQ(doc->ZDisplayOptions().expirationMax, 20);
 }
 
+// A least breath duration above the most one would refuse every breath: the display options
+// refuse it with a message of its own, and stored limits in that state go back to the defaults.
+TEST_F(DocumentFixture, BreathDurationLimitsOutOfOrderAreRefused) {
+    doc = MakeDocument();
+    const struct {
+        double ti0, ti1, te0, te1;
+        const char* message;
+    } table[] = {
+        {12, 10, 0, 10, "The minimum inspiration duration must not exceed the maximum."},
+        {0, 10, 3, 2, "The minimum expiration duration must not exceed the maximum."},
+    };
+    for (const auto& row : table) {
+        ZDisplayValues z = doc->ZDisplayOptions();
+        z.inspirationMin = row.ti0;
+        z.inspirationMax = row.ti1;
+        z.expirationMin = row.te0;
+        z.expirationMax = row.te1;
+        const auto problem = doc->ApplyZDisplayOptions(z);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->message, row.message);
+        EXPECT_EQ(doc->Breathing().inspirationMin, 0.0);
+        EXPECT_EQ(doc->Breathing().expirationMin, 0.0);
+    }
+    doc.reset();
+    auto seconds = [](double v) {
+        ByteWriter w;
+        w.F64(v);
+        return w.Take();
+    };
+    profile.WriteBinary("Options", "Inspiration Duration Min", seconds(12));
+    profile.WriteBinary("Options", "Inspiration Duration Max", seconds(10));
+    profile.WriteBinary("Options", "Expiration Duration Min", seconds(1));
+    profile.WriteBinary("Options", "Expiration Duration Max", seconds(3));
+    doc = MakeDocument();
+    EXPECT_EQ(doc->Breathing().inspirationMin, 0.0);
+    EXPECT_EQ(doc->Breathing().inspirationMax, 10.0);
+    EXPECT_EQ(doc->Breathing().expirationMin, 1.0);  // in order: kept
+    EXPECT_EQ(doc->Breathing().expirationMax, 3.0);
+}
+
 TEST_F(DocumentFixture, BreathAnalysisValuesLiveInTheirOwnSection) {
     doc = MakeDocument();  // defaults: inspiration is positive flow, threshold 0.28
     BreathSettings s = doc->BreathAnalysisSettings();

@@ -535,6 +535,13 @@ TEST_F(DialogTest, DisplayDialogsCheckTheirRanges) {
     SetText(zd, "flowLimitationThreshold", "-0.1");
     ClickOk(zd);
     EXPECT_EQ(LastMessage(), "Enter a number between 0 and 10000000.");
+    SetText(zd, "flowLimitationThreshold", "0.28");
+    SetText(zd, "inspirationMin", "12");
+    SetText(zd, "inspirationMax", "10");
+    ClickOk(zd);
+    EXPECT_EQ(LastMessage(), "The minimum inspiration duration must not exceed the maximum.");
+    EXPECT_NE(zd.result(), QDialog::Accepted);
+    SetText(zd, "inspirationMin", "0");
     EXPECT_EQ(Child<QComboBox>(zd, "flowSign")->currentText(), QStringLiteral("+1"));
     Child<QComboBox>(zd, "flowSign")->setCurrentIndex(1);
     SetText(zd, "flowLimitationThreshold", "2.8");
