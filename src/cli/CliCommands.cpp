@@ -79,6 +79,8 @@ int RunInfo(CommandContext& ctx, const std::string& path, bool json) {
     for (int c = 0; c < info.channelCount && c < kMaxChannels; ++c)
         names.push_back(info.channelNames[c]);
     r.Add("channel_names", ordered_json(names), Join(names, ","));
+    const bool simulated = IsSimulatedTimeStamp(info.timeStamp);
+    r.Add("simulated", ordered_json(simulated), simulated ? "true" : "false");
     r.Print(ctx.out);
     return kExitDone;
 }

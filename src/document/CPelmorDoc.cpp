@@ -128,6 +128,7 @@ int CPelmorDoc::StartMeasurement(int mode) {
     dataFileTimeStamp.clear();
     state.ResetAllBuffers();
     state.simulating = 0;
+    simulatedFileShown_ = false;
     const std::vector<double> previousFrequencies(
         calculator.frequencyHz,
         calculator.frequencyHz +

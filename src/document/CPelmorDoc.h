@@ -150,6 +150,9 @@ class CPelmorDoc : public RecordingSink {
     bool Simulating() const { return MeasurementRunning() && state.simulating.load() != 0; }
     // The buffers hold simulated data (from the simulation's start to the next start or import).
     bool ShowsSimulatedData() const { return state.simulating.load() != 0; }
+    // The data shown come from a file recorded in simulation (until the next start or import):
+    // the window names the simulation as while it runs.
+    bool ShowsSimulatedFile() const { return simulatedFileShown_ && !MeasurementRunning(); }
     // What the view fits its scales to once, the next time it draws (when the user keeps
     // fitting to new data): the impedance window's frequency axis to the active frequencies
     // (a start with other frequencies), or every window to its data (an import, a recording).
@@ -397,6 +400,7 @@ class CPelmorDoc : public RecordingSink {
     UserInterface& ImportQuestions() { return importQuestions_ ? *importQuestions_ : services.ui; }
     AcquisitionThread thread_;
     bool activityShown_ = false;
+    bool simulatedFileShown_ = false;
     bool bankExcitationShown_ = false;
     UserInterface* importQuestions_ = nullptr;
 };

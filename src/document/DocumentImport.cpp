@@ -86,7 +86,9 @@ void CPelmorDoc::AdoptDataFile(const std::string& path, const DataFileContents& 
     setup.signalPeriod = info.signalPeriod;
     plotSetup.timeStep = std::clamp(info.signalPeriod, 0.05, 32.0);
     setup.samplesPerPeriod = static_cast<int>(info.signalPeriod * info.sampleRate + 0.5);
-    state.simulating = 0;
+    // A recording made in simulation is shown with every mark of the simulation.
+    simulatedFileShown_ = IsSimulatedTimeStamp(info.timeStamp);
+    state.simulating = simulatedFileShown_ ? 1 : 0;
     bankExcitationShown_ = false;
     for (TraceBuffer& b : state.buffers) {
         b.Reset();

@@ -1,6 +1,7 @@
 // The recording's file: naming, the save-options dialog and the write. The save step runs on the
 // acquisition thread; the naming state is shared with the user-interface thread under
 // namingMutex, which is never held while a dialog is up.
+#include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
 #include "files/DataFile.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kDataWillBeLost = "Data will be lost. Do you want to continue?";
 constexpr const char* kEnterTitle = "Please enter a title for the data file.";
+constexpr const char* kSimulatedTitleMark = " SIM";
 
 }  // namespace
 
@@ -29,6 +31,21 @@ std::string CPelmorDoc::CurrentDataFile() const {
 bool CPelmorDoc::ChooseBaseName(int dataBits) {
     SaveOptionsSession session(services.profile, dataBits, services.shell.HomeFolder());
     session.options.simulated = state.simulating.load() != 0;
+    // A simulated recording is proposed a series of its own beside the device's: the series
+    // in use (or the last title) with " SIM" after its title.
+    if (session.options.simulated) {
+        std::string series;
+        {
+            std::lock_guard<std::mutex> lock(namingMutex);
+            if (naming.baseNameChosen) series = naming.baseName;
+        }
+        if (!series.empty()) {
+            if (!FolderOf(series).empty()) session.options.folder = FolderOf(series);
+            session.options.title = FileNameOf(series);
+        }
+        if (!session.options.title.ends_with(kSimulatedTitleMark))
+            session.options.title += kSimulatedTitleMark;
+    }
     for (;;) {
         if (!services.ui.EditSaveOptions(session.options)) return false;
         if (session.options.title.find_first_not_of(' ') != std::string::npos) break;
@@ -68,6 +85,7 @@ bool CPelmorDoc::WriteRecording(const Recording& r, int dataBits, std::string& p
     in.frameCount = r.frames;
     in.recordingTime = r.activeRecordingTime;
     in.timeStamp = DataFileTimeStamp(services.clock, r.startTime);
+    if (state.simulating.load() != 0) in.timeStamp += kSimulatedStampMark;
     in.excitation = &activeExcitation;
     in.calibration = &calculator.workingCalibration;
     in.channelNames = setup.signalNames;
@@ -100,7 +118,10 @@ int CPelmorDoc::SaveRecording(const Recording& recording) {
         chosen = naming.baseNameChosen;
     }
     recordingEnded.store(1);
-    if (!chosen && !ChooseBaseNameOrDiscard(dataBits)) return 1;
+    // A simulated recording is never saved silently into the series the user named for the
+    // device: the dialog always opens for it.
+    const bool simulated = state.simulating.load() != 0;
+    if ((!chosen || simulated) && !ChooseBaseNameOrDiscard(dataBits)) return 1;
     for (;;) {
         std::string path, message;
         if (WriteRecording(recording, dataBits, path, message)) {

@@ -61,7 +61,7 @@ bool CPelmorDoc::StoreImpedance() {
     const std::string label =
         StoredLabel(CurrentDataFile(),
                     services.clock.FormatLocalTime(kStoredTimeFormat, state.recordingStartTime),
-                    calculator.intervalStart, calculator.intervalEnd);
+                    calculator.intervalStart, calculator.intervalEnd, ShowsSimulatedData());
     const bool ok = stored.Store(calculator, label, services.ui, source);
     UpdateStatusText();
     return ok;
@@ -84,6 +84,7 @@ int CPelmorDoc::ImportFromFiles(const std::vector<std::string>& paths) {
             return outcome;
         }
         outcome.accepted = true;
+        outcome.simulated = ShowsSimulatedData();
         return outcome;
     };
     BatchQuestions questions(services.ui);

@@ -138,6 +138,7 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
     std::string refusal;
     const bool imported = doc.ImportDataFile(path, &refusal);
     out.messages = w.ui.messages;
+    if (doc.ShowsSimulatedFile()) out.label += kSimulatedLabelMark;
     if (!imported) {
         out.reason = refusal;
         for (const std::string& m : out.messages) out.reason += ": " + OneLine(m);

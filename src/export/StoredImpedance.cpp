@@ -30,9 +30,9 @@ int IndexOf(const StoredResult& r, double f) {
 }  // namespace
 
 std::string StoredLabel(const std::string& dataFile, const std::string& startTimeText, double t0,
-                        double t1) {
+                        double t1, bool simulated) {
     const std::string source = dataFile.empty() ? startTimeText : FileNameOf(dataFile);
-    return source + Format(", %.3lfs-%.3lfs", t0, t1);
+    return source + (simulated ? kSimulatedLabelMark : "") + Format(", %.3lfs-%.3lfs", t0, t1);
 }
 
 bool StoredImpedance::CanStore(bool measurementRunning, bool haveSamples, bool trendDisplay,
@@ -97,8 +97,9 @@ int StoredImpedance::ImportBatch(
         // would label them with this file's name.
         if (outcome.accepted) {
             Store(calculator,
-                  StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd), ui,
-                  path);
+                  StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd,
+                              outcome.simulated),
+                  ui, path);
             ++stored;
         } else {
             refused += FileNameOf(path) + ": " +

@@ -38,12 +38,16 @@ struct StoredResult {
 struct ImportOutcome {
     bool accepted = false;
     std::string reason;
+    bool simulated = false;  // the file holds a recording made in simulation
 };
 
 // The label of a stored result: the data file's name without its folder, or the start time of
 // the measurement when no file is in use, then ", %.3lfs-%.3lfs" with the analysed interval.
+// A simulated source carries kSimulatedLabelMark after its name.
 std::string StoredLabel(const std::string& dataFile, const std::string& startTimeText, double t0,
-                        double t1);
+                        double t1, bool simulated = false);
+// What a label or a list says after the name of anything simulated.
+inline constexpr char kSimulatedLabelMark[] = " (simulated)";
 
 // The format of the start time in a label of a measurement that was not written to a file.
 inline constexpr char kStoredTimeFormat[] = "%d/%m/%Y,%H:%M:%S";

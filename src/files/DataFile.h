@@ -41,6 +41,10 @@ class Clock;
 // The time stamp text of a data file: the calendar time in local time formatted with
 // kDataFileTimeFormat, at most 127 characters (empty when formatting fails).
 std::string DataFileTimeStamp(Clock& clock, int64_t calendarSeconds);
+// A recording made in simulation ends its time-stamp text with this word: readers of the formats
+// skip the field, so the file stays readable everywhere, and Pelmor shows the file as simulated.
+inline constexpr char kSimulatedStampMark[] = " simulated";
+bool IsSimulatedTimeStamp(const std::string& stamp);
 
 // dataBits 1 is full precision, anything else 12 bits.
 DataFormat DataFormatForBits(int dataBits);

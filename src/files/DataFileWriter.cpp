@@ -16,6 +16,8 @@ std::string DataFileTimeStamp(Clock& clock, int64_t calendarSeconds) {
     return text;
 }
 
+bool IsSimulatedTimeStamp(const std::string& stamp) { return stamp.ends_with(kSimulatedStampMark); }
+
 DataFormat DataFormatForBits(int dataBits) {
     return dataBits == 1 ? DataFormat::FullPrecision : DataFormat::TwelveBit;
 }

@@ -195,7 +195,8 @@ void CMainFrame::UpdateCommandUi() {
     // The simulation is named for as long as it runs, never only once. This runs at every timer
     // tick: only a change goes to the window system, which would otherwise get (and queue) the
     // same title ten times a second.
-    const bool simulating = doc_.Simulating();
+    // A file recorded in simulation is named so as well while it is shown.
+    const bool simulating = doc_.Simulating() || doc_.ShowsSimulatedFile();
     const QString title = name + QStringLiteral("[*] - Pelmor") +
                           (simulating ? QStringLiteral(" [Simulation]") : QString());
     if (windowTitle() != title) setWindowTitle(title);

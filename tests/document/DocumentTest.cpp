@@ -10,7 +10,9 @@
 #include "device/SerialDriverFactory.h"
 #include "document/CPelmorDoc.h"
 #include "document/DocumentFixture.h"
+#include "document/RecordAnalysis.h"
 #include "export/TextHandoff.h"
+#include "files/DataFile.h"
 #include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
@@ -322,10 +324,14 @@ TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
     doc = std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, none});
     TwelveHarmonics();
     ASSERT_FALSE(doc->SetRecordingTime(1));
+    // A series named for the device: the simulated recording still gets the dialog, which
+    // proposes a series of its own.
+    ASSERT_TRUE(doc->SetFileName(home.Path(), "lab"));
     bool dialogSaidSimulated = false;
+    std::string proposed;
     ui.saveOptionsEditor = [&](SaveOptions& o) {
         dialogSaidSimulated = o.simulated;
-        o.title = "sim";
+        proposed = o.title;
         return true;
     };
     EXPECT_FALSE(doc->ShowsSimulatedData());
@@ -336,10 +342,31 @@ TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
     doc->Record();
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_TRUE(dialogSaidSimulated);
+    EXPECT_EQ(proposed, "lab SIM");
     EXPECT_FALSE(doc->Simulating());
     EXPECT_TRUE(doc->ShowsSimulatedData());
-    ASSERT_TRUE(doc->ImportDataFile(doc->CurrentDataFile()));
+    EXPECT_FALSE(doc->ShowsSimulatedFile());  // the window names the simulation only while it runs
+    const std::string file = doc->CurrentDataFile();
+    EXPECT_EQ(file, home.File("lab SIM 001.inpx"));
+
+    // After a restart the file still says what it is.
+    doc = std::make_unique<CPelmorDoc>(*state, DocumentServices{profile, ui, shell, clock, none});
+    ASSERT_TRUE(doc->ImportDataFile(file));
+    EXPECT_TRUE(IsSimulatedTimeStamp(doc->ImportedFileTimeStamp())) << doc->ImportedFileTimeStamp();
+    EXPECT_TRUE(doc->ShowsSimulatedData());  // the watermark, on screen and on paper
+    EXPECT_TRUE(doc->ShowsSimulatedFile());  // the title and the status bar
+    ASSERT_TRUE(doc->StoreImpedance());
+    EXPECT_EQ(doc->Stored().results[0].label.rfind("lab SIM 001.inpx (simulated), ", 0), 0u)
+        << doc->Stored().results[0].label;
+    ASSERT_EQ(doc->ImportFromFiles({file}), 1);
+    EXPECT_EQ(doc->Stored().results[1].label.rfind("lab SIM 001.inpx (simulated), ", 0), 0u);
+    const RecordSpectrum analysed = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
+    EXPECT_EQ(analysed.label, "lab SIM 001.inpx (simulated)");
+
+    // A file of the device replaces the marks.
+    ASSERT_TRUE(doc->ImportDataFile(test::CopyFixture("twelve 001.inpx", home)));
     EXPECT_FALSE(doc->ShowsSimulatedData());
+    EXPECT_FALSE(doc->ShowsSimulatedFile());
 }
 
 TEST_F(DocumentFixture, TrackingStartUsesTheChosenFrequency) {

@@ -163,6 +163,21 @@ TEST(DataFileWriter, TimeStampText) {
     EXPECT_EQ(DataFileTimeStamp(clock, 1700000000).size(), 21u);
 }
 
+// A recording made in simulation says so at the end of its time stamp, in both formats.
+TEST(DataFileReader, TheSimulationMarkOfTheTimeStampReadsBackInBothFormats) {
+    for (DataFormat format : {DataFormat::FullPrecision, DataFormat::TwelveBit}) {
+        Recording rec(256, 2, 256.0, 0.25);
+        rec.input.timeStamp = kStamp + kSimulatedStampMark;
+        auto contents = std::make_unique<DataFileContents>();
+        std::string message;
+        ASSERT_TRUE(ReadDataFile(rec.Build(format), *contents, message)) << message;
+        EXPECT_EQ(contents->info.timeStamp, "2026/12/09   22:08:00 simulated");
+        EXPECT_TRUE(IsSimulatedTimeStamp(contents->info.timeStamp));
+    }
+    EXPECT_FALSE(IsSimulatedTimeStamp(kStamp));
+    EXPECT_FALSE(IsSimulatedTimeStamp(""));
+}
+
 TEST(DataFileWriter, VoltSourcesAreTruncatedAndHeldInRange) {
     Recording rec(1, 4);
     const std::vector<double> volts = {1.0, -1.0, 20.0, std::nan("")};

@@ -217,6 +217,20 @@ TEST_F(MainFrameFixture, SimulationIsNamedInTheTitleAndTheStatusBarWhileItRuns) 
     EXPECT_FALSE(simFrame.windowTitle().contains("Simulation"));
     EXPECT_FALSE(mark->isVisibleTo(&simFrame));
     EXPECT_TRUE(simDoc.ShowsSimulatedData());  // the watermark stays with the data
+
+    // A recording made in simulation, opened again, is named so as well.
+    ASSERT_FALSE(simDoc.SetRecordingTime(1));
+    ASSERT_TRUE(simFrame.RunCommand(cmd::Start));
+    for (int i = 0; i < 1000 && !simDoc.Simulating(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    simDoc.Record();
+    simDoc.WaitForMeasurementEnd();
+    ASSERT_FALSE(simDoc.CurrentDataFile().empty());
+    ASSERT_TRUE(simDoc.ImportDataFile(simDoc.CurrentDataFile()));
+    simFrame.View()->Tick();
+    EXPECT_TRUE(simFrame.windowTitle().endsWith(" [Simulation]"))
+        << simFrame.windowTitle().toStdString();
+    EXPECT_TRUE(mark->isVisibleTo(&simFrame));
 }
 
 // Quitting with stored results nobody copied or exported asks first; No keeps the window.
