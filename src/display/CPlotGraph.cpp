@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "core/NumberFormat.h"
-#include "display/FormatSI.h"
 
 namespace pelmor {
 
@@ -221,9 +220,9 @@ void CPlotGraph::Autoscale() {
     }
 }
 
-std::string CPlotGraph::TickLabel(double v, double step, bool si) const {
+std::string CPlotGraph::TickLabel(double v, double step) const {
     if (std::fabs(v) < step / 4) v = 0;
-    return si ? FormatSI(v, 0, false, false) : Format("%g", v);
+    return Format("%g", v);
 }
 
 bool CPlotGraph::Draw() {
@@ -280,7 +279,7 @@ bool CPlotGraph::DrawAxes() {
     std::vector<std::string> yLabels;
     std::size_t widest = 0;
     for (double v : yt.values) {
-        yLabels.push_back(TickLabel(v, yt.step, siLabelsY != 0));
+        yLabels.push_back(TickLabel(v, yt.step));
         widest = std::max(widest, yLabels.back().size());
     }
     const int32_t Wy = cw * static_cast<int32_t>(widest) + 4;
@@ -288,7 +287,7 @@ bool CPlotGraph::DrawAxes() {
     r.xmin = xt.min;
     r.xmax = xt.max;
     std::vector<std::string> xLabels;
-    for (double v : xt.values) xLabels.push_back(TickLabel(v, xt.step, siLabelsX != 0));
+    for (double v : xt.values) xLabels.push_back(TickLabel(v, xt.step));
 
     const int32_t FL = TL + Wy + 4, FT = T + 9 * symbolUnit_, FR = R, FB = TB - ch - 1;
     const int32_t DL = FL + w40, DT = FT + h40, DB = FB - h40;

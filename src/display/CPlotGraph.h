@@ -96,8 +96,6 @@ class CPlotGraph {
     int32_t gridOn = 0;
     int32_t gridStyle = PenDot;
     Color gridColor = 0xC0C0C0;
-    int32_t siLabelsX = 0;
-    int32_t siLabelsY = 0;
     int32_t extendToTicks = 1;
     int32_t deviceClip = 0;
     int32_t horizontalMarginDivisor = 40;
@@ -112,7 +110,7 @@ class CPlotGraph {
     };
     void Autoscale();
     bool DrawAxes();
-    std::string TickLabel(double v, double step, bool si) const;
+    std::string TickLabel(double v, double step) const;
     void DrawCurve(const PlotCurve& curve);
     void DrawBands();
     // What a connected segment from (x0, y0) to (x1, y1) shows of itself inside a fixed range:

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "display/CPlotGraph.h"
-#include "display/FormatSI.h"
 #include "display/InvertBand.h"
 #include "display/RecordingSurface.h"
 
@@ -80,42 +79,6 @@ TEST(AxisTicks, EmptyNarrowAndNonFiniteRangesAreWidened) {
     const AxisTicks t = ComputeAxisTicks(-1e300, 1e300, true);
     EXPECT_FALSE(t.values.empty());
     EXPECT_LT(t.values.size(), 20u);
-}
-
-TEST(FormatSI, PrefixesDigitsAndExponents) {
-    struct Case {
-        double value;
-        int digits;
-        bool exponent, ascii;
-        const char* text;
-    };
-    // clang-format off
-    const Case cases[] = {
-        // value    digits exponent ascii  text
-        {0.5,       0,     false,   true,  "500m"},
-        {5000,      0,     false,   true,  "5k"},
-        {0,         0,     false,   true,  "0"},
-        {-0.002,    0,     false,   true,  "-2m"},
-        {2e-6,      0,     false,   true,  "2u"},
-        {2e-6,      0,     false,   false, "2\xC2\xB5"},
-        {1,         0,     false,   true,  "1"},
-        {0.001,     0,     false,   true,  "1m"},
-        {1234.5,    3,     false,   true,  "1.23k"},
-        {12345,     3,     false,   true,  "12.3k"},
-        {123456,    4,     false,   true,  "123.5k"},
-        {5000,      0,     true,    true,  "5e3"},
-        {1e30,      0,     false,   true,  "1e30"},
-        {4.7e-9,    3,     true,    true,  "4.70e-9"},
-        {3e24,      0,     false,   true,  "3Y"},
-        {1.5e-24,   0,     false,   true,  "1.5y"},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(FormatSI(c.value, c.digits, c.exponent, c.ascii), c.text) << c.value;
-    }
-    // Extreme values still give a number, not a crash.
-    EXPECT_EQ(FormatSI(5e-324, 0, false, true).back(), '4');
-    EXPECT_EQ(FormatSI(kInf, 0, false, true), "inf");
 }
 
 // Draws one graph on a recording surface.
@@ -494,7 +457,6 @@ TEST(PlotGraph, ExtremeValuesStayBounded) {
                                     2);
             if (mode > 0) c.graph.SetRange(-1, 1e20, -5, 1e10);
             c.graph.deviceClip = mode == 2;
-            c.graph.siLabelsX = c.graph.siLabelsY = 1;
             EXPECT_TRUE(c.graph.Draw());
             for (const SurfaceCall& call : c.surface.calls) {
                 for (const SurfacePoint& p : call.points) {
