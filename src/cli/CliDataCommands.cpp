@@ -12,6 +12,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
 #include "core/NumberFormat.h"
+#include "display/DrawAll.h"
 #include "document/CPelmorDoc.h"
 
 namespace pelmor::cli {
@@ -75,14 +76,38 @@ int RunImpedance(CommandContext& ctx, const std::string& path, const TimeRange& 
         return kExitFailed;
     }
     const std::string& text = ctx.shell.clipboard;
-    if (!json) {
-        ctx.out << text;
-        return kExitDone;
-    }
     const ImpedanceCalculator& c = doc.Calculator();
-    const auto rows = SplitTable(text);
+    // A frequency whose impedance is not finite is said on standard error, as the impedance
+    // window says it; the text leaves its row out and JSON gives null for its values.
+    const int count = std::clamp(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    const std::string invalid =
+        InvalidImpedanceFrequencies(c.frequencyHz, c.ensembleR, c.ensembleX, count);
+    if (!invalid.empty()) ctx.err << Format(kInvalidImpedance, invalid.c_str()) << "\n";
+    auto finite = [&](int i) {
+        return std::isfinite(c.ensembleR[i]) && std::isfinite(c.ensembleX[i]);
+    };
+    auto rows = SplitTable(text);
     std::size_t blank = 0;
     while (blank < rows.size() && !(rows[blank].size() == 1 && rows[blank][0].empty())) ++blank;
+    if (!json) {
+        // Line 1 + i of the first section is frequency i.
+        std::string kept;
+        std::size_t start = 0;
+        for (std::size_t line = 0; start < text.size(); ++line) {
+            std::size_t end = text.find("\r\n", start);
+            end = end == std::string::npos ? text.size() : end + 2;
+            const bool dropped = line >= 1 && line < blank && static_cast<int>(line - 1) < count &&
+                                 !finite(static_cast<int>(line - 1));
+            if (!dropped) kept.append(text, start, end - start);
+            start = end;
+        }
+        ctx.out << kept;
+        return kExitDone;
+    }
+    for (std::size_t r = 1; r < blank && static_cast<int>(r - 1) < count; ++r)
+        if (!finite(static_cast<int>(r - 1)))
+            for (std::size_t cell = 1; cell <= 2 && cell < rows[r].size(); ++cell)
+                rows[r][cell].clear();
     ordered_json j;
     j["file"] = path;
     j["from"] = c.intervalStart;

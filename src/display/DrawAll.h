@@ -69,4 +69,11 @@ void ApplyFitRequest(CPelmorDoc& doc, ViewState& view);
 // data of trace buffer 0 by ten samples.
 void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view);
 
+// The note of an impedance whose values at some frequencies are not finite, and those frequencies
+// ("%lg" joined by commas; "" when all are finite). The impedance window and the command line's
+// impedance command say it alike.
+extern const char* const kInvalidImpedance;
+std::string InvalidImpedanceFrequencies(const double* frequencies, const double* R, const double* X,
+                                        int count);
+
 }  // namespace pelmor

@@ -42,12 +42,9 @@ extern const char* const kSimulationWatermark;
 // The y title of a slot: its signal name, or "Channel %d" when the name is empty.
 std::string SlotName(const CPelmorDoc& doc, int slot);
 
-// The impedance window's notes: the span holds no complete period, and the values at some
-// frequencies are not finite (the frequencies "%lg" joined by commas; "" when all are finite).
+// The impedance window's note for a span that holds no complete period (the one for values that
+// are not finite is in DrawAll.h, where the command line reads it too).
 extern const char* const kNoCompletePeriod;
-extern const char* const kInvalidImpedance;
-std::string InvalidImpedanceFrequencies(const double* frequencies, const double* R, const double* X,
-                                        int count);
 
 void DrawXYWindow(const DrawContext& c, const SurfaceRect& band);
 void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band);

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "CliRun.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
+#include "files/DataFile.h"
 
 namespace pelmor::cli::test {
 namespace {
@@ -101,6 +103,53 @@ TEST(CliImpedance, PrintsTheTableAsHandedOutAndTheSameNumbersAsJson) {
     // The breath-rate section: one flow value per line after its title.
     EXPECT_EQ(j["flow"].size(), lines.size() - 9);
     EXPECT_EQ(j["flow"][0].get<double>(), NumbersOf(lines[9])[0].back());
+}
+
+// Without flow (slot 1 silent) no frequency has an impedance: never printed as "nan".
+TEST(CliImpedance, InvalidPointsAreLeftOutAndNamedOnStandardError) {
+    const SharedFiles& f = Files();
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    ASSERT_TRUE(ReadFileBytes(f.first, bytes, reason)) << reason;
+    auto contents = std::make_unique<DataFileContents>();
+    ASSERT_TRUE(ReadDataFile(bytes, *contents, reason)) << reason;
+    const DataFileInfo& info = contents->info;
+    DataFileInput in;
+    in.sampleRate = info.sampleRate;
+    in.signalPeriod = info.signalPeriod;
+    in.samplesPerPeriod = static_cast<int>(info.signalPeriod * info.sampleRate + 0.5);
+    in.channelCount = info.channelCount;
+    in.frameCount = contents->framesRead;
+    in.recordingTime = contents->framesRead / info.sampleRate;
+    in.timeStamp = info.timeStamp;
+    in.excitation = &info.excitation;
+    in.calibration = &info.calibration;
+    in.channelNames = info.channelNames;
+    std::vector<double> volts = contents->samples;
+    for (std::size_t k = 1; k < volts.size(); k += info.channelCount) volts[k] = 0;
+    in.voltSamples = volts;
+    ASSERT_TRUE(BuildDataFile(DataFormat::FullPrecision, in, bytes, reason)) << reason;
+    const std::string silent = f.dir.File("silent 001.inpx");
+    ASSERT_TRUE(WriteFileBytes(silent, bytes, reason)) << reason;
+
+    const std::string note = "Invalid impedance at 2,3,4,5,6,7 Hz — check the calibration data\n";
+    const CliResult text = Cli({"impedance", silent});
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_TRUE(text.err.ends_with(note)) << text.err;
+    EXPECT_EQ(text.out.find("nan"), std::string::npos) << text.out;
+    const std::vector<std::string> lines = LinesOf(text.out);
+    ASSERT_GT(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("F[Hz]\t", 0), 0u);
+    EXPECT_EQ(lines[1], "");  // the breath-rate section follows the header at once
+    const CliResult js = Cli({"impedance", silent, "--format", "json"});
+    ASSERT_EQ(js.code, 0) << js.err;
+    EXPECT_TRUE(js.err.ends_with(note)) << js.err;
+    const json rows = json::parse(js.out)["rows"];
+    ASSERT_EQ(rows.size(), 6u);
+    for (const json& row : rows) {
+        EXPECT_TRUE(row[1].is_null()) << row;
+        EXPECT_TRUE(row[2].is_null()) << row;
+    }
 }
 
 TEST(CliImpedance, AnalysesTheGivenRangeAndRefusesOneWithoutAPeriod) {
