@@ -108,11 +108,11 @@ void BM_SessionReport(benchmark::State& state) {
         std::vector<ReportFile> files =
             AnalyseReportFiles(paths, setup, 5.0, doc->BreathAnalysisSettings());
         for (ReportFile& f : files) {
-            if (!f.spectrum.analysed) {
-                state.SkipWithError(f.spectrum.reason.c_str());
+            if (!f.record.analysed) {
+                state.SkipWithError(f.record.reason.c_str());
                 return;
             }
-            report.results.push_back(SpectrumOf(f.spectrum));
+            report.results.push_back(f.record.spectrum);
             report.recordings.push_back(std::move(f.page));
         }
         FitReportModel(report, profile);

@@ -40,8 +40,8 @@ struct SortedSpectrum {
     std::vector<double> f, r, x, c;
 };
 
-SortedSpectrum Sorted(const OutcomeSpectrum& s) {
-    const std::size_t n = std::min({s.frequencies.size(), s.r.size(), s.x.size()});
+SortedSpectrum Sorted(const ImpedanceSpectrum& s) {
+    const std::size_t n = s.Points();
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&s](std::size_t a, std::size_t b) {
@@ -53,8 +53,8 @@ SortedSpectrum Sorted(const OutcomeSpectrum& s) {
     out.x.reserve(n);
     for (std::size_t k : order) {
         out.f.push_back(s.frequencies[k]);
-        out.r.push_back(s.r[k]);
-        out.x.push_back(s.x[k]);
+        out.r.push_back(s.R[k]);
+        out.x.push_back(s.X[k]);
     }
     out.c.assign(s.coherence.begin(), s.coherence.end());
     return out;
@@ -150,7 +150,8 @@ std::optional<double> ValueAtFrequency(std::span<const double> frequencies,
     return std::nullopt;
 }
 
-SpectrumOutcomes ComputeOutcomes(const OutcomeSpectrum& spectrum, const OutcomeSettings& settings) {
+SpectrumOutcomes ComputeOutcomes(const ImpedanceSpectrum& spectrum,
+                                 const OutcomeSettings& settings) {
     const SortedSpectrum s = Sorted(spectrum);
     SpectrumOutcomes o;
     const auto xLow = ValueAtFrequency(s.f, s.x, settings.lowHz);

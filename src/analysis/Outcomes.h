@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ImpedanceSpectrum.h"
+
 namespace pelmor {
 
 class Profile;
@@ -54,15 +56,6 @@ struct SpectrumOutcomes {
     std::optional<double> Value(Outcome o) const;
 };
 
-// One impedance spectrum: frequencies (Hz) with resistance, reactance and coherence, all of
-// the same length.
-struct OutcomeSpectrum {
-    std::span<const double> frequencies;
-    std::span<const double> r;
-    std::span<const double> x;
-    std::span<const double> coherence;
-};
-
 // The value of a quantity at f along a spectrum whose frequencies ascend: the measured value
 // where a frequency lies within 0.001 Hz of f (the last such point), otherwise the straight line
 // between the neighbours below and above f; none outside the measured range.
@@ -72,7 +65,8 @@ std::optional<double> ValueAtFrequency(std::span<const double> frequencies,
 // The outcomes of one spectrum. Points are taken in ascending frequency (a spectrum listed in
 // another order is sorted first, equal frequencies keeping their order). A value that comes out
 // infinite or not-a-number is reported as none.
-SpectrumOutcomes ComputeOutcomes(const OutcomeSpectrum& spectrum, const OutcomeSettings& settings);
+SpectrumOutcomes ComputeOutcomes(const ImpedanceSpectrum& spectrum,
+                                 const OutcomeSettings& settings);
 
 // Mean, sample SD and CoV (100 SD / |mean|) of each outcome over the results that have it.
 struct OutcomeStatistics {

@@ -186,15 +186,14 @@ int RunStored(CommandContext& ctx, const StoredOptions& o, bool json) {
     ordered_json results = ordered_json::array();
     for (int r = 0; r < doc.Stored().count; ++r) {
         const StoredResult& s = doc.Stored().results[r];
-        const int n = std::clamp<int>(s.frequencyCount, 0, StoredResult::kMaxFrequencies);
-        results.push_back({{"label", s.label},
+        results.push_back({{"label", s.spectrum.label},
                            {"marked", s.marked},
                            {"breathing_rate", s.breathingRate},
                            {"breathing_volume", s.breathingVolume},
-                           {"frequencies", std::vector<double>(s.frequencies, s.frequencies + n)},
-                           {"re", std::vector<double>(s.re, s.re + n)},
-                           {"im", std::vector<double>(s.im, s.im + n)},
-                           {"coherence", std::vector<double>(s.coherence, s.coherence + n)}});
+                           {"frequencies", s.spectrum.frequencies},
+                           {"re", s.spectrum.R},
+                           {"im", s.spectrum.X},
+                           {"coherence", s.spectrum.coherence}});
     }
     j["results"] = results;
     const auto rows = SplitTable(text);

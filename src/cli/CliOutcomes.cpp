@@ -109,20 +109,19 @@ int RunOutcomes(CommandContext& ctx, const OutcomeOptions& o) {
             ctx.err.flush();
         };
     }
-    const std::vector<RecordSpectrum> spectra = AnalyseRecords(paths, setup, o.jobs, progress);
+    const std::vector<RecordResult> spectra = AnalyseRecords(paths, setup, o.jobs, progress);
 
     bool refused = false;
     std::vector<LabelledOutcomes> current, baseline;
     for (std::size_t k = 0; k < spectra.size(); ++k) {
-        const RecordSpectrum& s = spectra[k];
+        const RecordResult& s = spectra[k];
         if (!s.analysed) {
-            ctx.err << s.path << " was not analysed: " << s.reason << "\n";
+            ctx.err << s.spectrum.source << " was not analysed: " << s.reason << "\n";
             refused = true;
             continue;
         }
-        for (const std::string& m : s.messages) ctx.err << s.path << ": " << m << "\n";
-        LabelledOutcomes r{s.label,
-                           ComputeOutcomes({s.frequencies, s.r, s.x, s.coherence}, settings)};
+        for (const std::string& m : s.messages) ctx.err << s.spectrum.source << ": " << m << "\n";
+        LabelledOutcomes r{s.spectrum.label, ComputeOutcomes(s.spectrum, settings)};
         (k < o.files.size() ? current : baseline).push_back(std::move(r));
     }
     std::optional<std::vector<LabelledOutcomes>> base;

@@ -40,8 +40,8 @@ bool AnalyseSet(CommandContext& ctx, const std::vector<std::string>& paths,
         AnalyseReportFiles(paths, setup, trendHz, ctx.doc.BreathAnalysisSettings(), 0, progress);
     bool allTaken = true;
     for (const ReportFile& f : files) {
-        if (f.spectrum.analysed) continue;
-        ctx.err << f.spectrum.path << " was refused: " << f.spectrum.reason << "\n";
+        if (f.record.analysed) continue;
+        ctx.err << f.record.spectrum.source << " was refused: " << f.record.reason << "\n";
         allTaken = false;
     }
     return allTaken;
@@ -80,10 +80,10 @@ int RunSessionReport(CommandContext& ctx, const SessionReportOptions& o) {
         report.excitationFrequencies = files.front().excitationFrequencies;
     }
     for (ReportFile& f : files) {
-        report.results.push_back(SpectrumOf(f.spectrum));
+        report.results.push_back(f.record.spectrum);
         report.recordings.push_back(std::move(f.page));
     }
-    for (const ReportFile& f : baseline) report.baseline.push_back(SpectrumOf(f.spectrum));
+    for (const ReportFile& f : baseline) report.baseline.push_back(f.record.spectrum);
     FitReportModel(report, ctx.doc.Services().profile);
     report.tables = OutcomeReportTables(report, settings);
     std::string error;

@@ -7,30 +7,13 @@
 
 #include "analysis/BreathAnalysis.h"
 #include "core/NumberFormat.h"
+#include "display/BreathBands.h"
+#include "display/Palette.h"
 #include "display/ViewWindows.h"
 
 namespace pelmor {
 
 namespace {
-
-constexpr Color kRed = 0x0000FF;
-constexpr Color kBlue = 0xFF0000;
-constexpr Color kInspirationBand = 0xC8F0D2;  // light green: an accepted breath's inspiration
-constexpr Color kRefusedBand = 0xE1E1E1;      // light grey: a refused breath
-
-// Shades the breaths of the offline trend behind its curves; the note for the record's dX ("" when
-// no breath was accepted).
-std::string AddBreathBands(CPlotGraph& graph, const CPelmorDoc& doc) {
-    const BreathAnalysis a = AnalyseTrendBreaths(doc.calculator, doc.BreathAnalysisSettings());
-    for (const Breath& b : a.breaths) {
-        if (b.accepted)
-            graph.AddBand(b.start, b.expirationStart, kInspirationBand);
-        else
-            graph.AddBand(b.start, b.endTime, kRefusedBand);
-    }
-    if (!a.summary.dx.mean) return "";
-    return Format("dX=%lg", *a.summary.dx.mean) + (a.summary.flowLimitation ? " EFL" : "");
-}
 
 void StoreRange(PlotWindow& rec, const PlotRange& r) {
     rec.xmin = r.xmin;
@@ -157,7 +140,10 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         if (n > 0) {
             graph.AddCurve(n, z.trendTime, z.trendR, instant, kRed);
             graph.AddCurve(n, z.trendTime, z.trendX, instant, kBlue);
-            breathNote = AddBreathBands(graph, doc);
+            BreathMarks marks =
+                MarkBreaths(AnalyseTrendBreaths(doc.calculator, doc.BreathAnalysisSettings()));
+            AddBreathBands(graph, marks.bands);
+            breathNote = std::move(marks.note);
             if (view.zRescale) {
                 const auto [r0, r1] = std::minmax_element(z.trendR, z.trendR + n);
                 const auto [x0, x1] = std::minmax_element(z.trendX, z.trendX + n);

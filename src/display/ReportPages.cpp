@@ -6,22 +6,13 @@
 
 #include "core/NumberFormat.h"
 #include "core/Version.h"
+#include "display/BreathBands.h"
 #include "display/CPlotGraph.h"
+#include "display/Palette.h"
 
 namespace pelmor {
 
 namespace {
-
-constexpr Color kBlack = 0x000000;
-constexpr Color kRed = 0x0000FF;
-constexpr Color kBlue = 0xFF0000;
-constexpr Color kLightRed = 0x9090FF;
-constexpr Color kLightBlue = 0xFF9090;
-constexpr Color kModelRed = 0x000080;
-constexpr Color kModelBlue = 0x800000;
-constexpr Color kRuleGrey = 0x808080;
-constexpr Color kInspirationBand = 0xC8F0D2;  // as the trend display: an accepted inspiration
-constexpr Color kRefusedBand = 0xE1E1E1;      // a refused breath
 
 // Sizes on paper, in millimetres.
 constexpr double kMargin = 15;
@@ -133,7 +124,6 @@ class PageWriter {
     int32_t y_ = 0;
 };
 
-constexpr Color kFlagged = 0x0000C8;
 constexpr double kTableRowHeight = 3.8;
 constexpr double kMinTableRowHeight = 2.2;
 
@@ -142,7 +132,7 @@ double TableHeightMm(const ReportTable& t, double rowMm) {
     return (t.title.empty() ? 0 : kBodyHeight + 0.5) + t.rows.size() * rowMm + 2;
 }
 
-std::string CellText(const ReportCell& c) { return c.flagged ? c.text + " !" : c.text; }
+std::string CellText(const TableCell& c) { return c.flagged ? c.text + " !" : c.text; }
 
 // A table across the page: the first column left-aligned, the others right-aligned and as wide
 // as their widest cell; the first column takes what is left (long labels are cut). A flagged
@@ -154,7 +144,7 @@ void DrawTable(PageWriter& w, const ReportTable& t, double rowMm) {
         w.Skip(0.5);
     }
     std::size_t columns = 0;
-    for (const ReportRow& r : t.rows) columns = std::max(columns, r.size());
+    for (const TableRow& r : t.rows) columns = std::max(columns, r.size());
     if (columns == 0) return;
     const SurfaceRect area = w.Area();
     const int32_t pad = Units(w.sheet(), 2);
@@ -164,7 +154,7 @@ void DrawTable(PageWriter& w, const ReportTable& t, double rowMm) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         const SurfaceFont old = s.SelectFont(w.Font(height, true));
         std::fill(widths.begin(), widths.end(), 0);
-        for (const ReportRow& r : t.rows)
+        for (const TableRow& r : t.rows)
             for (std::size_t c = 0; c < r.size(); ++c)
                 widths[c] = std::max(widths[c], s.TextExtent(CellText(r[c])).cx + pad);
         s.SelectFont(old);
@@ -185,7 +175,7 @@ void DrawTable(PageWriter& w, const ReportTable& t, double rowMm) {
         int32_t x = area.left;
         const int32_t y = w.Y();
         for (std::size_t c = 0; c < t.rows[r].size(); ++c) {
-            const ReportCell& cell = t.rows[r][c];
+            const TableCell& cell = t.rows[r][c];
             const Color oldColor = s.SetTextColor(cell.flagged ? kFlagged : kBlack);
             const SurfaceRect box{x, y, x + widths[c] - (c == 0 ? pad : 0), y + rowHeight};
             s.DrawTextInBox(box, w.Fit(CellText(cell), box.Width()),
@@ -265,12 +255,11 @@ void DrawSpectra(PageWriter& w, const SessionReport& report, int32_t height) {
     graph.SetTitles("Frequency [Hz]", "R (red), X (blue)");
     double fmin = 0, fmax = 0;
     bool any = false;
-    for (const ReportSpectrum& s : report.results) {
-        const auto n =
-            static_cast<int32_t>(std::min({s.frequencies.size(), s.re.size(), s.im.size()}));
+    for (const ImpedanceSpectrum& s : report.results) {
+        const auto n = static_cast<int32_t>(s.Points());
         if (n < 1) continue;
-        graph.AddCurve(n, s.frequencies.data(), s.re.data(), PlotConnect, kLightRed);
-        graph.AddCurve(n, s.frequencies.data(), s.im.data(), PlotConnect, kLightBlue);
+        graph.AddCurve(n, s.frequencies.data(), s.R.data(), PlotConnect, kLightRed);
+        graph.AddCurve(n, s.frequencies.data(), s.X.data(), PlotConnect, kLightBlue);
         for (int32_t i = 0; i < n; ++i) {
             const double f = s.frequencies[i];
             if (!std::isfinite(f)) continue;
@@ -279,12 +268,12 @@ void DrawSpectra(PageWriter& w, const SessionReport& report, int32_t height) {
             any = true;
         }
     }
-    const ReportSpectrum mean = MeanSpectrum(report.results);
+    const ImpedanceSpectrum mean = MeanSpectrum(report.results);
     const auto meanCount = static_cast<int32_t>(mean.frequencies.size());
     if (meanCount > 0) {
-        graph.AddCurve(meanCount, mean.frequencies.data(), mean.re.data(),
+        graph.AddCurve(meanCount, mean.frequencies.data(), mean.R.data(),
                        PlotConnect | PlotThick | PlotCircle, kRed);
-        graph.AddCurve(meanCount, mean.frequencies.data(), mean.im.data(),
+        graph.AddCurve(meanCount, mean.frequencies.data(), mean.X.data(),
                        PlotConnect | PlotThick | PlotCircle, kBlue);
     }
     ModelCurve model;
@@ -349,8 +338,7 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
     graph.extendToTicks = 1;
     graph.SetTitles("Time [s]", Format("R (red), X (blue) at %lg Hz", r.trendFrequency));
     const auto n = static_cast<int32_t>(std::min({r.time.size(), r.re.size(), r.im.size()}));
-    for (const ReportBand& b : r.bands)
-        graph.AddBand(b.from, b.to, b.accepted ? kInspirationBand : kRefusedBand);
+    AddBreathBands(graph, r.bands);
     if (n > 0) {
         graph.AddCurve(n, r.time.data(), r.re.data(), PlotConnect, kRed);
         graph.AddCurve(n, r.time.data(), r.im.data(), PlotConnect, kBlue);

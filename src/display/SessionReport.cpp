@@ -24,21 +24,6 @@ std::string ExcitationText(const std::vector<double>& frequencies) {
     return text + " Hz";
 }
 
-ReportSpectrum SpectrumOf(const StoredResult& r) {
-    const int n = std::clamp<int>(r.frequencyCount, 0, StoredResult::kMaxFrequencies);
-    ReportSpectrum s;
-    s.label = r.label;
-    s.frequencies.assign(r.frequencies, r.frequencies + n);
-    s.re.assign(r.re, r.re + n);
-    s.im.assign(r.im, r.im + n);
-    s.coherence.assign(r.coherence, r.coherence + n);
-    return s;
-}
-
-ReportSpectrum SpectrumOf(const RecordSpectrum& r) {
-    return {r.label, r.frequencies, r.r, r.x, r.coherence};
-}
-
 void DescribeSession(const CPelmorDoc& doc, SessionReport& report) {
     report.setupName =
         doc.SetupPath().empty() ? std::string("Untitled") : WithoutFolder(doc.SetupPath());
@@ -83,13 +68,13 @@ void AddBreathSummary(ReportRecording& r, const std::string& table) {
     constexpr std::size_t kFirst = 2, kLast = 9;  // Ti [s] ... dX
     ReportTable summary;
     summary.title = "Breaths";
-    ReportRow head{{""}};
+    TableRow head{{""}};
     for (std::size_t c = kFirst; c <= kLast && c < titles.size(); ++c) head.push_back({titles[c]});
     summary.rows.push_back(head);
     for (auto line = blank + 1; line != lines.end(); ++line) {
         const std::vector<std::string> cells = SplitOn(*line, "\t");
         if (cells.size() > kLast) {
-            ReportRow row{{cells[0]}};
+            TableRow row{{cells[0]}};
             for (std::size_t c = kFirst; c <= kLast; ++c) row.push_back({cells[c]});
             summary.rows.push_back(row);
         } else {
@@ -129,12 +114,9 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     r.flow.assign(c.trendFlow, c.trendFlow + n);
     // The breaths as the trend display shades them, and the breath table's summary.
     const BreathAnalysis a = AnalyseTrendBreaths(c, breaths);
-    for (const Breath& b : a.breaths)
-        r.bands.push_back(b.accepted ? ReportBand{b.start, b.expirationStart, true}
-                                     : ReportBand{b.start, b.endTime, false});
-    if (a.summary.dx.mean)
-        r.trendNote =
-            Format("dX=%lg", *a.summary.dx.mean) + (a.summary.flowLimitation ? " EFL" : "");
+    BreathMarks marks = MarkBreaths(a);
+    r.bands = std::move(marks.bands);
+    r.trendNote = std::move(marks.note);
     if (n > 0) AddBreathSummary(r, BreathTableText(a, r.trendFrequency));
     return r;
 }
@@ -146,47 +128,33 @@ std::vector<ReportFile> AnalyseReportFiles(const std::vector<std::string>& paths
                                            const std::atomic<bool>* cancel) {
     std::vector<ReportFile> files(paths.size());
     // Each worker fills its own file's page from the document the file was analysed in.
-    auto pageOf = [&](int k, RecordAnalyser& analyser, const RecordSpectrum& spectrum) {
-        if (!spectrum.analysed) return;
+    auto pageOf = [&](int k, RecordAnalyser& analyser, const RecordResult& result) {
+        if (!result.analysed) return;
         ReportFile& f = files[static_cast<std::size_t>(k)];
         CPelmorDoc& doc = analyser.Document();
         SessionReport header;
         DescribeSession(doc, header);
         f.calibrationPoints = header.calibrationPoints;
         f.excitationFrequencies = std::move(header.excitationFrequencies);
-        f.page = RecordingOf(doc, spectrum.path, trendHz, breaths);
+        f.page = RecordingOf(doc, result.spectrum.source, trendHz, breaths);
     };
-    std::vector<RecordSpectrum> spectra =
+    std::vector<RecordResult> results =
         AnalyseRecords(paths, setup, threads, progress, cancel, pageOf);
-    for (std::size_t k = 0; k < files.size(); ++k) files[k].spectrum = std::move(spectra[k]);
+    for (std::size_t k = 0; k < files.size(); ++k) files[k].record = std::move(results[k]);
     return files;
 }
 
 namespace {
 
-std::vector<LabelledOutcomes> OutcomesOf(const std::vector<ReportSpectrum>& set,
+std::vector<LabelledOutcomes> OutcomesOf(const std::vector<ImpedanceSpectrum>& set,
                                          const OutcomeSettings& settings) {
     std::vector<LabelledOutcomes> out;
-    for (const ReportSpectrum& r : set) {
-        const std::size_t n =
-            std::min({r.frequencies.size(), r.re.size(), r.im.size(), r.coherence.size()});
-        const OutcomeSpectrum points{
-            {r.frequencies.data(), n}, {r.re.data(), n}, {r.im.data(), n}, {r.coherence.data(), n}};
-        out.push_back({r.label, ComputeOutcomes(points, settings)});
-    }
+    for (const ImpedanceSpectrum& r : set) out.push_back({r.label, ComputeOutcomes(r, settings)});
     return out;
 }
 
-ReportTable TableOf(std::string title, const std::vector<OutcomeRow>& rows, bool header) {
-    ReportTable t;
-    t.title = std::move(title);
-    t.header = header;
-    for (const OutcomeRow& row : rows) {
-        ReportRow r;
-        for (const OutcomeCell& c : row) r.push_back({c.text, c.flagged});
-        t.rows.push_back(std::move(r));
-    }
-    return t;
+ReportTable TableOf(std::string title, const std::vector<TableRow>& rows, bool header) {
+    return {std::move(title), rows, header};
 }
 
 }  // namespace
@@ -208,12 +176,12 @@ std::vector<ReportTable> OutcomeReportTables(const SessionReport& report,
 void FitReportModel(SessionReport& report, Profile& profile) {
     report.model.reset();
     std::vector<double> R, L, C, fRes;
-    for (const ReportSpectrum& s : report.results) {
+    for (const ImpedanceSpectrum& s : report.results) {
         const int n = static_cast<int>(s.frequencies.size());
         if (n < 2) continue;
         const ModelOptions options = LoadModelOptions(profile, s.frequencies.data(), n);
         if (!ValidateModelOptions(options, n).empty()) continue;
-        const ModelFit fit = FitModel(s.frequencies.data(), n, s.re.data(), s.im.data(), options);
+        const ModelFit fit = FitModel(s.frequencies.data(), n, s.R.data(), s.X.data(), options);
         if (!std::isfinite(fit.R) || !std::isfinite(fit.L) || !std::isfinite(fit.C)) continue;
         R.push_back(fit.R);
         L.push_back(fit.L);
@@ -231,31 +199,31 @@ void FitReportModel(SessionReport& report, Profile& profile) {
     report.model = m;
 }
 
-ReportSpectrum MeanSpectrum(const std::vector<ReportSpectrum>& results) {
+ImpedanceSpectrum MeanSpectrum(const std::vector<ImpedanceSpectrum>& results) {
     std::vector<double> all;
-    for (const ReportSpectrum& s : results)
+    for (const ImpedanceSpectrum& s : results)
         for (double f : s.frequencies)
             if (std::isfinite(f)) all.push_back(f);
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
-    ReportSpectrum mean;
+    ImpedanceSpectrum mean;
     mean.label = "Mean";
     for (double f : all) {
         double re = 0, im = 0;
         int n = 0;
-        for (const ReportSpectrum& s : results) {
+        for (const ImpedanceSpectrum& s : results) {
             const auto at = std::find(s.frequencies.begin(), s.frequencies.end(), f);
             if (at == s.frequencies.end()) continue;
             const auto i = static_cast<std::size_t>(at - s.frequencies.begin());
-            if (i >= s.re.size() || i >= s.im.size()) continue;
-            re += s.re[i];
-            im += s.im[i];
+            if (i >= s.R.size() || i >= s.X.size()) continue;
+            re += s.R[i];
+            im += s.X[i];
             ++n;
         }
         if (n == 0) continue;
         mean.frequencies.push_back(f);
-        mean.re.push_back(re / n);
-        mean.im.push_back(im / n);
+        mean.R.push_back(re / n);
+        mean.X.push_back(im / n);
     }
     return mean;
 }

@@ -12,44 +12,24 @@
 #include <vector>
 
 #include "analysis/BreathAnalysis.h"
+#include "analysis/ImpedanceSpectrum.h"
 #include "analysis/ModelFit.h"
+#include "display/BreathBands.h"
 #include "document/RecordAnalysis.h"
+#include "export/OutcomeTables.h"
 
 namespace pelmor {
 
 class CPelmorDoc;
 struct OutcomeSettings;
 class Profile;
-struct StoredResult;
 
-// One impedance spectrum of the set (or of the baseline).
-struct ReportSpectrum {
-    std::string label;
-    std::vector<double> frequencies;  // Hz, ascending as analysed
-    std::vector<double> re;
-    std::vector<double> im;
-    std::vector<double> coherence;
-};
-
-// A cell of a report table: its text, and whether it stands out (a value outside its limit),
-// which the page shows in colour and with a "!" that survives a black-and-white printer.
-struct ReportCell {
-    std::string text;
-    bool flagged = false;
-};
-using ReportRow = std::vector<ReportCell>;
-
-// A table of the report, its first row the header when header is set.
+// A table of the report, its first row the header when header is set. A flagged cell (a value
+// outside its limit) is shown in colour and with a "!" that survives a black-and-white printer.
 struct ReportTable {
     std::string title;
-    std::vector<ReportRow> rows;
+    std::vector<TableRow> rows;
     bool header = true;
-};
-
-// A shaded stretch of the trend's time axis (a breath's inspiration, or a refused breath).
-struct ReportBand {
-    double from = 0, to = 0;  // s
-    bool accepted = true;
 };
 
 // One recording's page: the file, and its impedance trend at one excitation frequency.
@@ -62,8 +42,8 @@ struct ReportRecording {
     std::vector<double> time;   // s
     std::vector<double> re;
     std::vector<double> im;
-    std::vector<double> flow;  // scaled by the flow scaling factor
-    std::vector<ReportBand> bands;
+    std::vector<double> flow;               // scaled by the flow scaling factor
+    std::vector<BreathBand> bands;          // the breaths, as the trend display shades them
     std::string trendNote;                  // drawn in the trend's free corner ("" for none)
     std::vector<ReportTable> breathTables;  // the breath table's summary
     std::vector<std::string> breathLines;   // counts and the verdict of the breaths
@@ -81,8 +61,8 @@ struct SessionReport {
     std::string setupName = "Untitled";  // the setup file's name without its folder
     int calibrationPoints = 0;           // 0: not calibrated
     std::vector<double> excitationFrequencies;
-    std::vector<ReportSpectrum> results;
-    std::vector<ReportSpectrum> baseline;
+    std::vector<ImpedanceSpectrum> results;  // the set's spectra, frequencies as analysed
+    std::vector<ImpedanceSpectrum> baseline;
     std::optional<ReportModel> model;
     std::vector<ReportTable> tables;  // outcomes, quality, baseline and change
     std::vector<ReportRecording> recordings;
@@ -94,10 +74,6 @@ struct SessionReport {
 std::string CalibrationText(int calibrationPoints);
 // The report's title line of the excitation: "2, 3, 4 Hz" ("none" without frequencies).
 std::string ExcitationText(const std::vector<double>& frequencies);
-
-// A stored result, or a data file's whole-record spectrum, as a spectrum of the set.
-ReportSpectrum SpectrumOf(const StoredResult& result);
-ReportSpectrum SpectrumOf(const RecordSpectrum& spectrum);
 
 // The header values the document gives: the setup file's name, the calibration state of the
 // calculator and the active excitation frequencies.
@@ -115,7 +91,7 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
 // One data file analysed for the report: the whole-record spectrum exactly as the outcomes
 // analyse it, what the session header takes from it, and its recording page.
 struct ReportFile {
-    RecordSpectrum spectrum;  // spectrum.analysed false: refused, spectrum.reason says why
+    RecordResult record;  // record.analysed false: refused, record.reason says why
     int calibrationPoints = 0;
     std::vector<double> excitationFrequencies;
     ReportRecording page;
@@ -147,7 +123,7 @@ void AddOutcomeTables(SessionReport& report, Profile& profile);
 void FitReportModel(SessionReport& report, Profile& profile);
 
 // The mean spectrum of a set: every frequency that some result holds, ascending, with the mean
-// of R and X over the results that hold it.
-ReportSpectrum MeanSpectrum(const std::vector<ReportSpectrum>& results);
+// of R and X over the results that hold it (no coherence).
+ImpedanceSpectrum MeanSpectrum(const std::vector<ImpedanceSpectrum>& results);
 
 }  // namespace pelmor

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "display/Palette.h"
 #include "display/ViewWindows.h"
 
 namespace pelmor {
@@ -56,8 +57,8 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
         Color red = 0x0000C8, blue = 0xC80000;
         uint32_t flags = style;
         if (i == stored.selected) {
-            red = 0x0000FF;
-            blue = 0xFF0000;
+            red = kRed;
+            blue = kBlue;
             flags |= PlotConnect | PlotThick;
         } else if (!r.marked) {
             red = black ? 0x00000A : 0xF5F5FF;

@@ -308,11 +308,12 @@ StoredResultsView MakeStoredResultsView(const StoredImpedance& stored) {
     for (int i = 0; i < v.count; ++i) {
         const StoredResult& r = stored.results[i];
         StoredResultView& out = v.results[i];
-        out.label = r.label;
-        out.frequencyCount = std::clamp(r.frequencyCount, 0, StoredResult::kMaxFrequencies);
-        out.frequencies = r.frequencies;
-        out.R = r.re;
-        out.X = r.im;
+        out.label = r.spectrum.label;
+        out.frequencyCount =
+            std::clamp(static_cast<int32_t>(r.spectrum.Points()), 0, StoredResult::kMaxFrequencies);
+        out.frequencies = r.spectrum.frequencies.data();
+        out.R = r.spectrum.R.data();
+        out.X = r.spectrum.X.data();
         out.marked = r.marked;
     }
     return v;

@@ -62,7 +62,8 @@ bool CPelmorDoc::StoreImpedance() {
         StoredLabel(CurrentDataFile(),
                     services.clock.FormatLocalTime(kStoredTimeFormat, state.recordingStartTime),
                     calculator.intervalStart, calculator.intervalEnd, ShowsSimulatedData());
-    const bool ok = stored.Store(calculator, label, services.ui, source);
+    const bool ok = stored.Store(calculator, label, services.ui, source,
+                                 MeasurementRunning() ? std::string() : ImportedFileTimeStamp());
     UpdateStatusText();
     return ok;
 }
@@ -85,6 +86,7 @@ int CPelmorDoc::ImportFromFiles(const std::vector<std::string>& paths) {
         }
         outcome.accepted = true;
         outcome.simulated = ShowsSimulatedData();
+        outcome.timeStamp = ImportedFileTimeStamp();
         return outcome;
     };
     BatchQuestions questions(services.ui);

@@ -124,13 +124,13 @@ RecordAnalyser::RecordAnalyser(const RecordAnalysisSetup& setup)
 
 RecordAnalyser::~RecordAnalyser() = default;
 
-RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
+RecordResult RecordAnalyser::Analyse(const std::string& path) {
     Worker& w = *worker_;
     CPelmorDoc& doc = w.doc;
     const ImpedanceCalculator& c = doc.Calculator();
-    RecordSpectrum out;
-    out.path = path;
-    out.label = WithoutFolder(path);
+    RecordResult out;
+    out.spectrum.source = path;
+    out.spectrum.label = WithoutFolder(path);
     // Every file starts from the same document: nothing of the previous file carries over.
     doc.RestartRecordAnalysis(w.freshExcitation, w.freshSelection);
     w.ui.messages.clear();
@@ -138,7 +138,7 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
     std::string refusal;
     const bool imported = doc.ImportDataFile(path, &refusal);
     out.messages = w.ui.messages;
-    if (doc.ShowsSimulatedFile()) out.label += kSimulatedLabelMark;
+    if (doc.ShowsSimulatedFile()) out.spectrum.label += kSimulatedLabelMark;
     if (!imported) {
         out.reason = refusal;
         for (const std::string& m : out.messages) out.reason += ": " + OneLine(m);
@@ -152,10 +152,11 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
         return out;
     }
     const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-    out.frequencies.assign(c.frequencyHz, c.frequencyHz + n);
-    out.r.assign(c.ensembleR, c.ensembleR + n);
-    out.x.assign(c.ensembleX, c.ensembleX + n);
-    out.coherence.assign(c.coherence, c.coherence + n);
+    out.spectrum.frequencies.assign(c.frequencyHz, c.frequencyHz + n);
+    out.spectrum.R.assign(c.ensembleR, c.ensembleR + n);
+    out.spectrum.X.assign(c.ensembleX, c.ensembleX + n);
+    out.spectrum.coherence.assign(c.coherence, c.coherence + n);
+    out.spectrum.timeStamp = doc.ImportedFileTimeStamp();
     out.from = c.intervalStart;
     out.to = c.intervalEnd;
     out.periods = c.periodsAccumulated;
@@ -167,25 +168,25 @@ RecordSpectrum RecordAnalyser::Analyse(const std::string& path) {
 
 CPelmorDoc& RecordAnalyser::Document() { return worker_->doc; }
 
-RecordSpectrum AnalyseRecord(const std::string& path, const RecordAnalysisSetup& setup) {
+RecordResult AnalyseRecord(const std::string& path, const RecordAnalysisSetup& setup) {
     RecordAnalyser analyser(setup);
     return analyser.Analyse(path);
 }
 
-std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
-                                           const RecordAnalysisSetup& setup, int threads,
-                                           const RecordProgress& progress,
-                                           const std::atomic<bool>* cancel) {
+std::vector<RecordResult> AnalyseRecords(const std::vector<std::string>& paths,
+                                         const RecordAnalysisSetup& setup, int threads,
+                                         const RecordProgress& progress,
+                                         const std::atomic<bool>* cancel) {
     return AnalyseRecords(paths, setup, threads, progress, cancel, {});
 }
 
-std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
-                                           const RecordAnalysisSetup& setup, int threads,
-                                           const RecordProgress& progress,
-                                           const std::atomic<bool>* cancel,
-                                           const RecordFollowUp& followUp) {
+std::vector<RecordResult> AnalyseRecords(const std::vector<std::string>& paths,
+                                         const RecordAnalysisSetup& setup, int threads,
+                                         const RecordProgress& progress,
+                                         const std::atomic<bool>* cancel,
+                                         const RecordFollowUp& followUp) {
     const int total = static_cast<int>(paths.size());
-    std::vector<RecordSpectrum> results(paths.size());
+    std::vector<RecordResult> results(paths.size());
     if (total == 0) return results;
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min(threads, total);
@@ -207,14 +208,14 @@ std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths
                 if (next >= total || (!analyser && running > 1)) break;
                 k = next++;
             }
-            RecordSpectrum r;
+            RecordResult r;
             if (cancel && cancel->load()) {
-                r.path = paths[k];
-                r.label = WithoutFolder(paths[k]);
+                r.spectrum.source = paths[k];
+                r.spectrum.label = WithoutFolder(paths[k]);
                 r.reason = "cancelled";
             } else if (!analyser) {
-                r.path = paths[k];
-                r.label = WithoutFolder(paths[k]);
+                r.spectrum.source = paths[k];
+                r.spectrum.label = WithoutFolder(paths[k]);
                 r.reason = "not enough memory for the analysis";
             } else {
                 r = analyser->Analyse(paths[k]);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/CalibrationTable.h"
+#include "analysis/ImpedanceSpectrum.h"
 #include "excitation/ExcitationRecords.h"
 #include "platform/Question.h"
 
@@ -41,20 +42,17 @@ bool RecordAnalysisAnswer(const RecordAnalysisSetup& setup, Question question);
 RecordAnalysisSetup RecordAnalysisSetupOf(const CPelmorDoc& doc);
 
 // One file's whole-record impedance spectrum, or why there is none.
-struct RecordSpectrum {
-    std::string path;
-    std::string label;  // the file name without its folder
+struct RecordResult {
+    // Its source is the file's path, its label the file name without its folder, its time stamp
+    // the file's; no points when not analysed.
+    ImpedanceSpectrum spectrum;
     bool analysed = false;
     std::string reason;                 // when not analysed: why, for the user
     std::vector<std::string> messages;  // everything the import showed, in order
-    std::vector<double> frequencies;    // Hz
-    std::vector<double> r;              // real part
-    std::vector<double> x;              // imaginary part
-    std::vector<double> coherence;
-    double from = 0, to = 0;     // the analysed interval, s
-    int periods = 0;             // whole periods analysed
-    double breathingRate = 0;    // Hz
-    double breathingVolume = 0;  // flow unit times seconds
+    double from = 0, to = 0;            // the analysed interval, s
+    int periods = 0;                    // whole periods analysed
+    double breathingRate = 0;           // Hz
+    double breathingVolume = 0;         // flow unit times seconds
 };
 
 // A document of its own for analysing one file after another on one thread. The document and
@@ -66,7 +64,7 @@ class RecordAnalyser {
     RecordAnalyser(const RecordAnalyser&) = delete;
     RecordAnalyser& operator=(const RecordAnalyser&) = delete;
 
-    RecordSpectrum Analyse(const std::string& path);
+    RecordResult Analyse(const std::string& path);
     // The document the last file was analysed in, as the analysis left it (its trend, its
     // buffers), for what else is taken from the same file before the next Analyse.
     CPelmorDoc& Document();
@@ -77,7 +75,7 @@ class RecordAnalyser {
 };
 
 // One file on a document made for it.
-RecordSpectrum AnalyseRecord(const std::string& path, const RecordAnalysisSetup& setup);
+RecordResult AnalyseRecord(const std::string& path, const RecordAnalysisSetup& setup);
 
 // Progress of a batch: files done so far and the total. Called on the thread that runs
 // AnalyseRecords, never from a worker.
@@ -87,21 +85,21 @@ using RecordProgress = std::function<void(int done, int total)>;
 // document; the results keep the order of paths. progress (when given) is called each time
 // files are finished. When cancel becomes true, files not yet started are left unanalysed with
 // the reason "cancelled".
-std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
-                                           const RecordAnalysisSetup& setup, int threads = 0,
-                                           const RecordProgress& progress = {},
-                                           const std::atomic<bool>* cancel = nullptr);
+std::vector<RecordResult> AnalyseRecords(const std::vector<std::string>& paths,
+                                         const RecordAnalysisSetup& setup, int threads = 0,
+                                         const RecordProgress& progress = {},
+                                         const std::atomic<bool>* cancel = nullptr);
 
 // What a batch takes from a file besides its spectrum: called on the worker, right after file
 // `index` was analysed (whether or not that succeeded), while its document still holds it.
 using RecordFollowUp =
-    std::function<void(int index, RecordAnalyser& analyser, const RecordSpectrum& spectrum)>;
+    std::function<void(int index, RecordAnalyser& analyser, const RecordResult& spectrum)>;
 
 // AnalyseRecords with a follow-up for each analysed file.
-std::vector<RecordSpectrum> AnalyseRecords(const std::vector<std::string>& paths,
-                                           const RecordAnalysisSetup& setup, int threads,
-                                           const RecordProgress& progress,
-                                           const std::atomic<bool>* cancel,
-                                           const RecordFollowUp& followUp);
+std::vector<RecordResult> AnalyseRecords(const std::vector<std::string>& paths,
+                                         const RecordAnalysisSetup& setup, int threads,
+                                         const RecordProgress& progress,
+                                         const std::atomic<bool>* cancel,
+                                         const RecordFollowUp& followUp);
 
 }  // namespace pelmor

@@ -16,31 +16,31 @@ constexpr int kMinCoherence = static_cast<int>(Outcome::MinCoherence);
 
 std::string Number(const std::optional<double>& v) { return v ? Format("%lg", *v) : ""; }
 
-OutcomeRow TitleRow(const char* first, const OutcomeSettings& settings) {
-    OutcomeRow row{{first}};
+TableRow TitleRow(const char* first, const OutcomeSettings& settings) {
+    TableRow row{{first}};
     for (const std::string& t : OutcomeColumnTitles(settings)) row.push_back({t});
     return row;
 }
 
-OutcomeRow ResultRow(const LabelledOutcomes& r, const OutcomeSettings& settings) {
-    OutcomeRow row{{r.label}};
+TableRow ResultRow(const LabelledOutcomes& r, const OutcomeSettings& settings) {
+    TableRow row{{r.label}};
     for (Outcome o : kAllOutcomes) row.push_back({Number(r.outcomes.Value(o))});
     const auto c = r.outcomes.minCoherence;
     row[1 + kMinCoherence].flagged = c && *c < settings.coherenceThreshold;
     return row;
 }
 
-OutcomeRow StatisticRow(const char* title,
-                        const std::array<std::optional<double>, kOutcomeCount>& values) {
-    OutcomeRow row{{title}};
+TableRow StatisticRow(const char* title,
+                      const std::array<std::optional<double>, kOutcomeCount>& values) {
+    TableRow row{{title}};
     for (const auto& v : values) row.push_back({Number(v)});
     return row;
 }
 
 // A row with cells under R and X at the low frequency and AX only.
-OutcomeRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
-                            const std::optional<double>& x, const std::optional<double>& ax) {
-    OutcomeRow row(1 + kOutcomeCount);
+TableRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
+                          const std::optional<double>& x, const std::optional<double>& ax) {
+    TableRow row(1 + kOutcomeCount);
     row[0].text = title;
     row[1 + kRLow].text = Number(r);
     row[1 + kXLow].text = Number(x);
@@ -48,8 +48,8 @@ OutcomeRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
     return row;
 }
 
-void AppendRows(std::string& text, const std::vector<OutcomeRow>& rows) {
-    for (const OutcomeRow& row : rows) {
+void AppendRows(std::string& text, const std::vector<TableRow>& rows) {
+    for (const TableRow& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) {
             if (c) text += '\t';
             text += row[c].text;
@@ -82,10 +82,7 @@ void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which)
 }
 
 LabelledOutcomes OutcomesOfResult(const StoredResult& s, const OutcomeSettings& settings) {
-    const std::size_t n =
-        static_cast<std::size_t>(std::clamp<int>(s.frequencyCount, 0, s.kMaxFrequencies));
-    const OutcomeSpectrum points{{s.frequencies, n}, {s.re, n}, {s.im, n}, {s.coherence, n}};
-    return {s.label, ComputeOutcomes(points, settings)};
+    return {s.spectrum.label, ComputeOutcomes(s.spectrum, settings)};
 }
 
 }  // namespace
@@ -147,7 +144,7 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
     for (const LabelledOutcomes& r : set.results) t.grid.push_back(ResultRow(r, s));
     t.grid.push_back(StatisticRow("Mean", set.statistics.mean));
     t.grid.push_back(StatisticRow("SD", set.statistics.sd));
-    OutcomeRow cov = StatisticRow("CoV [%]", set.statistics.cov);
+    TableRow cov = StatisticRow("CoV [%]", set.statistics.cov);
     for (int i = 0; i < kOutcomeCount; ++i) {
         const auto& v = set.statistics.cov[i];
         cov[1 + i].flagged = i != kMinCoherence && v && *v > s.covLimitPercent;
@@ -156,7 +153,7 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
 
     const SetQuality& q = set.quality;
     const std::string rLow = Format("R%lg", s.lowHz);
-    OutcomeRow covLine{{"CoV of " + rLow + " [%]"}, {Number(q.covRLow)}};
+    TableRow covLine{{"CoV of " + rLow + " [%]"}, {Number(q.covRLow)}};
     if (q.withinLimit) {
         covLine.push_back({*q.withinLimit ? "within limit" : "above limit", !*q.withinLimit});
         covLine[1].flagged = !*q.withinLimit;
@@ -165,7 +162,7 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
     }
     t.quality.push_back(covLine);
     t.quality.push_back({{"CoV limit [%]"}, {Format("%lg", q.covLimit)}});
-    OutcomeRow coherenceLine{{Format("Coherence below %lg", s.coherenceThreshold)}};
+    TableRow coherenceLine{{Format("Coherence below %lg", s.coherenceThreshold)}};
     for (int k : q.lowCoherence)
         if (k >= 0 && k < static_cast<int>(set.results.size()))
             coherenceLine.push_back({set.results[k].label, true});
@@ -178,14 +175,14 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
         t.baseline.push_back(TitleRow("Baseline", s));
         for (const LabelledOutcomes& r : b.results) t.baseline.push_back(ResultRow(r, s));
         t.baseline.push_back(StatisticRow("Mean", b.statistics.mean));
-        OutcomeRow change = ChangeColumnsRow("Change [%]", c.rLow, c.xLow, c.ax);
+        TableRow change = ChangeColumnsRow("Change [%]", c.rLow, c.xLow, c.ax);
         change[1 + kRLow].flagged = c.rLowPasses;
         change[1 + kXLow].flagged = c.xLowPasses;
         change[1 + kAx].flagged = c.axPasses;
         t.baseline.push_back(change);
         t.baseline.push_back(ChangeColumnsRow("Threshold [%]", s.rLowResponsePercent,
                                               s.xLowResponsePercent, s.axResponsePercent));
-        OutcomeRow verdict{{"Response"}};
+        TableRow verdict{{"Response"}};
         if (c.response)
             verdict.push_back({*c.response ? "positive" : "negative", *c.response});
         else

@@ -35,23 +35,24 @@ OutcomeReport StoredOutcomeReport(const StoredImpedance& stored,
 // "Fres", "AX", "Min coherence".
 std::array<std::string, kOutcomeCount> OutcomeColumnTitles(const OutcomeSettings& settings);
 
-// One cell: its text ("%lg" for numbers, empty for none) and whether it stands out (a CoV above
-// the limit, a coherence below the threshold, a positive response).
-struct OutcomeCell {
+// One cell of a table (the outcomes' and the session report's): its text ("%lg" for numbers,
+// empty for none) and whether it stands out (a CoV above the limit, a coherence below the
+// threshold, a positive response).
+struct TableCell {
     std::string text;
     bool flagged = false;
 };
-using OutcomeRow = std::vector<OutcomeCell>;
+using TableRow = std::vector<TableCell>;
 
 struct OutcomeTable {
     // "Label" and the column titles; one row per result; "Mean", "SD", "CoV [%]".
-    std::vector<OutcomeRow> grid;
+    std::vector<TableRow> grid;
     // The CoV of R at the low frequency against the limit, and the results of low coherence.
-    std::vector<OutcomeRow> quality;
+    std::vector<TableRow> quality;
     // Empty without a baseline. Otherwise "Baseline" with the column titles, one row per
     // baseline result, its "Mean", then "Change [%]" and "Threshold [%]" under R and X at the
     // low frequency and AX, and "Response" with "positive" or "negative".
-    std::vector<OutcomeRow> baseline;
+    std::vector<TableRow> baseline;
 };
 
 OutcomeTable BuildOutcomeTable(const OutcomeReport& report);

@@ -21,11 +21,12 @@ constexpr int kMaxMerged = StoredResult::kMaxFrequencies;
 constexpr double kMergeLimit = 1000000.0;
 
 // Position of f in the result's list (exact match), or -1.
-int IndexOf(const StoredResult& r, double f) {
-    for (int i = 0; i < r.frequencyCount; ++i)
-        if (r.frequencies[i] == f) return i;
-    return -1;
+int IndexOf(const ImpedanceSpectrum& s, double f) {
+    const auto at = std::find(s.frequencies.begin(), s.frequencies.end(), f);
+    return at == s.frequencies.end() ? -1 : static_cast<int>(at - s.frequencies.begin());
 }
+
+int PointCount(const StoredResult& r) { return static_cast<int>(r.spectrum.frequencies.size()); }
 
 }  // namespace
 
@@ -54,22 +55,22 @@ bool StoredImpedance::CanSelectPrevious(bool shown) const {
 }
 
 bool StoredImpedance::Store(const ImpedanceCalculator& c, const std::string& label,
-                            UserInterface& ui, const std::string& source) {
+                            UserInterface& ui, const std::string& source,
+                            const std::string& timeStamp) {
     if (count >= kCapacity) {
         ui.ShowMessage(kFullMessage);
         return false;
     }
     StoredResult& r = results[count];
-    r.frequencyCount = std::clamp<int32_t>(c.frequencyCount, 0, StoredResult::kMaxFrequencies);
-    for (int i = 0; i < r.frequencyCount; ++i) {
-        r.frequencies[i] = c.frequencyHz[i];
-        r.re[i] = c.ensembleR[i];
-        r.im[i] = c.ensembleX[i];
-        r.coherence[i] = c.coherence[i];
-    }
-    r.label = label;
+    const int n = std::clamp<int32_t>(c.frequencyCount, 0, StoredResult::kMaxFrequencies);
+    r.spectrum.frequencies.assign(c.frequencyHz, c.frequencyHz + n);
+    r.spectrum.R.assign(c.ensembleR, c.ensembleR + n);
+    r.spectrum.X.assign(c.ensembleX, c.ensembleX + n);
+    r.spectrum.coherence.assign(c.coherence, c.coherence + n);
+    r.spectrum.label = label;
+    r.spectrum.source = source;
+    r.spectrum.timeStamp = timeStamp;
     r.handedOut = false;
-    r.source = source;
     r.breathingRate = c.breathingRate;
     r.breathingVolume = c.breathingVolume;
     r.marked = true;
@@ -99,7 +100,7 @@ int StoredImpedance::ImportBatch(
             Store(calculator,
                   StoredLabel(path, "", calculator.intervalStart, calculator.intervalEnd,
                               outcome.simulated),
-                  ui, path);
+                  ui, path, outcome.timeStamp);
             ++stored;
         } else {
             refused += FileNameOf(path) + ": " +
@@ -140,17 +141,18 @@ int StoredImpedance::MergedFrequencies(double* merged) const {
     while (n < kMaxMerged) {
         if (n > 0) {
             for (int r = 0; r < count; ++r) {
-                if (next[r] < results[r].frequencyCount &&
-                    results[r].frequencies[next[r]] == merged[n - 1])
+                if (next[r] < PointCount(results[r]) &&
+                    results[r].spectrum.frequencies[next[r]] == merged[n - 1])
                     ++next[r];
             }
         }
         int best = -1;
         double smallest = kMergeLimit;
         for (int r = 0; r < count; ++r) {
-            if (next[r] < results[r].frequencyCount && results[r].frequencies[next[r]] < smallest) {
+            if (next[r] < PointCount(results[r]) &&
+                results[r].spectrum.frequencies[next[r]] < smallest) {
                 best = r;
-                smallest = results[r].frequencies[next[r]];
+                smallest = results[r].spectrum.frequencies[next[r]];
             }
         }
         if (best < 0) break;
@@ -171,7 +173,7 @@ const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInter
     std::string& text = tableText;
     text = several ? "\t\t\t\t" : "\t\t";
     for (const StoredResult* r : marked)
-        text += "\t" + r->label + "\t" + r->label + "\t" + r->label;
+        text += "\t" + r->spectrum.label + "\t" + r->spectrum.label + "\t" + r->spectrum.label;
     text += several ? "\r\nf\t<re>\t<im>\tsd(re)\tsd(im)" : "\r\nf\t<re>\t<im>";
     for (std::size_t k = 1; k <= marked.size(); ++k) {
         const int column = static_cast<int>(k);
@@ -189,20 +191,20 @@ const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInter
         int n = 0;
         std::string columns;
         for (std::size_t k = 0; k < marked.size(); ++k) {
-            const StoredResult& r = *marked[k];
+            const ImpedanceSpectrum& r = marked[k]->spectrum;
             const int at = IndexOf(r, f);
-            re[k].push_back(at >= 0 ? r.re[at] : std::nan(""));
-            im[k].push_back(at >= 0 ? r.im[at] : std::nan(""));
+            re[k].push_back(at >= 0 ? r.R[at] : std::nan(""));
+            im[k].push_back(at >= 0 ? r.X[at] : std::nan(""));
             if (at < 0) {
                 columns += "\t\t\t";
                 continue;
             }
             ++n;
-            sumRe += r.re[at];
-            sumIm += r.im[at];
-            squaresRe += r.re[at] * r.re[at];
-            squaresIm += r.im[at] * r.im[at];
-            columns += Format("\t%5lg\t%5lg\t%5lg", r.re[at], r.im[at], r.coherence[at]);
+            sumRe += r.R[at];
+            sumIm += r.X[at];
+            squaresRe += r.R[at] * r.R[at];
+            squaresIm += r.X[at] * r.X[at];
+            columns += Format("\t%5lg\t%5lg\t%5lg", r.R[at], r.X[at], r.coherence[at]);
         }
         // No marked result holds this frequency: there is no mean to print.
         const double meanRe = n > 0 ? sumRe / n : 0, meanIm = n > 0 ? sumIm / n : 0;
@@ -231,8 +233,8 @@ const std::string& StoredImpedance::BuildStoredTable(Profile& profile, UserInter
     SaveModelOptions(profile, options, merged);
     std::vector<ModelInput> inputs;
     for (std::size_t k = 0; k < marked.size(); ++k) {
-        inputs.push_back({marked[k]->label, re[k].data(), im[k].data(), marked[k]->breathingRate,
-                          marked[k]->breathingVolume});
+        inputs.push_back({marked[k]->spectrum.label, re[k].data(), im[k].data(),
+                          marked[k]->breathingRate, marked[k]->breathingVolume});
     }
     text += ModelBlockText(merged, mergedCount, inputs, options);
     return text;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ImpedanceSpectrum.h"
+
 namespace pelmor {
 
 class ImpedanceCalculator;
@@ -14,20 +16,15 @@ class Shell;
 class UserInterface;
 struct ActiveExcitation;
 
-// One stored impedance spectrum: the ensemble results of a time-window analysis, with the
-// breathing estimate of the same interval. All per-frequency arrays stay in step.
+// One stored impedance result: the ensemble spectrum of a time-window analysis (its label is the
+// source name and time window, its source the data file analysed), with the breathing estimate
+// of the same interval.
 struct StoredResult {
     static constexpr int kMaxFrequencies = 256;
-    int32_t frequencyCount = 0;
-    double frequencies[kMaxFrequencies] = {};  // Hz
-    double re[kMaxFrequencies] = {};
-    double im[kMaxFrequencies] = {};
-    double coherence[kMaxFrequencies] = {};
+    ImpedanceSpectrum spectrum;  // at most kMaxFrequencies points
     bool marked = false;
     // Copied, opened in a spreadsheet or exported since it was stored.
     bool handedOut = false;
-    std::string label;           // source name and time window
-    std::string source;          // the data file analysed, with its folder ("" for live data)
     double breathingRate = 0;    // Hz
     double breathingVolume = 0;  // flow unit times seconds
 };
@@ -38,7 +35,8 @@ struct StoredResult {
 struct ImportOutcome {
     bool accepted = false;
     std::string reason;
-    bool simulated = false;  // the file holds a recording made in simulation
+    bool simulated = false;   // the file holds a recording made in simulation
+    std::string timeStamp{};  // when the file was written ("" when it does not say)
 };
 
 // The label of a stored result: the data file's name without its folder, or the start time of
@@ -78,9 +76,10 @@ class StoredImpedance {
     // coherence) and breathing estimate into a new marked result and selects it. With 32
     // results, shows "No more samples can be stored." and returns false. The caller refreshes
     // the status text ("Stored samples:%d").
-    // source names the data file the result came from ("" for a live measurement).
+    // source names the data file the result came from ("" for a live measurement), timeStamp
+    // when that file was written.
     bool Store(const ImpedanceCalculator& calculator, const std::string& label, UserInterface& ui,
-               const std::string& source = "");
+               const std::string& source = "", const std::string& timeStamp = "");
 
     // Imports the files one after the other through importOne (which loads the file into the
     // document and runs the whole-record time-window analysis, with all their questions and

@@ -23,9 +23,9 @@ std::vector<std::string> RecordingFiles(const StoredImpedance& stored) {
     std::vector<std::string> files;
     for (int i = 0; i < std::min(stored.count, StoredImpedance::kCapacity); ++i) {
         const StoredResult& r = stored.results[i];
-        if (!r.marked || r.source.empty() || !QFileInfo::exists(FromLocalPath(r.source))) continue;
-        if (std::find(files.begin(), files.end(), r.source) == files.end())
-            files.push_back(r.source);
+        const std::string& source = r.spectrum.source;
+        if (!r.marked || source.empty() || !QFileInfo::exists(FromLocalPath(source))) continue;
+        if (std::find(files.begin(), files.end(), source) == files.end()) files.push_back(source);
     }
     return files;
 }
@@ -46,7 +46,7 @@ void CMainFrame::ExportReport() {
     QString suggested = tr("Impedance report.pdf");
     std::string first;
     for (int i = 0; i < doc_.Stored().count && first.empty(); ++i)
-        if (doc_.Stored().results[i].marked) first = doc_.Stored().results[i].source;
+        if (doc_.Stored().results[i].marked) first = doc_.Stored().results[i].spectrum.source;
     if (!first.empty())
         suggested = QFileInfo(FromLocalPath(first)).completeBaseName() + " report.pdf";
     const QStringList paths =
@@ -61,11 +61,10 @@ void CMainFrame::ExportReport() {
     DescribeSession(doc_, report);
     for (int i = 0; i < std::min(doc_.Stored().count, StoredImpedance::kCapacity); ++i)
         if (doc_.Stored().results[i].marked)
-            report.results.push_back(SpectrumOf(doc_.Stored().results[i]));
+            report.results.push_back(doc_.Stored().results[i].spectrum);
     // The outcomes' baseline, kept by "Use as baseline", with its change.
     if (doc_.OutcomeBaseline())
-        for (const StoredResult& r : *doc_.OutcomeBaseline())
-            report.baseline.push_back(SpectrumOf(r));
+        for (const StoredResult& r : *doc_.OutcomeBaseline()) report.baseline.push_back(r.spectrum);
     FitReportModel(report, doc_.Services().profile);
     AddOutcomeTables(report, doc_.Services().profile);
 
@@ -89,10 +88,10 @@ void CMainFrame::ExportReport() {
     if (cancel) return;
     std::string skipped;
     for (const ReportFile& f : analysed) {
-        if (f.spectrum.analysed)
+        if (f.record.analysed)
             report.recordings.push_back(f.page);
         else
-            skipped += f.spectrum.label + ": " + f.spectrum.reason + "\n";
+            skipped += f.record.spectrum.label + ": " + f.record.reason + "\n";
     }
     const int fileSteps = static_cast<int>(files.size());
     std::string error;

@@ -257,7 +257,7 @@ TEST_F(DocumentFixture, NamesReadTheSameFromRecordingToClipboardToSetupFileAndBa
         EXPECT_EQ(doc->Setup().signalNames[0], c.reloaded);
 
         ASSERT_TRUE(doc->StoreImpedance());
-        EXPECT_EQ(doc->Stored().results[0].label.rfind(file, 0), 0u);
+        EXPECT_EQ(doc->Stored().results[0].spectrum.label.rfind(file, 0), 0u);
         ASSERT_TRUE(doc->HandOutStoredData(false));
         EXPECT_NE(shell.clipboard.back().find(file), std::string::npos);
 

@@ -144,7 +144,7 @@ TEST_F(ImportFixture, EachFileStartsWithoutTheFlowOfTheFileBefore) {
     const std::vector<ReportFile> files = AnalyseReportFiles(
         {three, two}, RecordAnalysisSetupOf(*doc), 4.0, doc->BreathAnalysisSettings(), 1);
     ASSERT_EQ(files.size(), 2u);
-    ASSERT_TRUE(files[1].spectrum.analysed) << files[1].spectrum.reason;
+    ASSERT_TRUE(files[1].record.analysed) << files[1].record.reason;
     EXPECT_GT(flowPoints(files[0].page.flow), 0);
     EXPECT_EQ(flowPoints(files[1].page.flow), 0);
 }
@@ -480,7 +480,7 @@ TEST_F(ImportFixture, ImportQuestionsAreNamedAndTheRecordAnalysisAnswersByName) 
         EXPECT_EQ(doc->Calculator().calibrationOff, c.calibrationOff);
 
         RecordAnalyser analyser(setup);
-        const RecordSpectrum r = analyser.Analyse(path);
+        const RecordResult r = analyser.Analyse(path);
         ASSERT_TRUE(r.analysed) << r.reason;
         const CPelmorDoc& batch = analyser.Document();
         EXPECT_EQ(batch.Setup().channelCount, c.channels);

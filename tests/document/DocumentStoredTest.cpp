@@ -14,8 +14,8 @@ TEST_F(DocumentFixture, StoreAndBatchImportFillTheCollectionAndItsTables) {
     ASSERT_TRUE(doc->CanStore(false));
     ASSERT_TRUE(doc->StoreImpedance());
     EXPECT_EQ(doc->UpdateStatusText().pane2, "Stored samples:1");
-    EXPECT_EQ(doc->Stored().results[0].label.rfind(FileNameOf(file), 0), 0u)
-        << doc->Stored().results[0].label;
+    EXPECT_EQ(doc->Stored().results[0].spectrum.label.rfind(FileNameOf(file), 0), 0u)
+        << doc->Stored().results[0].spectrum.label;
 
     // A refused file is not stored, and one message names it with its reason.
     const std::string broken = home.File("broken.inpx");

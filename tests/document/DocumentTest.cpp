@@ -356,12 +356,14 @@ TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
     EXPECT_TRUE(doc->ShowsSimulatedData());  // the watermark, on screen and on paper
     EXPECT_TRUE(doc->ShowsSimulatedFile());  // the title and the status bar
     ASSERT_TRUE(doc->StoreImpedance());
-    EXPECT_EQ(doc->Stored().results[0].label.rfind("lab SIM 001.inpx (simulated), ", 0), 0u)
-        << doc->Stored().results[0].label;
+    EXPECT_EQ(doc->Stored().results[0].spectrum.label.rfind("lab SIM 001.inpx (simulated), ", 0),
+              0u)
+        << doc->Stored().results[0].spectrum.label;
     ASSERT_EQ(doc->ImportFromFiles({file}), 1);
-    EXPECT_EQ(doc->Stored().results[1].label.rfind("lab SIM 001.inpx (simulated), ", 0), 0u);
-    const RecordSpectrum analysed = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
-    EXPECT_EQ(analysed.label, "lab SIM 001.inpx (simulated)");
+    EXPECT_EQ(doc->Stored().results[1].spectrum.label.rfind("lab SIM 001.inpx (simulated), ", 0),
+              0u);
+    const RecordResult analysed = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
+    EXPECT_EQ(analysed.spectrum.label, "lab SIM 001.inpx (simulated)");
 
     // A file of the device replaces the marks.
     ASSERT_TRUE(doc->ImportDataFile(test::CopyFixture("twelve 001.inpx", home)));

@@ -18,17 +18,17 @@ TEST_F(DocumentFixture, RecordAnalysisGivesTheDocumentsWholeRecordSpectrum) {
     ASSERT_EQ(doc->AnalyseInterval(w.xmin, w.xmax), 0);
     const ImpedanceCalculator& c = doc->Calculator();
 
-    const RecordSpectrum r = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
+    const RecordResult r = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
     ASSERT_TRUE(r.analysed) << r.reason;
-    EXPECT_EQ(r.label, FileNameOf(file));
-    ASSERT_EQ(r.frequencies.size(), 12u);
+    EXPECT_EQ(r.spectrum.label, FileNameOf(file));
+    ASSERT_EQ(r.spectrum.frequencies.size(), 12u);
     for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(r.frequencies[i], c.frequencyHz[i]);
-        EXPECT_EQ(r.r[i], c.ensembleR[i]);
-        EXPECT_EQ(r.x[i], c.ensembleX[i]);
-        EXPECT_EQ(r.coherence[i], c.coherence[i]);
+        EXPECT_EQ(r.spectrum.frequencies[i], c.frequencyHz[i]);
+        EXPECT_EQ(r.spectrum.R[i], c.ensembleR[i]);
+        EXPECT_EQ(r.spectrum.X[i], c.ensembleX[i]);
+        EXPECT_EQ(r.spectrum.coherence[i], c.coherence[i]);
     }
-    EXPECT_NEAR(r.r[4], 0.25, 1e-3);  // the emulated resistance
+    EXPECT_NEAR(r.spectrum.R[4], 0.25, 1e-3);  // the emulated resistance
     EXPECT_EQ(r.periods, c.periodsAccumulated);
     EXPECT_EQ(r.to, c.intervalEnd);
     EXPECT_TRUE(r.messages.empty());
@@ -46,19 +46,20 @@ TEST_F(DocumentFixture, ManyRecordsKeepTheirOrderAndRefusedOnesSayWhy) {
     const std::vector<std::string> paths = {file, broken, copy, missing, file};
     std::vector<int> progress;
     const RecordAnalysisSetup setup = RecordAnalysisSetupOf(*doc);
-    const std::vector<RecordSpectrum> results =
+    const std::vector<RecordResult> results =
         AnalyseRecords(paths, setup, 2, [&](int done, int total) {
             EXPECT_EQ(total, 5);
             progress.push_back(done);
         });
     ASSERT_EQ(results.size(), paths.size());
-    for (std::size_t k = 0; k < paths.size(); ++k) EXPECT_EQ(results[k].path, paths[k]);
+    for (std::size_t k = 0; k < paths.size(); ++k) EXPECT_EQ(results[k].spectrum.source, paths[k]);
     EXPECT_TRUE(results[0].analysed);
     EXPECT_TRUE(results[2].analysed);
     EXPECT_TRUE(results[4].analysed);
-    EXPECT_EQ(results[2].label, "copy.inpx");
-    EXPECT_EQ(results[2].r, results[0].r);  // each worker starts from the same document
-    EXPECT_EQ(results[4].x, results[0].x);
+    EXPECT_EQ(results[2].spectrum.label, "copy.inpx");
+    EXPECT_EQ(results[2].spectrum.R,
+              results[0].spectrum.R);  // each worker starts from the same document
+    EXPECT_EQ(results[4].spectrum.X, results[0].spectrum.X);
     EXPECT_FALSE(results[1].analysed);
     EXPECT_NE(results[1].reason.find("header"), std::string::npos) << results[1].reason;
     EXPECT_FALSE(results[3].analysed);

@@ -67,7 +67,7 @@ TEST(OutcomeTables, TextHoldsGridQualityAndBaseline) {
 
     // What stands out: CoV above the limit (not that of the coherence), the low coherence, the
     // changes that pass and the positive verdict.
-    auto flagged = [](const OutcomeRow& row) {
+    auto flagged = [](const TableRow& row) {
         std::vector<int> columns;
         for (std::size_t c = 0; c < row.size(); ++c)
             if (row[c].flagged) columns.push_back(static_cast<int>(c));
@@ -114,16 +114,12 @@ TEST(OutcomeTables, MarkedStoredResultsOnly) {
     stored->count = 3;
     for (int k = 0; k < 3; ++k) {
         StoredResult& r = stored->results[k];
-        r.label = "r" + std::to_string(k);
+        r.spectrum.label = "r" + std::to_string(k);
         r.marked = k != 1;
-        r.frequencyCount = 3;
-        const double f[3] = {4, 6, 8}, re[3] = {3, 2.0 + k, 1}, x[3] = {-2, -1, 1};
-        for (int i = 0; i < 3; ++i) {
-            r.frequencies[i] = f[i];
-            r.re[i] = re[i];
-            r.im[i] = x[i];
-            r.coherence[i] = 0.9 + 0.01 * k;
-        }
+        r.spectrum.frequencies = {4, 6, 8};
+        r.spectrum.R = {3, 2.0 + k, 1};
+        r.spectrum.X = {-2, -1, 1};
+        r.spectrum.coherence.assign(3, 0.9 + 0.01 * k);
     }
     const std::vector<LabelledOutcomes> out = MarkedStoredOutcomes(*stored, OutcomeSettings{});
     ASSERT_EQ(out.size(), 2u);

@@ -57,14 +57,14 @@ TEST_F(StoredFixture, StoreCopiesTheEnsembleResultsAndSelectsTheNewResult) {
     EXPECT_EQ(stored->count, 2);
     EXPECT_EQ(stored->selected, 1);
     const StoredResult& r = stored->results[1];
-    EXPECT_EQ(r.frequencyCount, 2);
-    EXPECT_EQ(r.frequencies[1], 8);
-    EXPECT_EQ(r.re[1], 2);
-    EXPECT_EQ(r.im[1], -2);
-    EXPECT_EQ(r.coherence[1], 0.5);
+    EXPECT_EQ(r.spectrum.frequencies.size(), 2u);
+    EXPECT_EQ(r.spectrum.frequencies[1], 8);
+    EXPECT_EQ(r.spectrum.R[1], 2);
+    EXPECT_EQ(r.spectrum.X[1], -2);
+    EXPECT_EQ(r.spectrum.coherence[1], 0.5);
     EXPECT_EQ(r.breathingRate, 0.25);
     EXPECT_TRUE(r.marked);
-    EXPECT_EQ(r.label, "b");
+    EXPECT_EQ(r.spectrum.label, "b");
 }
 
 TEST_F(StoredFixture, DeletingTheFirstOfThreeMovesEveryField) {
@@ -78,18 +78,18 @@ TEST_F(StoredFixture, DeletingTheFirstOfThreeMovesEveryField) {
     ASSERT_EQ(stored->count, 2);
     EXPECT_EQ(stored->selected, 0);
     const StoredResult& a = stored->results[0];
-    EXPECT_EQ(a.label, "one");
-    EXPECT_EQ(a.frequencyCount, 3);
-    EXPECT_EQ(a.frequencies[2], 15);
-    EXPECT_EQ(a.re[2], 12);
-    EXPECT_EQ(a.im[2], -12);
-    EXPECT_EQ(a.coherence[2], 0.5);
+    EXPECT_EQ(a.spectrum.label, "one");
+    EXPECT_EQ(a.spectrum.frequencies.size(), 3u);
+    EXPECT_EQ(a.spectrum.frequencies[2], 15);
+    EXPECT_EQ(a.spectrum.R[2], 12);
+    EXPECT_EQ(a.spectrum.X[2], -12);
+    EXPECT_EQ(a.spectrum.coherence[2], 0.5);
     EXPECT_EQ(a.breathingVolume, 3);
     EXPECT_TRUE(a.marked);
     const StoredResult& b = stored->results[1];
-    EXPECT_EQ(b.label, "two");
-    EXPECT_EQ(b.frequencyCount, 1);
-    EXPECT_EQ(b.frequencies[0], 6);
+    EXPECT_EQ(b.spectrum.label, "two");
+    EXPECT_EQ(b.spectrum.frequencies.size(), 1u);
+    EXPECT_EQ(b.spectrum.frequencies[0], 6);
     EXPECT_FALSE(b.marked);
 
     stored->selected = 1;  // deleting the last selects the one before
@@ -145,8 +145,8 @@ TEST_F(StoredFixture, BatchOfFortyFilesStoresThirtyTwoAndSaysSoOnce) {
     EXPECT_EQ(stored->count, 32);
     EXPECT_EQ(stored->selected, 31);
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"No more samples can be stored."});
-    EXPECT_EQ(stored->results[31].label, "f31.inpx, 0.000s-10.500s");
-    EXPECT_EQ(stored->results[31].re[0], 32);
+    EXPECT_EQ(stored->results[31].spectrum.label, "f31.inpx, 0.000s-10.500s");
+    EXPECT_EQ(stored->results[31].spectrum.R[0], 32);
     EXPECT_FALSE(stored->CanStore(false, true, false, false));
     EXPECT_FALSE(stored->CanImportBatch(false));
 
@@ -174,7 +174,7 @@ TEST_F(StoredFixture, BatchSkipsRefusedFilesAndRestoresExcitationAndCalibration)
         ui);
     EXPECT_EQ(storedNow, 1);
     ASSERT_EQ(stored->count, 1);
-    EXPECT_EQ(stored->results[0].label.rfind("good.inpx, ", 0), 0u);
+    EXPECT_EQ(stored->results[0].spectrum.label.rfind("good.inpx, ", 0), 0u);
     EXPECT_EQ(active.componentCount, 3);
     EXPECT_EQ(calc->workingCalibration.count, 7);
     ASSERT_EQ(ui.Messages().size(), 1u);

@@ -177,7 +177,7 @@ TEST_F(SessionFixture, WholeSessionFromStartToTheCopiedStoredTable) {
     ASSERT_TRUE(frame->RunCommand(cmd::CopyStored));
     ASSERT_EQ(shell.clipboard.size(), 1u);
     const std::string& table = shell.clipboard.front();
-    const std::string label = doc->Stored().results[0].label;
+    const std::string label = doc->Stored().results[0].spectrum.label;
     EXPECT_EQ(label.rfind(FileNameOf(file), 0), 0u) << label;
     EXPECT_EQ(table.rfind("\t\t\t" + label + "\t" + label + "\t" + label + "\r\n", 0), 0u)
         << table.substr(0, 200);

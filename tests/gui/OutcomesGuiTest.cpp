@@ -66,16 +66,12 @@ struct OutcomesGuiFixture : ::testing::Test {
         stored.count = count;
         for (int k = 0; k < count; ++k) {
             StoredResult& r = stored.results[k];
-            r.label = "run " + std::to_string(k) + ".inpx";
+            r.spectrum.label = "run " + std::to_string(k) + ".inpx";
             r.marked = k != 2;
-            r.frequencyCount = 4;
-            const double f[4] = {4, 6, 8, 20}, x[4] = {-2, -1, 1, 3};
-            for (int i = 0; i < 4; ++i) {
-                r.frequencies[i] = f[i];
-                r.re[i] = 2.0 + k;
-                r.im[i] = x[i];
-                r.coherence[i] = k == 1 ? 0.5 : 0.99;
-            }
+            r.spectrum.frequencies = {4, 6, 8, 20};
+            r.spectrum.R.assign(4, 2.0 + k);
+            r.spectrum.X = {-2, -1, 1, 3};
+            r.spectrum.coherence.assign(4, k == 1 ? 0.5 : 0.99);
         }
     }
 };

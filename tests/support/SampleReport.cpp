@@ -11,13 +11,13 @@ SessionReport TwoResultsTwoRecordings() {
     r.written = "2026/12/10 05:00:00";
     r.excitationFrequencies = {2, 4, 6, 8};
     for (int k = 0; k < 2; ++k) {
-        ReportSpectrum s;
+        ImpedanceSpectrum s;
         s.label = "visit 00" + std::to_string(k + 1) + ".inpx";
         for (double f : r.excitationFrequencies) {
             const double w = 2 * std::numbers::pi * f;
             s.frequencies.push_back(f);
-            s.re.push_back(0.25 + 0.01 * k);
-            s.im.push_back(w * 0.01 - 1 / (w * 0.5));
+            s.R.push_back(0.25 + 0.01 * k);
+            s.X.push_back(w * 0.01 - 1 / (w * 0.5));
             s.coherence.push_back(0.99);
         }
         r.results.push_back(s);

@@ -21,7 +21,7 @@ const QColor kFlagBackground(255, 224, 224);
 
 // The first row becomes the column titles, the others the table's rows; the first column of
 // each row is its title.
-void FillTable(QTableWidget* table, const std::vector<OutcomeRow>& rows) {
+void FillTable(QTableWidget* table, const std::vector<TableRow>& rows) {
     table->clear();
     if (rows.empty()) {
         table->setRowCount(0);
@@ -29,7 +29,7 @@ void FillTable(QTableWidget* table, const std::vector<OutcomeRow>& rows) {
         return;
     }
     int columns = 0;
-    for (const OutcomeRow& r : rows) columns = std::max(columns, static_cast<int>(r.size()));
+    for (const TableRow& r : rows) columns = std::max(columns, static_cast<int>(r.size()));
     table->setColumnCount(columns);
     table->setRowCount(static_cast<int>(rows.size()) - 1);
     QStringList titles;
@@ -59,11 +59,11 @@ void FillTable(QTableWidget* table, const std::vector<OutcomeRow>& rows) {
 }
 
 // The quality lines, the cells of each separated by blanks, flagged cells in colour.
-QString QualityText(const std::vector<OutcomeRow>& rows) {
+QString QualityText(const std::vector<TableRow>& rows) {
     QStringList lines;
-    for (const OutcomeRow& row : rows) {
+    for (const TableRow& row : rows) {
         QStringList cells;
-        for (const OutcomeCell& cell : row) {
+        for (const TableCell& cell : row) {
             QString text = Utf8(cell.text).toHtmlEscaped();
             if (cell.flagged)
                 text = QStringLiteral("<b style=\"color:%1\">%2</b>").arg(kFlagText.name(), text);
