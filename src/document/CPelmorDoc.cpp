@@ -37,9 +37,9 @@ CPelmorDoc::CPelmorDoc(MeasurementState& measurementState, const DocumentService
     : state(measurementState),
       calculatorStorage(std::make_unique<ImpedanceCalculator>()),
       calculator(*calculatorStorage),
+      services(s),
       storedStorage(std::make_unique<StoredImpedance>()),
-      stored(*storedStorage),
-      services(s) {
+      stored(*storedStorage) {
     ResetExcitationBank(excitationBank, activeExcitation);
     SetFactoryRanges(plotSetup);
     LoadSettings();

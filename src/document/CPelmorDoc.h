@@ -98,12 +98,7 @@ class CPelmorDoc : public RecordingSink {
   public:
     ImpedanceCalculator& calculator;
     PlotSetup plotSetup;
-    // Recorded-file naming. The acquisition thread's save step and the user-interface thread
-    // both use it: read and change it only under namingMutex.
-    FileNaming naming;
-    mutable std::mutex namingMutex;
     std::string printHeader;
-    int printHeaderLines = 0;
 
     // --- what clients read ---
     // The trace buffers and the measurement flags the document runs on.
@@ -318,12 +313,6 @@ class CPelmorDoc : public RecordingSink {
     // Tests only: an analysis made up value by value (a trend no recording gives).
     ImpedanceCalculator& CalculatorForTesting() { return calculator; }
 
-  private:
-    // Declared before the reference bound to it.
-    std::unique_ptr<StoredImpedance> storedStorage;
-
-  public:
-    StoredImpedance& stored;
     // The baseline of the outcomes: the marked stored results as they were at "Use as
     // baseline"; none until then and after "Clear baseline".
     const std::optional<std::vector<StoredResult>>& OutcomeBaseline() const {
@@ -363,6 +352,14 @@ class CPelmorDoc : public RecordingSink {
     const DocumentServices services;
 
   private:
+    // Recorded-file naming. The acquisition thread's save step and the user-interface thread
+    // both use it: read and change it only under namingMutex.
+    FileNaming naming;
+    mutable std::mutex namingMutex;
+    int printHeaderLines = 0;
+    // Declared before the reference bound to it.
+    std::unique_ptr<StoredImpedance> storedStorage;
+    StoredImpedance& stored;
     int selectedSignal = 0;
     BreathingLimits breathing;
     std::string nameBeingWritten;  // under namingMutex

@@ -129,7 +129,7 @@ struct ImportFixture : DocumentFixture {
 TEST_F(ImportFixture, EachFileStartsWithoutTheFlowOfTheFileBefore) {
     const std::string three = File(Bytes(DataFormat::FullPrecision, 2048, 3, 512), "three.inpx");
     const std::string two = File(Bytes(DataFormat::FullPrecision, 2048, 2, 512), "two.inpx");
-    const ImpedanceCalculator& z = doc->calculator;
+    const ImpedanceCalculator& z = doc->Calculator();
     auto flowPoints = [](const std::vector<double>& flow) {
         return std::count_if(flow.begin(), flow.end(), [](double f) { return f != 0; });
     };
