@@ -167,6 +167,10 @@ SpectrumOutcomes ComputeOutcomes(const ImpedanceSpectrum& spectrum,
         if (std::isnan(c)) continue;
         if (!o.minCoherence || c < *o.minCoherence) o.minCoherence = c;
     }
+    if (!s.f.empty()) {
+        o.lowestHz = s.f.front();
+        o.highestHz = s.f.back();
+    }
     return o;
 }
 
@@ -207,6 +211,18 @@ SetQuality AssessQuality(std::span<const SpectrumOutcomes> results,
         const auto c = results[k].minCoherence;
         if (c && *c < settings.coherenceThreshold) q.lowCoherence.push_back(static_cast<int>(k));
     }
+    // Whether f_L was measured at all, so that the quality line can say why there is no CoV.
+    bool outside = !results.empty();
+    double lowest = 0, highest = 0;
+    for (std::size_t k = 0; k < results.size() && outside; ++k) {
+        const SpectrumOutcomes& r = results[k];
+        outside = r.lowestHz && r.highestHz &&
+                  (settings.lowHz < *r.lowestHz || settings.lowHz > *r.highestHz);
+        if (!outside) break;
+        lowest = k == 0 ? *r.lowestHz : std::min(lowest, *r.lowestHz);
+        highest = k == 0 ? *r.highestHz : std::max(highest, *r.highestHz);
+    }
+    if (outside) q.lowOutside = std::pair{lowest, highest};
     return q;
 }
 

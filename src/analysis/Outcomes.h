@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/ImpedanceSpectrum.h"
@@ -52,6 +53,8 @@ struct SpectrumOutcomes {
     std::optional<double> fres;           // resonance frequency, Hz
     std::optional<double> ax;             // reactance area from f_L to Fres (X unit times Hz)
     std::optional<double> minCoherence;   // lowest coherence over all frequencies
+    // Not an outcome: the lowest and highest measured frequency (none for an empty spectrum).
+    std::optional<double> lowestHz, highestHz;
 
     std::optional<double> Value(Outcome o) const;
 };
@@ -89,6 +92,8 @@ struct SetQuality {
     double covLimit = 10.0;
     std::optional<bool> withinLimit;  // none when the CoV cannot be given
     std::vector<int> lowCoherence;
+    // f_L lies outside the measured frequencies of every result: their lowest and highest.
+    std::optional<std::pair<double, double>> lowOutside;
 };
 
 SetQuality AssessQuality(std::span<const SpectrumOutcomes> results,

@@ -147,7 +147,8 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
     TableRow cov = StatisticRow("CoV [%]", set.statistics.cov);
     for (int i = 0; i < kOutcomeCount; ++i) {
         const auto& v = set.statistics.cov[i];
-        cov[1 + i].flagged = i != kMinCoherence && v && *v > s.covLimitPercent;
+        // The limit is the repeatability criterion of R at f_L alone; the other CoVs are shown.
+        cov[1 + i].flagged = kAllOutcomes[i] == Outcome::RLow && v && *v > s.covLimitPercent;
     }
     t.grid.push_back(cov);
 
@@ -157,6 +158,10 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
     if (q.withinLimit) {
         covLine.push_back({*q.withinLimit ? "within limit" : "above limit", !*q.withinLimit});
         covLine[1].flagged = !*q.withinLimit;
+    } else if (q.lowOutside) {
+        covLine.push_back(
+            {Format("%s: %lg Hz lies outside the measured frequencies, %lg to %lg Hz", rLow.c_str(),
+                    s.lowHz, q.lowOutside->first, q.lowOutside->second)});
     } else {
         covLine.push_back({"needs at least two results"});
     }

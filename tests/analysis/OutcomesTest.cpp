@@ -218,6 +218,8 @@ TEST(Outcomes, DenseSeriesModelGivesItsResonanceAndArea) {
     EXPECT_NEAR(*o.ax, ax, 0.005 * ax);
     EXPECT_DOUBLE_EQ(*o.rLow, R);
     EXPECT_NEAR(*o.rLowMinusHigh, 0.0, 1e-15);
+    EXPECT_EQ(o.lowestHz, 1.0);  // the measured range, for the quality line
+    EXPECT_EQ(o.highestHz, 24.0);
 }
 
 SpectrumOutcomes WithRLow(double rLow, Opt minCoherence = 1.0) {

@@ -65,8 +65,8 @@ TEST(OutcomeTables, TextHoldsGridQualityAndBaseline) {
     };
     EXPECT_EQ(lines, expected);
 
-    // What stands out: CoV above the limit (not that of the coherence), the low coherence, the
-    // changes that pass and the positive verdict.
+    // What stands out: the CoV of R5 above the limit (the limit is R5's alone), the low
+    // coherence, the changes that pass and the positive verdict.
     auto flagged = [](const TableRow& row) {
         std::vector<int> columns;
         for (std::size_t c = 0; c < row.size(); ++c)
@@ -75,7 +75,7 @@ TEST(OutcomeTables, TextHoldsGridQualityAndBaseline) {
     };
     EXPECT_EQ(flagged(table.grid[1]), std::vector<int>{});
     EXPECT_EQ(flagged(table.grid[2]), std::vector<int>{7});
-    EXPECT_EQ(flagged(table.grid[5]), (std::vector<int>{1, 4, 6}));
+    EXPECT_EQ(flagged(table.grid[5]), std::vector<int>{1});
     EXPECT_EQ(flagged(table.quality[0]), (std::vector<int>{1, 2}));
     EXPECT_EQ(flagged(table.baseline[3]), (std::vector<int>{1, 2, 6}));
     EXPECT_EQ(flagged(table.baseline[5]), std::vector<int>{1});
@@ -94,6 +94,20 @@ TEST(OutcomeTables, MissingValuesAreEmptyCellsAndOneResultHasNoCoV) {
     EXPECT_EQ(lines[8], "Coherence below 0.9\tnone");
     EXPECT_EQ(lines.size(), 9u);  // no baseline section
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+
+    // f_L below every result's measured frequencies: the quality line says so.
+    OutcomeSettings at3;
+    at3.lowHz = 3;
+    LabelledOutcomes a = only, b = only;
+    a.outcomes = {};
+    a.outcomes.lowestHz = 5;
+    a.outcomes.highestHz = 37;
+    b.outcomes = a.outcomes;
+    b.outcomes.highestHz = 35;
+    const std::vector<std::string> outside =
+        Lines(OutcomeTableText(BuildOutcomeTable(MakeOutcomeReport({a, b}, std::nullopt, at3))));
+    EXPECT_EQ(outside[7],
+              "CoV of R3 [%]\t\tR3: 3 Hz lies outside the measured frequencies, 5 to 37 Hz");
 }
 
 TEST(OutcomeTables, CsvQuotesLabelsAndMarksTheBaseline) {
