@@ -10,11 +10,11 @@
 
 namespace pelmor {
 
-ViewState::ViewState()
-    : trace(std::make_unique<double[]>(kTraceCapacity)),
-      integral(std::make_unique<double[]>(kTraceCapacity)),
-      xyX(std::make_unique<double[]>(kTraceCapacity)),
+DrawnView::DrawnView()
+    : xyX(std::make_unique<double[]>(kTraceCapacity)),
       xyY(std::make_unique<double[]>(kTraceCapacity)),
+      trace(std::make_unique<double[]>(kTraceCapacity)),
+      integral(std::make_unique<double[]>(kTraceCapacity)),
       trendTimes(std::make_unique<double[]>(kTrendCapacity)),
       trendRs(std::make_unique<double[]>(kTrendCapacity)),
       trendXs(std::make_unique<double[]>(kTrendCapacity)) {}
@@ -95,6 +95,13 @@ void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect) {
     record.shown = 1;
 }
 
+void KeepRange(PlotWindow& record, const PlotRange& range) {
+    record.xmin = range.xmin;
+    record.xmax = range.xmax;
+    record.ymin = range.ymin;
+    record.ymax = range.ymax;
+}
+
 void DrawWindowFrame(Surface& surface, SurfaceRect& rect, bool printing) {
     if (!printing) {
         surface.SunkenEdge(rect);
@@ -126,7 +133,7 @@ void DrawScaleIcon(const DrawContext& c, const SurfaceRect& inner, int record) {
     if (c.printing) return;
     const Color color = BlackBackground(c.view) ? 0xC0C0C0 : 0x000000;
     c.surface.DrawIcon(SurfaceIcon::Scale, inner.left, inner.bottom - 20, color);
-    c.view.scaleIcons[record] = {inner.left, inner.bottom - 20, inner.left + 20, inner.bottom};
+    c.out.scaleIcons[record] = {inner.left, inner.bottom - 20, inner.left + 20, inner.bottom};
 }
 
 const char* const kSimulationWatermark = "Simulation — not measured data";
@@ -161,17 +168,18 @@ std::string SlotName(const CPelmorDoc& doc, int slot) {
 }
 
 void ApplyFitRequest(CPelmorDoc& doc, ViewState& view) {
-    const int request = std::exchange(doc.fitRequest, CPelmorDoc::kFitNothing);
+    const int request = doc.TakeFitRequest();
     if (!view.fitScalesToNewData || request == CPelmorDoc::kFitNothing) return;
-    const ImpedanceCalculator& z = doc.calculator;
+    const ImpedanceCalculator& z = doc.Calculator();
     const int fc = std::clamp(z.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     if (fc > 0) {
         const auto [lo, hi] = std::minmax_element(z.frequencyHz, z.frequencyHz + fc);
         if (std::isfinite(*lo) && std::isfinite(*hi)) {
             const double pad = *hi > *lo ? (*hi - *lo) / 20 : std::max(std::fabs(*hi) / 10, 0.5);
-            PlotWindow& w = doc.plotSetup.windows[kImpedanceFrequencyWindow];
+            PlotWindow w = doc.Plots().windows[kImpedanceFrequencyWindow];
             w.xmin = std::max(*lo - pad, 0.0);
             w.xmax = *hi + pad;
+            doc.SetPlotWindow(kImpedanceFrequencyWindow, w);
         }
     }
     if (request == CPelmorDoc::kFitAllWindows) {
@@ -181,7 +189,7 @@ void ApplyFitRequest(CPelmorDoc& doc, ViewState& view) {
 }
 
 void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view) {
-    PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
+    PlotWindow w0 = doc.Plots().windows[kSignalWindow0];
     double t0 = w0.xmin, t1 = w0.xmax;
     if (view.zoomPending && view.zoomReady) {
         view.zoomPending = false;
@@ -211,6 +219,7 @@ void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view) {
     }
     w0.xmin = t0;
     w0.xmax = t1;
+    doc.SetPlotWindow(kSignalWindow0, w0);
 }
 
 namespace {
@@ -228,7 +237,7 @@ void DrawTimeBar(const DrawContext& c, const SurfaceRect& bar, int32_t left, int
     const double newest = first.EndTime();
     const double oldest = newest - count * first.SampleInterval();
     if (count > 0 && newest > oldest) {
-        const PlotWindow& w0 = c.doc.plotSetup.windows[kSignalWindow0];
+        const PlotWindow& w0 = c.out.windows[kSignalWindow0];
         const double t0 = std::clamp(w0.xmin, oldest, newest);
         const double t1 = std::clamp(w0.xmax, oldest, newest);
         const double width = right - left;
@@ -238,46 +247,105 @@ void DrawTimeBar(const DrawContext& c, const SurfaceRect& bar, int32_t left, int
         s.FillSolid(thumb, 0x808080);
     }
     if (!c.printing) {
-        c.view.timeBar = bar;
-        c.view.timeBarThumb = thumb;
+        c.out.timeBar = bar;
+        c.out.timeBarThumb = thumb;
+    }
+}
+
+// The stored window fills the view only while it is shown and holds a result.
+bool StoredFullScreen(const ViewState& view, const StoredResultsView& stored) {
+    return view.storedFullScreen && stored.count > 0 && view.showStoredImpedance;
+}
+
+// Whether the impedance window is drawn: shown, not hidden by the stored window in full screen,
+// and more than ten samples in trace buffer 0.
+bool ImpedanceShown(const CPelmorDoc& doc, const ViewState& view, const StoredResultsView& stored) {
+    return ViewHasContent(doc, stored) && view.showImpedance && !StoredFullScreen(view, stored) &&
+           doc.state.buffers[0].Count() > 10;
+}
+
+// Takes the values drawing may settle from the document and the view.
+void BeginDrawnView(DrawnView& d, const CPelmorDoc& doc, const ViewState& view,
+                    const StoredResultsView& stored, bool printing) {
+    d.printing = printing;
+    d.windows = doc.Plots().windows;
+    for (PlotWindow& w : d.windows) w.shown = 0;
+    d.signalRescale = view.signalRescale;
+    d.spectrumRescale = view.spectrumRescale;
+    d.zRescale = view.zRescale;
+    d.xyRescale = view.xyRescale;
+    d.storedRescale = view.storedRescale;
+    d.storedFullScreen = StoredFullScreen(view, stored);
+    d.drewWhileRunning = view.drewWhileRunning;
+    d.zoomReady = view.zoomReady;
+    d.timeMapping = view.timeMapping;
+    d.lastSpectrum = view.lastSpectrum;
+    d.scaleIcons = view.scaleIcons;
+    d.timeBar = view.timeBar;
+    d.timeBarThumb = view.timeBarThumb;
+    if (!printing) {  // the mouse keeps using the screen's rectangles while a page prints
+        d.scaleIcons.fill(SurfaceRect{});
+        d.timeBar = d.timeBarThumb = SurfaceRect{};
     }
 }
 
 }  // namespace
 
-void DrawAll(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored,
-             const SurfaceRect& area, bool printing) {
+void UpdateView(CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored) {
+    view.storedFullScreen = StoredFullScreen(view, stored);
+    if (!ViewHasContent(doc, stored)) return;
+    ApplyFitRequest(doc, view);
+    ApplyTimeWindow(doc, view);
+    if (ImpedanceShown(doc, view, stored)) doc.UpdateDisplayedAnalysis();
+}
+
+void KeepDrawnView(CPelmorDoc& doc, ViewState& view, const DrawnView& d) {
+    doc.SetPlotWindows(d.windows);
+    view.signalRescale = d.signalRescale;
+    view.spectrumRescale = d.spectrumRescale;
+    view.zRescale = d.zRescale;
+    view.xyRescale = d.xyRescale;
+    view.storedRescale = d.storedRescale;
+    view.storedFullScreen = d.storedFullScreen;
+    view.drewWhileRunning = d.drewWhileRunning;
+    view.zoomReady = d.zoomReady;
+    view.timeMapping = d.timeMapping;
+    view.lastSpectrum = d.lastSpectrum;
+    view.scaleIcons = d.scaleIcons;
+    view.timeBar = d.timeBar;
+    view.timeBarThumb = d.timeBarThumb;
+}
+
+void DrawAll(Surface& surface, const CPelmorDoc& doc, const ViewState& view,
+             const StoredResultsView& stored, const SurfaceRect& area, bool printing,
+             DrawnView& drawn) {
+    BeginDrawnView(drawn, doc, view, stored, printing);
     DrawContext c{surface,
                   doc,
                   view,
+                  drawn,
                   printing,
                   printing ? kPrinting : kScreen,
                   doc.state.buffers[0].EndTime()};
     const bool haveStored = stored.count > 0;
-    if (!haveStored || !view.showStoredImpedance) view.storedFullScreen = false;
+    const bool fullScreen = drawn.storedFullScreen;
     const int32_t samples = doc.state.buffers[0].Count();
     const bool storedShown = view.showStoredImpedance && haveStored;
-    const bool xyShown = view.showXY && !view.storedFullScreen && samples > 10;
-    const bool zShown = view.showImpedance && !view.storedFullScreen && samples > 10;
+    const bool xyShown = view.showXY && !fullScreen && samples > 10;
+    const bool zShown = ImpedanceShown(doc, view, stored);
     const bool measuring = doc.MeasurementRunning();
-
-    for (PlotWindow& w : doc.plotSetup.windows) w.shown = 0;
-    if (!printing) {  // the mouse keeps using the screen's rectangles while a page prints
-        view.scaleIcons.fill(SurfaceRect{});
-        view.timeBar = view.timeBarThumb = SurfaceRect{};
-    }
     if (!ViewHasContent(doc, stored)) return;
 
-    ApplyFitRequest(doc, view);
-    ApplyTimeWindow(doc, view);
+    // A time window set after a selection waits for the signal rows to map the pixels again.
+    drawn.zoomReady = false;
     const int channels = std::clamp(doc.setup.channelCount, 0, kDisplaySlots);
-    const ViewLayout layout = ComputeViewLayout(area, xyShown, zShown, storedShown, channels,
-                                                view.storedFullScreen, !measuring);
+    const ViewLayout layout =
+        ComputeViewLayout(area, xyShown, zShown, storedShown, channels, fullScreen, !measuring);
 
     if (layout.xy) DrawXYWindow(c, layout.xyRect);
     if (layout.impedance) DrawImpedanceWindow(c, layout.impedanceRect);
     if (layout.stored) DrawStoredWindow(c, stored, layout.storedRect);
-    if (view.storedFullScreen) return;
+    if (fullScreen) return;
 
     for (int s = 0; s < channels; ++s) {
         DrawSignalRow(c, s,
@@ -307,8 +375,8 @@ PrintLayout ComputePrintLayout(const SurfaceRect& printable, int32_t headerHeigh
     return p;
 }
 
-void PrintPage(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredResultsView& stored,
-               const SurfaceRect& printable) {
+void PrintPage(Surface& surface, const CPelmorDoc& doc, const ViewState& view,
+               const StoredResultsView& stored, const SurfaceRect& printable, DrawnView& drawn) {
     const PrintLayout first = ComputePrintLayout(printable, 0);
     const SurfaceFont old = surface.SelectFont({first.headerFontHeight, 700, true, false});
     const std::string& header = doc.printHeader;
@@ -321,7 +389,7 @@ void PrintPage(Surface& surface, CPelmorDoc& doc, ViewState& view, const StoredR
                                layout.reduced.top + headerHeight},
                               header, TextAlign::Left, true);
     }
-    DrawAll(surface, doc, view, stored, layout.plotArea, true);
+    DrawAll(surface, doc, view, stored, layout.plotArea, true, drawn);
     surface.SelectFont(old);
 }
 

@@ -15,24 +15,17 @@ namespace pelmor {
 
 namespace {
 
-void StoreRange(PlotWindow& rec, const PlotRange& r) {
-    rec.xmin = r.xmin;
-    rec.xmax = r.xmax;
-    rec.ymin = r.ymin;
-    rec.ymax = r.ymax;
-}
-
-// The live trend ring unrolled into the view's arrays, oldest first; the count of points.
+// The live trend ring unrolled into the repaint's arrays, oldest first; the count of points.
 int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
-    const ImpedanceCalculator& z = c.doc.calculator;
+    const ImpedanceCalculator& z = c.doc.Calculator();
     const int32_t capacity = std::clamp(z.trendCapacity, 1, ImpedanceCalculator::kTrendLength);
     const int32_t count = std::clamp(z.trendCount, 0, capacity);
     const double newest = c.doc.state.buffers[0].EndTime();
     for (int32_t i = 0; i < count; ++i) {
         const int32_t at = ((i + z.trendStart) % capacity + capacity) % capacity;
-        c.view.trendTimes[i] = newest + (i - count) / 10.0 - shift;
-        c.view.trendRs[i] = z.trendR[at];
-        c.view.trendXs[i] = z.trendX[at];
+        c.out.trendTimes[i] = newest + (i - count) / 10.0 - shift;
+        c.out.trendRs[i] = z.trendR[at];
+        c.out.trendXs[i] = z.trendX[at];
     }
     return count;
 }
@@ -64,12 +57,13 @@ std::string InvalidImpedanceFrequencies(const double* frequencies, const double*
 }
 
 void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
-    CPelmorDoc& doc = c.doc;
-    ViewState& view = c.view;
-    ImpedanceCalculator& z = doc.calculator;
+    const CPelmorDoc& doc = c.doc;
+    const ViewState& view = c.view;
+    DrawnView& out = c.out;
+    const ImpedanceCalculator& z = doc.Calculator();
     const bool trend = z.zTrendDisplay != 0;
     const int record = trend ? kImpedanceTimeWindow : kImpedanceFrequencyWindow;
-    MarkWindowShown(doc.plotSetup.windows[record], band);
+    MarkWindowShown(out.windows[record], band);
 
     SurfaceRect inner = band;
     DrawWindowFrame(c.surface, inner, c.printing);
@@ -81,9 +75,9 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     const uint32_t averaged = PlotStyleFlags(view.zAveragePlotStyle) | PlotThick;
     const uint32_t instant = PlotStyleFlags(view.zInstantPlotStyle);
     const int32_t fc = std::clamp(z.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-    const bool fixed = !view.zRescale && !view.zAutoscale;
-    PlotWindow& freqRec = doc.plotSetup.windows[kImpedanceFrequencyWindow];
-    PlotWindow& timeRec = doc.plotSetup.windows[kImpedanceTimeWindow];
+    const bool fixed = !out.zRescale && !view.zAutoscale;
+    PlotWindow& freqRec = out.windows[kImpedanceFrequencyWindow];
+    PlotWindow& timeRec = out.windows[kImpedanceTimeWindow];
     PlotWindow* used = &freqRec;
     bool keepRange = true;  // a one-shot rescale writes the range used back
     bool notes = false;
@@ -115,15 +109,15 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         const double shift = 0.1 * (tracking ? z.ringLength : z.trendCapacity) * 0.5;
         const int32_t n = UnrollLiveTrend(c, shift);
         if (n > 0) {
-            graph.AddCurve(n, view.trendTimes.get(), view.trendRs.get(),
+            graph.AddCurve(n, out.trendTimes.get(), out.trendRs.get(),
                            tracking ? averaged : instant, kRed);
-            graph.AddCurve(n, view.trendTimes.get(), view.trendXs.get(),
+            graph.AddCurve(n, out.trendTimes.get(), out.trendXs.get(),
                            tracking ? averaged : instant, kBlue);
-            const double last = view.trendTimes[n - 1];
+            const double last = out.trendTimes[n - 1];
             if (tracking) {
                 timeRec.xmin = last - (timeRec.xmax - timeRec.xmin);
             } else {
-                timeRec.xmin = view.trendTimes[0];
+                timeRec.xmin = out.trendTimes[0];
             }
             timeRec.xmax = last;
         }
@@ -131,8 +125,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         graph.SetTitles("Time [s]", "Impedance");
         used = &timeRec;
         keepRange = false;
-        if (z.selectedFrequencyIndex >= fc) z.selectedFrequencyIndex = std::max(fc - 1, 0);
-        const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
+        const PlotWindow& w0 = out.windows[kSignalWindow0];
         timeRec.xmin = w0.xmin;
         timeRec.xmax = w0.xmax;
         const int32_t n = std::clamp(z.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
@@ -140,11 +133,10 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         if (n > 0) {
             graph.AddCurve(n, z.trendTime, z.trendR, instant, kRed);
             graph.AddCurve(n, z.trendTime, z.trendX, instant, kBlue);
-            BreathMarks marks =
-                MarkBreaths(AnalyseTrendBreaths(doc.calculator, doc.BreathAnalysisSettings()));
+            BreathMarks marks = MarkBreaths(doc.DisplayedBreaths());
             AddBreathBands(graph, marks.bands);
             breathNote = std::move(marks.note);
-            if (view.zRescale) {
+            if (out.zRescale) {
                 const auto [r0, r1] = std::minmax_element(z.trendR, z.trendR + n);
                 const auto [x0, x1] = std::minmax_element(z.trendX, z.trendX + n);
                 timeRec.ymin = std::min(*r0, *x0);
@@ -153,10 +145,8 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         }
     } else {
         graph.SetTitles("Frequency [Hz]", "Impedance");
-        const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
-        AnalysisInputs in = doc.Inputs();
-        noPeriod = z.AnalyseInterval(in, std::max(w0.xmin, 0.0), w0.xmax) != 0 ||
-                   z.periodsAccumulated <= 0;
+        // The document analysed the span shown when it changed (UpdateDisplayedAnalysis).
+        noPeriod = !doc.DisplayedIntervalAnalysed();
         if (fc > 0 && !noPeriod) {
             graph.AddCurve(fc, z.frequencyHz, z.ensembleR, averaged, kRed);
             graph.AddCurve(fc, z.frequencyHz, z.ensembleX, averaged, kBlue);
@@ -170,8 +160,8 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     const bool useRange = trend && !measuring ? !view.zAutoscale : fixed;
     if (useRange) graph.SetRange(used->xmin, used->xmax, used->ymin, used->ymax);
     graph.Draw();
-    if (keepRange && view.zRescale && graph.CurveCount() > 0) StoreRange(*used, graph.GetRange());
-    view.zRescale = false;
+    if (keepRange && out.zRescale && graph.CurveCount() > 0) KeepRange(*used, graph.GetRange());
+    out.zRescale = false;
 
     Surface& s = c.surface;
     // On paper the page header's font is still selected and is far larger than the axis

@@ -14,8 +14,8 @@ int32_t SpectrumWidth(const SurfaceRect& row) {
     return std::min<int32_t>(11 * row.Height() / 10, static_cast<int32_t>(0.35 * row.Width()));
 }
 
-int SignalSpectrum(CPelmorDoc& doc, int slot, double start, int32_t& count, double* frequencies,
-                   double* amplitudes) {
+int SignalSpectrum(const CPelmorDoc& doc, int slot, double start, int32_t& count,
+                   double* frequencies, double* amplitudes) {
     const int spp = doc.setup.samplesPerPeriod;
     if (spp < 1 || doc.setup.signalPeriod <= 0) return 1;
     const int k = static_cast<int>(std::log2(static_cast<double>(spp)) + 0.5);
@@ -30,7 +30,7 @@ int SignalSpectrum(CPelmorDoc& doc, int slot, double start, int32_t& count, doub
     for (int i = 0; i < n; ++i) bins[i] = {samples[i], 0.0};
     Fft(0, k, bins.data());
     auto magnitude = [&](int bin) { return std::hypot(bins[bin].re, bins[bin].im); };
-    const ImpedanceCalculator& calc = doc.calculator;
+    const ImpedanceCalculator& calc = doc.Calculator();
     const double period = doc.setup.signalPeriod;
     int32_t out = 0;
     if (doc.setup.measurementMode == 0) {
@@ -64,12 +64,13 @@ namespace {
 
 // The spectrum window at the right of a row; false (nothing drawn) when there is no spectrum.
 bool DrawSpectrumWindow(const DrawContext& c, int slot, double start, const SurfaceRect& row) {
-    ViewState& view = c.view;
+    const ViewState& view = c.view;
+    DrawnView& out = c.out;
     double freq[kMaxSpectrumPoints], amp[kMaxSpectrumPoints];
     int32_t count = 6;
     if (SignalSpectrum(c.doc, slot, start, count, freq, amp) != 0) return false;
-    PlotWindow& rec = c.doc.plotSetup.windows[kSpectrumWindow0 + slot];
-    const bool fixed = !view.spectrumRescale[slot] && !view.spectrumAutoscale[slot];
+    PlotWindow& rec = out.windows[kSpectrumWindow0 + slot];
+    const bool fixed = !out.spectrumRescale[slot] && !view.spectrumAutoscale[slot];
     const bool db = view.dbScale[slot];
     double lowest = HUGE_VAL;
     for (int32_t i = 0; i < count; ++i) {
@@ -85,7 +86,7 @@ bool DrawSpectrumWindow(const DrawContext& c, int slot, double start, const Surf
         for (int32_t i = 0; i < count; ++i)
             if (!std::isfinite(amp[i])) amp[i] = bottom;
     }
-    SpectrumPoints& kept = view.lastSpectrum[slot];
+    SpectrumPoints& kept = out.lastSpectrum[slot];
     kept.count = count;
     kept.decibels = db;
     std::copy(freq, freq + count, kept.frequencies.begin());
@@ -105,13 +106,9 @@ bool DrawSpectrumWindow(const DrawContext& c, int slot, double start, const Surf
     if (fixed) graph.SetRange(rec.xmin, rec.xmax, rec.ymin, rec.ymax);
     ApplyGraphSettings(graph, c, true);
     graph.Draw();
-    if (view.spectrumRescale[slot]) {
-        const PlotRange r = graph.GetRange();
-        rec.xmin = r.xmin;
-        rec.xmax = r.xmax;
-        rec.ymin = r.ymin;
-        rec.ymax = r.ymax;
-        view.spectrumRescale[slot] = false;
+    if (out.spectrumRescale[slot]) {
+        KeepRange(rec, graph.GetRange());
+        out.spectrumRescale[slot] = false;
     }
     DrawScaleIcon(c, rect, kSpectrumWindow0 + slot);
     return true;
@@ -141,14 +138,15 @@ void Integrate(const double* trace, int32_t n, double ymin, double ymax, double*
 }  // namespace
 
 void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
-    CPelmorDoc& doc = c.doc;
-    ViewState& view = c.view;
+    const CPelmorDoc& doc = c.doc;
+    const ViewState& view = c.view;
+    DrawnView& out = c.out;
     const TraceBuffer& buffer = doc.state.buffers[slot];
     const TraceBuffer& first = doc.state.buffers[0];
-    const PlotWindow& w0 = doc.plotSetup.windows[kSignalWindow0];
+    const PlotWindow& w0 = out.windows[kSignalWindow0];
     const double t0 = w0.xmin, t1 = w0.xmax, w = t1 - t0;
     const bool measuring = doc.MeasurementRunning();
-    double* trace = view.trace.get();
+    double* trace = out.trace.get();
 
     int32_t n = 0;
     double start = 0, xmin = t0, xmax = t1;
@@ -156,19 +154,19 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
         const double period = doc.activeExcitation.period;
         const double m = period > 0 ? std::trunc(w / period + 0.5) : 0;
         const double wanted = m * period * doc.setup.sampleRate;
-        n = static_cast<int32_t>(std::clamp(wanted, 0.0, double{ViewState::kTraceCapacity}));
+        n = static_cast<int32_t>(std::clamp(wanted, 0.0, double{DrawnView::kTraceCapacity}));
         double interval = 0;
         if (n > 0) buffer.Latest(n, trace, start, interval);
     } else if (measuring) {
         const double p0 = w > 0 ? std::floor(c.firstEnd / w) * w : c.firstEnd;
         double a = p0, b = p0 + w;
-        n = buffer.Range(a, b, trace, ViewState::kTraceCapacity);
+        n = buffer.Range(a, b, trace, DrawnView::kTraceCapacity);
         start = a;
         xmin = a;
         xmax = a + w;
     } else {
         double a = t0, b = t1;
-        n = buffer.Range(a, b, trace, ViewState::kTraceCapacity);
+        n = buffer.Range(a, b, trace, DrawnView::kTraceCapacity);
         start = a;
     }
     if (n < 1) return;
@@ -185,15 +183,15 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
             rect.right = row.right - SpectrumWidth(row);
     }
     DrawWindowFrame(c.surface, rect, c.printing);
-    PlotWindow& rec = doc.plotSetup.windows[kSignalWindow0 + slot];
+    PlotWindow& rec = out.windows[kSignalWindow0 + slot];
     MarkWindowShown(rec, rect);
 
     CPlotGraph graph(c.surface, rect);
     graph.SetTitles("", SlotName(doc, slot));
     const double* plotted = trace;
     if (view.integrate[slot]) {
-        Integrate(trace, n, rec.ymin, rec.ymax, view.integral.get());
-        plotted = view.integral.get();
+        Integrate(trace, n, rec.ymin, rec.ymax, out.integral.get());
+        plotted = out.integral.get();
         graph.AddUniformCurve(n, start, interval, plotted, PlotConnect, 0xFF0000);
     }
     const Color traceColor =
@@ -202,19 +200,19 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
 
     rec.xmin = xmin;
     rec.xmax = xmax;
-    if (measuring) view.drewWhileRunning = true;
-    if (view.signalRescale[slot] || view.signalAutoscale[slot]) {
+    if (measuring) out.drewWhileRunning = true;
+    if (out.signalRescale[slot] || view.signalAutoscale[slot]) {
         const auto [lo, hi] = std::minmax_element(plotted, plotted + n);
         rec.ymin = *lo;
         rec.ymax = *hi;
-        view.signalRescale[slot] = false;
+        out.signalRescale[slot] = false;
     }
     graph.SetRange(rec.xmin, rec.xmax, rec.ymin, rec.ymax);
     ApplyGraphSettings(graph, c, false);
     if (graph.Draw()) {
         const PlotTransform t = graph.GetTransform();
-        view.timeMapping = {t.xmin, t.xScale, t.left};
-        view.zoomReady = true;
+        out.timeMapping = {t.xmin, t.xScale, t.left};
+        out.zoomReady = true;
     }
     if (doc.ShowsSimulatedData())
         DrawSimulationWatermark(c, graph.Drawn() ? graph.DataRect() : rect);

@@ -11,14 +11,14 @@ namespace pelmor {
 
 void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, SurfaceRect rect) {
     if (stored.count < 1) return;
-    CPelmorDoc& doc = c.doc;
-    ViewState& view = c.view;
+    const ViewState& view = c.view;
+    DrawnView& out = c.out;
     Surface& s = c.surface;
     const int32_t count = std::min(stored.count, kMaxStoredResults);
     const bool black = BlackBackground(view);
     DrawWindowFrame(s, rect, c.printing);
 
-    if (view.storedFullScreen) {
+    if (out.storedFullScreen) {
         int32_t y = rect.top;
         int32_t widest = rect.left;
         for (int32_t i = 0; i < count; ++i) {
@@ -44,7 +44,7 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
         rect.left = widest;
     }
 
-    PlotWindow& rec = doc.plotSetup.windows[kStoredImpedanceWindow];
+    PlotWindow& rec = out.windows[kStoredImpedanceWindow];
     MarkWindowShown(rec, rect);
 
     CPlotGraph graph(s, rect);
@@ -67,19 +67,13 @@ void DrawStoredWindow(const DrawContext& c, const StoredResultsView& stored, Sur
         graph.AddCurve(n, r.frequencies, r.R, flags, red);
         graph.AddCurve(n, r.frequencies, r.X, flags, blue);
     }
-    if (!view.storedRescale && !view.storedAutoscale)
+    if (!out.storedRescale && !view.storedAutoscale)
         graph.SetRange(rec.xmin, rec.xmax, rec.ymin, rec.ymax);
     ApplyGraphSettings(graph, c, false);
     graph.Draw();
-    if (view.storedRescale) {
-        if (graph.CurveCount() > 0) {
-            const PlotRange r = graph.GetRange();
-            rec.xmin = r.xmin;
-            rec.xmax = r.xmax;
-            rec.ymin = r.ymin;
-            rec.ymax = r.ymax;
-        }
-        view.storedRescale = false;
+    if (out.storedRescale) {
+        if (graph.CurveCount() > 0) KeepRange(rec, graph.GetRange());
+        out.storedRescale = false;
     }
     DrawScaleIcon(c, rect, kStoredImpedanceWindow);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The display state the view keeps (which windows are shown, colours, scaling requests, plot
-// styles, the rectangles drawing leaves for the mouse) and its working arrays. Everything else
-// the windows draw is read from the document.
+// styles, the rectangles drawing leaves for the mouse), and what one repaint hands back
+// (DrawnView) with its working arrays. Everything else the windows draw is read from the
+// document.
 
 #include <array>
 #include <cstdint>
@@ -61,14 +62,11 @@ struct SpectrumPoints {
 constexpr int kScreen = 0;
 constexpr int kPrinting = 1;
 
-// The view's state. Large (the working arrays live on the heap); one per view, built once.
-// storedFullScreen, drewWhileRunning and showXY come from the flags the document's timer tick
-// and import read, so a ViewState can be handed to CPelmorDoc::OnTimerTick directly.
+// The view's state; one per view. storedFullScreen, drewWhileRunning and showXY come from the
+// flags the document's timer tick and import read, so a ViewState can be handed to
+// CPelmorDoc::OnTimerTick directly.
 struct ViewState : ViewTickFlags {
-    static constexpr int32_t kTraceCapacity = 65536;
-    static constexpr int32_t kTrendCapacity = ImpedanceCalculator::kTrendLength;
-
-    ViewState();
+    ViewState() = default;
     ViewState(const ViewState&) = delete;
     ViewState& operator=(const ViewState&) = delete;
 
@@ -107,8 +105,6 @@ struct ViewState : ViewTickFlags {
     int32_t xyPlotStyle = 0;
     bool xyAutoscale = false;
     bool xyRescale = false;
-    // Points last drawn (xyX, xyY); read by the Copy command.
-    int32_t xyCount = 0;
 
     // --- stored impedance window ---
     bool storedAutoscale = false;
@@ -127,18 +123,49 @@ struct ViewState : ViewTickFlags {
     SurfaceRect timeBar{};
     SurfaceRect timeBarThumb{};
 
-    // --- working arrays, reused for every repaint ---
-    std::unique_ptr<double[]> trace;     // one signal trace (kTraceCapacity)
-    std::unique_ptr<double[]> integral;  // its running integral (kTraceCapacity)
-    std::unique_ptr<double[]> xyX;       // XY points (kTraceCapacity each)
-    std::unique_ptr<double[]> xyY;
-    std::unique_ptr<double[]> trendTimes;  // a live trend unrolled (kTrendCapacity each)
-    std::unique_ptr<double[]> trendRs;
-    std::unique_ptr<double[]> trendXs;
-
     // Lines-only curves go to the surface reduced to four points per pixel column (1) or with
     // every point (0); the picture is the same.
     int32_t columnReduction = 1;
+};
+
+// What one repaint (DrawAll) hands back: the plot windows with where they were drawn and the
+// ranges a one-shot rescale found, the view's values that drawing settles (the rescale requests
+// carried out, the rectangles for the mouse, the time mapping, the last spectra, whether it drew
+// while measuring, the full-screen flag), and the working arrays. DrawAll fills it from the
+// document and the view as they are and changes only it; KeepDrawnView hands it back to them.
+// Large (the arrays live on the heap): keep one and reuse it for every repaint.
+struct DrawnView {
+    static constexpr int32_t kTraceCapacity = 65536;
+    static constexpr int32_t kTrendCapacity = ImpedanceCalculator::kTrendLength;
+
+    DrawnView();
+    DrawnView(const DrawnView&) = delete;
+    DrawnView& operator=(const DrawnView&) = delete;
+
+    bool printing = false;
+    std::array<PlotWindow, kPlotWindowCount> windows{};
+    std::array<bool, kDisplaySlots> signalRescale{};
+    std::array<bool, kDisplaySlots> spectrumRescale{};
+    bool zRescale = false, xyRescale = false, storedRescale = false;
+    bool storedFullScreen = false;
+    bool drewWhileRunning = false;
+    bool zoomReady = false;
+    TimeMapping timeMapping;
+    std::array<SpectrumPoints, kDisplaySlots> lastSpectrum{};
+    std::array<SurfaceRect, kPlotWindowCount> scaleIcons{};
+    SurfaceRect timeBar{};
+    SurfaceRect timeBarThumb{};
+
+    // Points the XY window last drew (xyX, xyY); read by the Copy command.
+    int32_t xyCount = 0;
+    std::unique_ptr<double[]> xyX;  // kTraceCapacity each
+    std::unique_ptr<double[]> xyY;
+    // Working arrays of one repaint.
+    std::unique_ptr<double[]> trace;       // one signal trace (kTraceCapacity)
+    std::unique_ptr<double[]> integral;    // its running integral (kTraceCapacity)
+    std::unique_ptr<double[]> trendTimes;  // a live trend unrolled (kTrendCapacity each)
+    std::unique_ptr<double[]> trendRs;
+    std::unique_ptr<double[]> trendXs;
 };
 
 // Curve flags of a plot style code: 0 lines only, 1 symbols only, 2 lines and symbols (any

@@ -15,8 +15,10 @@ namespace pelmor {
 // What every window of one repaint needs.
 struct DrawContext {
     Surface& surface;
-    CPelmorDoc& doc;
-    ViewState& view;
+    const CPelmorDoc& doc;
+    const ViewState& view;
+    // Everything drawing settles goes here; the document and the view stay as they are.
+    DrawnView& out;
     bool printing;
     int p;  // colour pair index: kScreen or kPrinting
     // End time of trace buffer 0 when the repaint began: every row pages by the same end even
@@ -29,8 +31,11 @@ struct DrawContext {
 void ApplyGraphSettings(CPlotGraph& graph, const DrawContext& c, bool spectrum);
 
 // The scaleIcon at the bottom-left of a window's inner rectangle (screen only); its hit
-// rectangle goes to view.scaleIcons[record].
+// rectangle goes to out.scaleIcons[record].
 void DrawScaleIcon(const DrawContext& c, const SurfaceRect& inner, int record);
+
+// The range a one-shot rescale found, kept in the window's record (the repaint's copy).
+void KeepRange(PlotWindow& record, const PlotRange& range);
 
 // Writes text across the middle of rect in the current font and colour, one line.
 void DrawCentredNote(const DrawContext& c, const SurfaceRect& rect, const std::string& text);
@@ -54,8 +59,8 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row);
 // The amplitude spectrum of one excitation period of a slot starting at start. count is 6 on
 // entry; on success it holds the points written to frequencies and amplitudes (at most 256).
 // 0 on success, 1 on failure.
-int SignalSpectrum(CPelmorDoc& doc, int slot, double start, int32_t& count, double* frequencies,
-                   double* amplitudes);
+int SignalSpectrum(const CPelmorDoc& doc, int slot, double start, int32_t& count,
+                   double* frequencies, double* amplitudes);
 
 // Width of the spectrum window in a signal row: min(11 × height / 10, trunc(0.35 × width)).
 int32_t SpectrumWidth(const SurfaceRect& row);

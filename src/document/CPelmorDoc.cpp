@@ -87,6 +87,22 @@ int CPelmorDoc::AnalyseInterval(double fromSeconds, double toSeconds) {
     return calculator.AnalyseInterval(in, std::max(fromSeconds, 0.0), toSeconds);
 }
 
+void CPelmorDoc::UpdateDisplayedAnalysis() {
+    if (MeasurementRunning()) return;
+    const int fc = std::clamp(calculator.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    if (calculator.zTrendDisplay != 0) {
+        if (calculator.selectedFrequencyIndex >= fc)
+            calculator.selectedFrequencyIndex = std::max(fc - 1, 0);
+        displayedBreaths_ = calculator.offlineTrendCount > 0
+                                ? AnalyseTrendBreaths(calculator, BreathAnalysisSettings())
+                                : BreathAnalysis{};
+        return;
+    }
+    const PlotWindow& w0 = plotSetup.windows[kSignalWindow0];
+    displayedIntervalAnalysed_ =
+        AnalyseInterval(w0.xmin, w0.xmax) == 0 && calculator.periodsAccumulated > 0;
+}
+
 void CPelmorDoc::UseMarkedAsOutcomeBaseline() { outcomeBaseline = MarkedStoredResults(stored); }
 
 // ---------------------------------------------------------------- measurement control

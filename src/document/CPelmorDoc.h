@@ -235,6 +235,15 @@ class CPelmorDoc : public RecordingSink {
     // measured data (fromSeconds below 0 counts from 0): the interval spectrum and the breathing
     // estimate. Not 0 when no whole excitation period lies within.
     int AnalyseInterval(double fromSeconds, double toSeconds);
+    // What the impedance window shows, analysed again after it changed (the view runs it before
+    // it redraws; drawing only reads the results). While no measurement runs: with the trend
+    // shown, the trend frequency brought into the active frequencies and the breaths of the
+    // offline trend; otherwise the interval spectrum of the span the first signal window shows.
+    void UpdateDisplayedAnalysis();
+    // Whether that interval spectrum holds a complete period.
+    bool DisplayedIntervalAnalysed() const { return displayedIntervalAnalysed_; }
+    // The breaths of the offline trend as that analysis found them.
+    const BreathAnalysis& DisplayedBreaths() const { return displayedBreaths_; }
 
     // --- excitation and calibration commands ---
     void SelectNextExcitation();
@@ -400,6 +409,8 @@ class CPelmorDoc : public RecordingSink {
     bool simulatedFileShown_ = false;
     bool bankExcitationShown_ = false;
     UserInterface* importQuestions_ = nullptr;
+    bool displayedIntervalAnalysed_ = false;
+    BreathAnalysis displayedBreaths_;
 };
 
 // "T=%lg s, f=1,2,3" and the like: the frequencies of a list, each "%lg", separated by ",".

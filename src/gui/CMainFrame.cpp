@@ -174,7 +174,7 @@ bool CMainFrame::RunCommand(int id) {
     if (it->enabled && !it->enabled()) return false;
     it->run();
     UpdateCommandUi();
-    view_->update();
+    view_->Refresh();
     return true;
 }
 
@@ -370,7 +370,7 @@ void CMainFrame::DefineCommands() {
     auto toggle = [this](bool& flag) {
         return [this, &flag] {
             flag = !flag;
-            view_->update();
+            view_->Refresh();
         };
     };
     auto isOn = [](const bool& flag) { return [&flag] { return flag; }; };

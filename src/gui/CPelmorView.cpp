@@ -50,11 +50,16 @@ void CPelmorView::timerEvent(QTimerEvent* event) {
     Tick();
 }
 
+void CPelmorView::Refresh() {
+    UpdateView(doc_, view_, storedResults ? storedResults() : StoredResultsView{});
+    update();
+}
+
 void CPelmorView::Tick() {
     StatusTexts texts;
     const bool redraw = doc_.OnTimerTick(view_, texts);
     emit Ticked(texts);
-    if (redraw) update();
+    if (redraw) Refresh();
 }
 
 void CPelmorView::paintEvent(QPaintEvent*) {
@@ -64,7 +69,7 @@ void CPelmorView::paintEvent(QPaintEvent*) {
     const QSize size(std::max(width(), 1), std::max(height(), 1));
     if (backBuffer_.size() != size) backBuffer_ = QImage(size, QImage::Format_RGB32);
     QImage& picture = backBuffer_;
-    RenderViewInto(picture, doc_, view_, &stored);
+    RenderViewInto(picture, doc_, view_, &stored, &drawn_);
     if (!ViewHasContent(doc_, stored) && !doc_.MeasurementRunning()) {
         // Nothing to plot yet: say how to get something, rather than show an empty window.
         QPainter hint(&picture);
@@ -102,11 +107,11 @@ void CPelmorView::mousePressEvent(QMouseEvent* event) {
         case PressEffect::StartSelection:
             selecting_ = true;
             grabMouse();
-            update();
+            Refresh();
             break;
         case PressEffect::Repaint:
         case PressEffect::Zoomed:
-            update();
+            Refresh();
             break;
         case PressEffect::None:
             break;
@@ -125,13 +130,13 @@ void CPelmorView::mouseReleaseEvent(QMouseEvent* event) {
     selecting_ = false;
     releaseMouse();
     EndSelection(view_, p.x(), p.y());
-    update();
+    Refresh();
 }
 
 void CPelmorView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     ChangePlotWindows(doc_, [this](PlotSetup& plots) { ShowWholeBuffers(plots, doc_.State()); });
-    update();
+    Refresh();
 }
 
 void CPelmorView::wheelEvent(QWheelEvent* event) {
@@ -142,7 +147,7 @@ void CPelmorView::wheelEvent(QWheelEvent* event) {
     if (ChangePlotWindows(doc_, [&](PlotSetup& plots) {
             return ZoomOrPan(plots, p.x(), p.y(), delta, modifiers);
         }))
-        update();
+        Refresh();
     event->accept();
 }
 
@@ -150,7 +155,7 @@ void CPelmorView::contextMenuEvent(QContextMenuEvent* event) {
     const ContextHit hit = ContextWindowAt(doc_.Plots(), event->pos().x(), event->pos().y());
     if (hit.window == ContextWindow::None || !contextMenu) return;
     contextMenu(hit, event->globalPos());
-    update();
+    Refresh();
 }
 
 }  // namespace pelmor

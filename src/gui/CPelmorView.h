@@ -22,6 +22,11 @@ class CPelmorView : public QWidget {
     ~CPelmorView() override;
 
     ViewState& State() { return view_; }
+    // What the last repaint settled (the XY points the Copy command hands out).
+    const DrawnView& Drawn() const { return drawn_; }
+    // What the view shows changed: brings the document's analysis and the view up to date
+    // (UpdateView), then repaints.
+    void Refresh();
     // The picture of the last repaint.
     const QImage& BackBuffer() const { return backBuffer_; }
     // Runs one timer tick now (tests).
@@ -51,6 +56,7 @@ class CPelmorView : public QWidget {
     CPelmorDoc& doc_;
     QBasicTimer timer_;
     ViewState view_;
+    DrawnView drawn_;
     QImage backBuffer_;
     bool selecting_ = false;
 };

@@ -107,7 +107,7 @@ void CMainFrame::DefineFileCommands() {
                     false, false);
                 if (paths.isEmpty()) return;
                 d.ImportDataFile(ToLocalPath(paths.front()));
-                view_->update();
+                view_->Refresh();
             },
             [&d] { return d.CanImportData(); }});
     Define({cmd::ExportData,
@@ -192,7 +192,7 @@ bool CMainFrame::OpenSetupFile(const QString& path) {
         WriteRecentFiles();
     }
     UpdateCommandUi();
-    view_->update();
+    view_->Refresh();
     return opened;
 }
 

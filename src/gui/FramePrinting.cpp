@@ -37,7 +37,10 @@ void CMainFrame::PrintTo(QPrinter& printer) {
     {
         QtSurface surface(painter, true);
         const StoredResultsView stored = MakeStoredResultsView(doc_.Stored());
-        PrintPage(surface, doc_, view_->State(), stored, printable);
+        // The page is drawn as the view is; where its windows went is kept as a repaint's is.
+        auto drawn = std::make_unique<DrawnView>();
+        PrintPage(surface, doc_, view_->State(), stored, printable, *drawn);
+        KeepDrawnView(doc_, view_->State(), *drawn);
     }
     painter.end();
 }

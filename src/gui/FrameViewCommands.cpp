@@ -250,11 +250,12 @@ void CMainFrame::DefineContextCommands() {
     item(cmd::XYOptions, tr("Options"), [this, &v] { EditXYDisplay(this, v); });
     item(
         cmd::XYCopy, tr("Copy"),
-        [&d, &v] {
-            CopyTextToClipboard(PointTableText(v.xyX.get(), v.xyY.get(), v.xyCount),
+        [this, &d] {
+            const DrawnView& drawn = view_->Drawn();
+            CopyTextToClipboard(PointTableText(drawn.xyX.get(), drawn.xyY.get(), drawn.xyCount),
                                 d.Services().shell);
         },
-        [&v] { return v.xyCount != 0; });
+        [this] { return view_->Drawn().xyCount != 0; });
     // Spectrum window
     item(
         cmd::SpectrumDbScale, tr("dB scale"),

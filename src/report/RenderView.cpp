@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "core/FileBytes.h"
 #include "display/DrawAll.h"
@@ -26,20 +27,28 @@ void EnsureGuiApplication() {
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
                          const StoredResultsView* stored) {
     EnsureGuiApplication();
+    const StoredResultsView none;
+    UpdateView(doc, view, stored != nullptr ? *stored : none);
     QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
     RenderViewInto(image, doc, view, stored);
     return image;
 }
 
 void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
-                    const StoredResultsView* stored) {
+                    const StoredResultsView* stored, DrawnView* drawn) {
     image.fill(Qt::white);
     QPainter painter(&image);
     QtSurface surface(painter);
     const SurfaceRect area{0, 0, image.width(), image.height()};
     if (BlackBackground(view)) surface.FillSolid(area, 0x000000);
     const StoredResultsView none;
-    DrawAll(surface, doc, view, stored != nullptr ? *stored : none, area, false);
+    std::unique_ptr<DrawnView> own;
+    if (drawn == nullptr) {
+        own = std::make_unique<DrawnView>();
+        drawn = own.get();
+    }
+    DrawAll(surface, doc, view, stored != nullptr ? *stored : none, area, false, *drawn);
+    KeepDrawnView(doc, view, *drawn);
 }
 
 bool RenderViewToPng(CPelmorDoc& doc, ViewState& view, int width, int height,

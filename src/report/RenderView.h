@@ -15,15 +15,18 @@ namespace pelmor {
 // the process has none; it is never destroyed.
 void EnsureGuiApplication();
 
-// Draws the view into a width × height image (at least 1 × 1) with the screen colours. Makes a
-// headless application object first when the process has none.
+// Brings the view up to date with the document (UpdateView), then draws it into a width × height
+// image (at least 1 × 1) with the screen colours. Makes a headless application object first when
+// the process has none.
 QImage RenderViewToImage(CPelmorDoc& doc, ViewState& view, int width, int height,
                          const StoredResultsView* stored = nullptr);
 
-// The same picture drawn over the whole of an existing image (a back buffer kept between
-// repaints, so that no picture-sized block is allocated and freed ten times a second).
+// The view as it is drawn over the whole of an existing image (a back buffer kept between
+// repaints, so that no picture-sized block is allocated and freed ten times a second), and what
+// the drawing settled handed back (KeepDrawnView). drawn, when given, is the repaint's record
+// kept between repaints; otherwise one is made for this picture.
 void RenderViewInto(QImage& image, CPelmorDoc& doc, ViewState& view,
-                    const StoredResultsView* stored = nullptr);
+                    const StoredResultsView* stored = nullptr, DrawnView* drawn = nullptr);
 
 // The same picture written as a PNG file. False with the reason in error when the file cannot
 // be written.

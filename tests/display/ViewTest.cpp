@@ -33,6 +33,7 @@ struct ViewFixture : ::testing::Test {
     std::unique_ptr<MeasurementState> state = std::make_unique<MeasurementState>();
     std::unique_ptr<CPelmorDoc> doc;
     ViewState view;
+    DrawnView drawn;
     StoredResultsView stored;
 
     void SetUp() override {
@@ -95,8 +96,18 @@ struct ViewFixture : ::testing::Test {
             if (Rec(k).shown) r.push_back(k);
         return r;
     }
+    // A repaint after what the view shows changed: the view brought up to date, the windows
+    // drawn, and what drawing settled handed back.
     void Draw(RecordingSurface& s, SurfaceRect area = {0, 0, 1200, 900}) {
-        DrawAll(s, *doc, view, stored, area, false);
+        UpdateView(*doc, view, stored);
+        DrawAll(s, *doc, view, stored, area, false, drawn);
+        KeepDrawnView(*doc, view, drawn);
+    }
+    // The same on a printed page.
+    void Print(RecordingSurface& s) {
+        UpdateView(*doc, view, stored);
+        PrintPage(s, *doc, view, stored, {0, 0, 2000, 3000}, drawn);
+        KeepDrawnView(*doc, view, drawn);
     }
 };
 
@@ -420,8 +431,8 @@ TEST_F(ViewFixture, IntegralFillsTheRangeAndAutoscaleKeepsIt) {
     Rec(0).xmax = 7.5;
     view.signalAutoscale[0] = false;
     Draw(s);
-    EXPECT_DOUBLE_EQ(view.integral[0], 0.0);
-    EXPECT_DOUBLE_EQ(view.integral[100], 0.0);
+    EXPECT_DOUBLE_EQ(drawn.integral[0], 0.0);
+    EXPECT_DOUBLE_EQ(drawn.integral[100], 0.0);
 }
 
 TEST_F(ViewFixture, SpectrumBarsInBothModes) {
@@ -543,7 +554,7 @@ TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
 
     // A printed page shows the same bands and note.
     RecordingSurface page({0, 0, 2000, 3000}, true);
-    PrintPage(page, *doc, view, stored, {0, 0, 2000, 3000});
+    Print(page);
     int acceptedOnPaper = 0, refusedOnPaper = 0;
     for (const SurfaceCall& c : page.Calls(SurfaceOp::FillSolid)) {
         acceptedOnPaper += c.color == 0xC8F0D2;
@@ -573,7 +584,7 @@ TEST_F(ViewFixture, SimulatedDataCarryAWatermarkOnScreenAndPaper) {
         RecordingSurface screen;
         Draw(screen);
         RecordingSurface paper({0, 0, 2000, 3000}, true);
-        PrintPage(paper, *doc, view, stored, {0, 0, 2000, 3000});
+        Print(paper);
         for (RecordingSurface* s : {&screen, &paper}) {
             const auto marks = TextsOf(*s, kSimulationWatermark);
             ASSERT_EQ(marks.size(), simulated ? 3u : 0u);
@@ -650,7 +661,7 @@ TEST_F(ViewFixture, ImpedanceWindowSaysWhatItCannotShow) {
     doc->calculator.calibrationOff = 1;
     const PlotWindow onScreen = Rec(kImpedanceFrequencyWindow);
     RecordingSurface paper({0, 0, 2000, 3000}, true);
-    PrintPage(paper, *doc, view, stored, {0, 0, 2000, 3000});
+    Print(paper);
     const PlotWindow onPaper = Rec(kImpedanceFrequencyWindow);
     for (const auto& [s, w] : {std::pair{&fitted, onScreen}, std::pair{&paper, onPaper}}) {
         const auto r = TextsOf(*s, "R"), x = TextsOf(*s, "X");
@@ -722,7 +733,7 @@ TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     const SurfaceRect bar = view.timeBar;
     const auto icons = view.scaleIcons;
     RecordingSurface s({0, 0, 2000, 3000}, true);
-    PrintPage(s, *doc, view, stored, {0, 0, 2000, 3000});
+    Print(s);
     const auto boxes = s.Calls(SurfaceOp::TextInBox);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0].text, doc->printHeader);

@@ -368,7 +368,10 @@ TEST_F(ImportFixture, AnImportFitsTheScalesOnceUnlessTheUserKeepsThem) {
         ASSERT_TRUE(doc->ImportDataFile(File(Bytes(DataFormat::FullPrecision, 2048, 3, 512))));
         EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitAllWindows);
         RecordingSurface surface;
-        DrawAll(surface, *doc, view, StoredResultsView{}, {0, 0, 1200, 900}, false);
+        UpdateView(*doc, view, StoredResultsView{});
+        auto drawn = std::make_unique<DrawnView>();
+        DrawAll(surface, *doc, view, StoredResultsView{}, {0, 0, 1200, 900}, false, *drawn);
+        KeepDrawnView(*doc, view, *drawn);
         EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitNothing);
         const std::vector<double> v = Slot(0);
         const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
