@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/ImpedanceSpectrum.h"
+#include "analysis/MeasuredImpedance.h"
 
 namespace pelmor {
 

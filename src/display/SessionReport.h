@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "analysis/BreathAnalysis.h"
-#include "analysis/ImpedanceSpectrum.h"
+#include "analysis/MeasuredImpedance.h"
 #include "analysis/ModelFit.h"
 #include "display/BreathBands.h"
 #include "document/RecordAnalysis.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "analysis/CalibrationTable.h"
-#include "analysis/ImpedanceSpectrum.h"
+#include "analysis/MeasuredImpedance.h"
 #include "excitation/ExcitationRecords.h"
 #include "platform/Question.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/ImpedanceSpectrum.h"
+#include "analysis/MeasuredImpedance.h"
 
 namespace pelmor {
 
