@@ -54,20 +54,7 @@ struct DocumentFixture : ::testing::Test {
     }
 
     // One signal of twelve harmonics of a 1 s period, moderate phases.
-    void TwelveHarmonics() {
-        test::EditSetup(*doc, [](SetupFileImage& s) {
-            ExcitationBank& b = s.excitationBank;
-            b.period = 1.0;
-            b.signalCount = 1;
-            b.componentCount[0] = 12;
-            for (int i = 0; i < 12; ++i) {
-                b.frequencyIndex[0][i] = i + 1;
-                b.amplitude[0][i] = 0.1;
-                b.phase[0][i] = 0.3 * i * i;
-            }
-        });
-        doc->SelectSignal(0);
-    }
+    void TwelveHarmonics() { test::UseTwelveHarmonics(*doc); }
 };
 
 }  // namespace pelmor

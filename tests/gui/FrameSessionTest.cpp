@@ -42,20 +42,7 @@ namespace pelmor {
 namespace {
 
 // One signal of twelve harmonics of a 1 s period.
-void TwelveHarmonics(CPelmorDoc& doc) {
-    test::EditSetup(doc, [](SetupFileImage& s) {
-        ExcitationBank& b = s.excitationBank;
-        b.period = 1.0;
-        b.signalCount = 1;
-        b.componentCount[0] = 12;
-        for (int i = 0; i < 12; ++i) {
-            b.frequencyIndex[0][i] = i + 1;
-            b.amplitude[0][i] = 0.1;
-            b.phase[0][i] = 0.3 * i * i;
-        }
-    });
-    doc.SelectSignal(0);
-}
+void TwelveHarmonics(CPelmorDoc& doc) { test::UseTwelveHarmonics(doc); }
 
 template <typename Done>
 bool WaitFor(Done done, int milliseconds = 5000) {

@@ -38,17 +38,7 @@ struct RenderFixture : ::testing::Test {
         emulator = std::make_unique<DeviceEmulator>(o, &clock);
         doc = std::make_unique<CPelmorDoc>(*state,
                                            DocumentServices{profile, ui, shell, clock, *emulator});
-        test::EditSetup(*doc, [](SetupFileImage& s) {
-            ExcitationBank& b = s.excitationBank;
-            b.period = 1.0;
-            b.signalCount = 1;
-            b.componentCount[0] = 12;
-            for (int i = 0; i < 12; ++i) {
-                b.frequencyIndex[0][i] = 2 * (i + 1);
-                b.amplitude[0][i] = 0.1;
-                b.phase[0][i] = 0.3 * i * i;
-            }
-        });
+        test::UseTwelveHarmonics(*doc, 2);  // 2 ... 24 Hz
         ASSERT_TRUE(doc->SetChannelMask(0xE0));
         ui.QueueAnswer(true);  // go on without calibration
         ASSERT_EQ(doc->StartMeasurement(0), 0);

@@ -193,6 +193,21 @@ void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& chan
     doc.ApplySetupImage(*image);
 }
 
+void UseTwelveHarmonics(CPelmorDoc& doc, int step) {
+    EditSetup(doc, [step](SetupFileImage& s) {
+        ExcitationBank& b = s.excitationBank;
+        b.period = 1.0;
+        b.signalCount = 1;
+        b.componentCount[0] = 12;
+        for (int i = 0; i < 12; ++i) {
+            b.frequencyIndex[0][i] = step * (i + 1);
+            b.amplitude[0][i] = 0.1;
+            b.phase[0][i] = 0.3 * i * i;
+        }
+    });
+    doc.SelectSignal(0);
+}
+
 }  // namespace pelmor::test
 
 // Suppressions the sanitizer runtimes read at start-up, so that every way of running the tests

@@ -156,4 +156,8 @@ class CommaLocale {
 // impedance frequencies and display mode, the naming).
 void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& change);
 
+// Through EditSetup: a bank of one signal, twelve harmonics of a 1 s period (frequency indices
+// step, 2 step, ... 12 step), amplitude 0.1, moderate phases; then that signal selected.
+void UseTwelveHarmonics(CPelmorDoc& doc, int step = 1);
+
 }  // namespace pelmor::test
