@@ -189,7 +189,6 @@ void ImpedanceCalculator::ResetCalculator() {
     breathingRate = breathingVolume = 0.0;
     if (selectedFrequencyIndex >= frequencyCount) selectedFrequencyIndex = 0;
     ResetEnsemble();
-    ClearTrendPoints();
 }
 
 void ImpedanceCalculator::ClearTrendPoints() {

@@ -132,8 +132,6 @@ int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& u
         if (centre > INT32_MIN && centre < INT32_MAX &&
             buffers[2].Window(start, 1, static_cast<int32_t>(centre), &flow) >= 0)
             trendFlow[i] = in.flowScalingFactor * flow;
-        else
-            trendFlow[i] = 0;
     }
     return analysed ? 0 : 1;
 }
