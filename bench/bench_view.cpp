@@ -109,7 +109,7 @@ struct Scene {
         view.showSpectrum = true;
         view.xyPeriods = 8;
         view.xyAutoscale = true;
-        ImpedanceCalculator& z = doc->calculator;
+        ImpedanceCalculator& z = doc->CalculatorForTesting();
         z.ringLength = 50;
         z.ringCount = 50;
         for (int slot = 0; slot < 50; ++slot) {

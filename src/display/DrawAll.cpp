@@ -84,7 +84,7 @@ SurfaceRect SignalRowRect(int32_t left, int32_t top, int32_t right, int32_t bott
 }
 
 bool ViewHasContent(const CPelmorDoc& doc, const StoredResultsView& stored) {
-    return stored.count > 0 || doc.state.buffers[0].Count() >= 10;
+    return stored.count > 0 || doc.State().buffers[0].Count() >= 10;
 }
 
 void MarkWindowShown(PlotWindow& record, const SurfaceRect& rect) {
@@ -161,9 +161,9 @@ void DrawSimulationWatermark(const DrawContext& c, const SurfaceRect& rect) {
 }
 
 std::string SlotName(const CPelmorDoc& doc, int slot) {
-    const int channel = doc.state.buffers[slot].ChannelNumber();
-    if (channel >= 0 && channel < kMaxChannels && !doc.setup.signalNames[channel].empty())
-        return doc.setup.signalNames[channel];
+    const int channel = doc.State().buffers[slot].ChannelNumber();
+    if (channel >= 0 && channel < kMaxChannels && !doc.Setup().signalNames[channel].empty())
+        return doc.Setup().signalNames[channel];
     return Format("Channel %d", channel + 1);
 }
 
@@ -196,16 +196,16 @@ void ApplyTimeWindow(CPelmorDoc& doc, ViewState& view) {
         double a = view.timeMapping.TimeOfPixel(view.selectionStartX);
         double b = view.timeMapping.TimeOfPixel(view.selectionX);
         if (a > b) std::swap(a, b);
-        const double period = doc.setup.signalPeriod;
+        const double period = doc.Setup().signalPeriod;
         t0 = a;
         t1 = (b - a >= period) ? b : a + period;
     }
     view.zoomReady = false;
-    const TraceBuffer& first = doc.state.buffers[0];
+    const TraceBuffer& first = doc.State().buffers[0];
     const int32_t count = first.Count();
-    if (count > 0 && doc.setup.sampleRate > 0) {
+    if (count > 0 && doc.Setup().sampleRate > 0) {
         const double w = t1 - t0;
-        const double K = 10.0 / doc.setup.sampleRate;
+        const double K = 10.0 / doc.Setup().sampleRate;
         const double newest = first.EndTime();
         const double oldest = newest - count * first.SampleInterval();
         if (oldest + K > t1) {
@@ -232,7 +232,7 @@ void DrawTimeBar(const DrawContext& c, const SurfaceRect& bar, int32_t left, int
     s.SelectPen(oldPen);
     s.SelectBrush(oldBrush);
     SurfaceRect thumb{};
-    const TraceBuffer& first = c.doc.state.buffers[0];
+    const TraceBuffer& first = c.doc.State().buffers[0];
     const int32_t count = first.Count();
     const double newest = first.EndTime();
     const double oldest = newest - count * first.SampleInterval();
@@ -261,7 +261,7 @@ bool StoredFullScreen(const ViewState& view, const StoredResultsView& stored) {
 // and more than ten samples in trace buffer 0.
 bool ImpedanceShown(const CPelmorDoc& doc, const ViewState& view, const StoredResultsView& stored) {
     return ViewHasContent(doc, stored) && view.showImpedance && !StoredFullScreen(view, stored) &&
-           doc.state.buffers[0].Count() > 10;
+           doc.State().buffers[0].Count() > 10;
 }
 
 // Takes the values drawing may settle from the document and the view.
@@ -326,10 +326,10 @@ void DrawAll(Surface& surface, const CPelmorDoc& doc, const ViewState& view,
                   drawn,
                   printing,
                   printing ? kPrinting : kScreen,
-                  doc.state.buffers[0].EndTime()};
+                  doc.State().buffers[0].EndTime()};
     const bool haveStored = stored.count > 0;
     const bool fullScreen = drawn.storedFullScreen;
-    const int32_t samples = doc.state.buffers[0].Count();
+    const int32_t samples = doc.State().buffers[0].Count();
     const bool storedShown = view.showStoredImpedance && haveStored;
     const bool xyShown = view.showXY && !fullScreen && samples > 10;
     const bool zShown = ImpedanceShown(doc, view, stored);
@@ -338,7 +338,7 @@ void DrawAll(Surface& surface, const CPelmorDoc& doc, const ViewState& view,
 
     // A time window set after a selection waits for the signal rows to map the pixels again.
     drawn.zoomReady = false;
-    const int channels = std::clamp(doc.setup.channelCount, 0, kDisplaySlots);
+    const int channels = std::clamp(doc.Setup().channelCount, 0, kDisplaySlots);
     const ViewLayout layout =
         ComputeViewLayout(area, xyShown, zShown, storedShown, channels, fullScreen, !measuring);
 
@@ -379,7 +379,7 @@ void PrintPage(Surface& surface, const CPelmorDoc& doc, const ViewState& view,
                const StoredResultsView& stored, const SurfaceRect& printable, DrawnView& drawn) {
     const PrintLayout first = ComputePrintLayout(printable, 0);
     const SurfaceFont old = surface.SelectFont({first.headerFontHeight, 700, true, false});
-    const std::string& header = doc.printHeader;
+    const std::string& header = doc.PrintHeader();
     const int lines =
         header.empty() ? 0 : 1 + static_cast<int>(std::count(header.begin(), header.end(), '\n'));
     const int32_t headerHeight = lines * surface.TextExtent("Ay").cy;

@@ -20,7 +20,7 @@ int32_t UnrollLiveTrend(const DrawContext& c, double shift) {
     const ImpedanceCalculator& z = c.doc.Calculator();
     const int32_t capacity = std::clamp(z.trendCapacity, 1, ImpedanceCalculator::kTrendLength);
     const int32_t count = std::clamp(z.trendCount, 0, capacity);
-    const double newest = c.doc.state.buffers[0].EndTime();
+    const double newest = c.doc.State().buffers[0].EndTime();
     for (int32_t i = 0; i < count; ++i) {
         const int32_t at = ((i + z.trendStart) % capacity + capacity) % capacity;
         c.out.trendTimes[i] = newest + (i - count) / 10.0 - shift;
@@ -71,7 +71,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     ApplyGraphSettings(graph, c, false);
 
     const bool measuring = doc.MeasurementRunning();
-    const bool tracking = doc.setup.measurementMode == 1;
+    const bool tracking = doc.Setup().measurementMode == 1;
     const uint32_t averaged = PlotStyleFlags(view.zAveragePlotStyle) | PlotThick;
     const uint32_t instant = PlotStyleFlags(view.zInstantPlotStyle);
     const int32_t fc = std::clamp(z.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);

@@ -27,14 +27,14 @@ std::string ExcitationText(const std::vector<double>& frequencies) {
 void DescribeSession(const CPelmorDoc& doc, SessionReport& report) {
     report.setupName =
         doc.SetupPath().empty() ? std::string("Untitled") : WithoutFolder(doc.SetupPath());
-    const ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     report.calibrationPoints = c.calibrationOff ? 0 : static_cast<int>(c.workingCalibration.count);
     const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     report.excitationFrequencies.assign(c.frequencyHz, c.frequencyHz + n);
 }
 
 int NearestFrequencyIndex(const CPelmorDoc& doc, double hz) {
-    const ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
     int nearest = -1;
     for (int i = 0; i < n; ++i)
@@ -90,22 +90,18 @@ void AddBreathSummary(ReportRecording& r, const std::string& table) {
 
 ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double trendHz,
                             const BreathSettings& breaths) {
-    ImpedanceCalculator& c = doc.calculator;
+    const ImpedanceCalculator& c = doc.Calculator();
     ReportRecording r;
     r.fileName = WithoutFolder(path);
     // The files keep three spaces between date and time; one reads better on paper.
     for (char c : doc.ImportedFileTimeStamp())
         if (c != ' ' || r.timeStamp.empty() || r.timeStamp.back() != ' ') r.timeStamp += c;
-    r.sampleRate = doc.setup.sampleRate;
-    const TraceBuffer& b = doc.state.buffers[0];
+    r.sampleRate = doc.Setup().sampleRate;
+    const TraceBuffer& b = doc.State().buffers[0];
     r.duration = r.sampleRate > 0 ? b.Count() / r.sampleRate : 0.0;
     const int nearest = NearestFrequencyIndex(doc, trendHz);
-    if (nearest >= 0 && nearest != c.selectedFrequencyIndex) {
-        // As the frequency keys of the impedance window: select, then recompute the trend.
-        c.selectedFrequencyIndex = nearest;
-        AnalysisInputs in = doc.Inputs();
-        c.ComputeTrend(in, doc.services.ui);
-    }
+    // As the frequency keys of the impedance window: select, then recompute the trend.
+    if (nearest >= 0 && nearest != c.selectedFrequencyIndex) doc.SelectTrendFrequency(nearest);
     if (nearest >= 0) r.trendFrequency = c.frequencyHz[nearest];
     const int n = std::clamp<int>(c.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
     r.time.assign(c.trendTime, c.trendTime + n);

@@ -16,8 +16,8 @@ int32_t SpectrumWidth(const SurfaceRect& row) {
 
 int SignalSpectrum(const CPelmorDoc& doc, int slot, double start, int32_t& count,
                    double* frequencies, double* amplitudes) {
-    const int spp = doc.setup.samplesPerPeriod;
-    if (spp < 1 || doc.setup.signalPeriod <= 0) return 1;
+    const int spp = doc.Setup().samplesPerPeriod;
+    if (spp < 1 || doc.Setup().signalPeriod <= 0) return 1;
     const int k = static_cast<int>(std::log2(static_cast<double>(spp)) + 0.5);
     if (k > 13 || k < 1) return 1;
     const int n = 1 << k;
@@ -26,14 +26,14 @@ int SignalSpectrum(const CPelmorDoc& doc, int slot, double start, int32_t& count
     static thread_local std::vector<Complex> bins;
     samples.resize(n);
     bins.resize(n);
-    if (doc.state.buffers[slot].Window(start, n, 0, samples.data()) != n) return 1;
+    if (doc.State().buffers[slot].Window(start, n, 0, samples.data()) != n) return 1;
     for (int i = 0; i < n; ++i) bins[i] = {samples[i], 0.0};
     Fft(0, k, bins.data());
     auto magnitude = [&](int bin) { return std::hypot(bins[bin].re, bins[bin].im); };
     const ImpedanceCalculator& calc = doc.Calculator();
-    const double period = doc.setup.signalPeriod;
+    const double period = doc.Setup().signalPeriod;
     int32_t out = 0;
-    if (doc.setup.measurementMode == 0) {
+    if (doc.Setup().measurementMode == 0) {
         const int fc = std::clamp(calc.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
         for (int j = 0; j < fc; ++j) {
             const int bin = calc.frequencyIndex[j];
@@ -141,8 +141,8 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
     const CPelmorDoc& doc = c.doc;
     const ViewState& view = c.view;
     DrawnView& out = c.out;
-    const TraceBuffer& buffer = doc.state.buffers[slot];
-    const TraceBuffer& first = doc.state.buffers[0];
+    const TraceBuffer& buffer = doc.State().buffers[slot];
+    const TraceBuffer& first = doc.State().buffers[0];
     const PlotWindow& w0 = out.windows[kSignalWindow0];
     const double t0 = w0.xmin, t1 = w0.xmax, w = t1 - t0;
     const bool measuring = doc.MeasurementRunning();
@@ -151,9 +151,9 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
     int32_t n = 0;
     double start = 0, xmin = t0, xmax = t1;
     if (measuring && view.slidingDisplay) {
-        const double period = doc.activeExcitation.period;
+        const double period = doc.ActiveSignal().period;
         const double m = period > 0 ? std::trunc(w / period + 0.5) : 0;
-        const double wanted = m * period * doc.setup.sampleRate;
+        const double wanted = m * period * doc.Setup().sampleRate;
         n = static_cast<int32_t>(std::clamp(wanted, 0.0, double{DrawnView::kTraceCapacity}));
         double interval = 0;
         if (n > 0) buffer.Latest(n, trace, start, interval);
@@ -178,7 +178,8 @@ void DrawSignalRow(const DrawContext& c, int slot, const SurfaceRect& row) {
 
     SurfaceRect rect = row;
     if (view.showSpectrum) {
-        const double spectrumStart = measuring ? buffer.EndTime() - doc.setup.signalPeriod : start;
+        const double spectrumStart =
+            measuring ? buffer.EndTime() - doc.Setup().signalPeriod : start;
         if (DrawSpectrumWindow(c, slot, spectrumStart, row))
             rect.right = row.right - SpectrumWidth(row);
     }

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/ImpedanceCalculator.h"
-
 namespace pelmor {
 
 namespace {
@@ -288,17 +286,6 @@ void ToggleAutoscaleAll(ViewState& view, bool& autoscaleAll, int displayedSlots)
     view.zAutoscale = autoscaleAll;
     for (int s = 0; s < std::clamp(displayedSlots, 0, kDisplaySlots); ++s)
         view.signalAutoscale[s] = autoscaleAll;
-}
-
-void ToggleTrendDisplay(ImpedanceCalculator& calculator, ViewState& view) {
-    calculator.zTrendDisplay = calculator.zTrendDisplay ? 0 : 1;
-    view.zRescale = true;
-}
-
-void StepSelectedFrequency(ImpedanceCalculator& calculator, int step) {
-    const int last = std::max(calculator.frequencyCount - 1, 0);
-    calculator.selectedFrequencyIndex =
-        std::clamp(calculator.selectedFrequencyIndex + step, 0, last);
 }
 
 StoredResultsView MakeStoredResultsView(const StoredImpedance& stored) {

@@ -15,8 +15,6 @@
 
 namespace pelmor {
 
-class ImpedanceCalculator;
-
 // Modifier flags of a click, a wheel turn or a key.
 enum ViewModifiers : uint32_t { kModNone = 0, kModShift = 1, kModCtrl = 2 };
 
@@ -97,10 +95,6 @@ void TimeWindowToEnd(PlotSetup& setup, double endTime);
 void RequestOptimalScaling(ViewState& view, int displayedSlots);
 // A: inverts autoscaleAll; the XY, impedance and displayed signal windows take its new value.
 void ToggleAutoscaleAll(ViewState& view, bool& autoscaleAll, int displayedSlots);
-// Z: the impedance window switches between the spectrum and the trend, and rescales once.
-void ToggleTrendDisplay(ImpedanceCalculator& calculator, ViewState& view);
-// F (+1) and Shift+F (-1): the selected frequency within 0 ... frequencyCount - 1.
-void StepSelectedFrequency(ImpedanceCalculator& calculator, int step);
 
 // --- stored results ---
 

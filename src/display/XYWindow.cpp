@@ -11,15 +11,15 @@ void DrawXYWindow(const DrawContext& c, const SurfaceRect& band) {
     const CPelmorDoc& doc = c.doc;
     const ViewState& view = c.view;
     DrawnView& out = c.out;
-    const int channels = std::max(doc.setup.channelCount, 1);
-    const int xs = ClampSlotIndex(doc.setup.xChannelIndex, channels);
-    const int ys = ClampSlotIndex(doc.setup.yChannelIndex, channels);
-    const TraceBuffer& xb = doc.state.buffers[xs];
-    const TraceBuffer& yb = doc.state.buffers[ys];
+    const int channels = std::max(doc.Setup().channelCount, 1);
+    const int xs = ClampSlotIndex(doc.Setup().xChannelIndex, channels);
+    const int ys = ClampSlotIndex(doc.Setup().yChannelIndex, channels);
+    const TraceBuffer& xb = doc.State().buffers[xs];
+    const TraceBuffer& yb = doc.State().buffers[ys];
     int32_t nx = 0, ny = 0;
     if (doc.MeasurementRunning()) {
         const double wanted =
-            std::trunc(doc.activeExcitation.period * doc.setup.sampleRate * view.xyPeriods);
+            std::trunc(doc.ActiveSignal().period * doc.Setup().sampleRate * view.xyPeriods);
         const auto n =
             static_cast<int32_t>(std::clamp(wanted, 0.0, double{DrawnView::kTraceCapacity}));
         double start = 0, interval = 0;
@@ -30,7 +30,7 @@ void DrawXYWindow(const DrawContext& c, const SurfaceRect& band) {
             yb.Latest(ny, out.xyY.get(), start, interval);
         }
     } else {
-        const TraceBuffer& first = doc.state.buffers[0];
+        const TraceBuffer& first = doc.State().buffers[0];
         const double oldest = first.EndTime() - first.Count() * first.SampleInterval();
         const PlotWindow& w0 = out.windows[kSignalWindow0];
         double a = std::max(w0.xmin, oldest), b = w0.xmax;

@@ -85,21 +85,19 @@ class CPelmorDoc : public RecordingSink {
     CPelmorDoc(const CPelmorDoc&) = delete;
     CPelmorDoc& operator=(const CPelmorDoc&) = delete;
 
-    // --- state ---
+  private:
+    // --- state (clients read it through the accessors below) ---
     MeasurementState& state;
     MeasurementSetup setup;
     ExcitationBank excitationBank;
     ActiveExcitation activeExcitation;
-
-  private:
     // Declared before the reference bound to it.
     std::unique_ptr<ImpedanceCalculator> calculatorStorage;
-
-  public:
     ImpedanceCalculator& calculator;
     PlotSetup plotSetup;
     std::string printHeader;
 
+  public:
     // --- what clients read ---
     // The trace buffers and the measurement flags the document runs on.
     const MeasurementState& State() const { return state; }
@@ -152,7 +150,6 @@ class CPelmorDoc : public RecordingSink {
     // fitting to new data): the impedance window's frequency axis to the active frequencies
     // (a start with other frequencies), or every window to its data (an import, a recording).
     enum FitRequest : int { kFitNothing = 0, kFitFrequencyAxis = 1, kFitAllWindows = 3 };
-    int fitRequest = kFitNothing;
     int PendingFit() const { return fitRequest; }
     // The request, which is then cleared: the view fits its scales once.
     int TakeFitRequest();
@@ -319,7 +316,7 @@ class CPelmorDoc : public RecordingSink {
     void MarkStoredHandedOut();
     // Tests only: results made up field by field, which no command of the program stores.
     StoredImpedance& StoredForTesting() { return stored; }
-    // Tests only: an analysis made up value by value (a trend no recording gives).
+    // Tests and benchmarks only: an analysis made up value by value (a trend no recording gives).
     ImpedanceCalculator& CalculatorForTesting() { return calculator; }
 
     // The baseline of the outcomes: the marked stored results as they were at "Use as
@@ -358,9 +355,9 @@ class CPelmorDoc : public RecordingSink {
     // Called when the document's setup changes while a setup file is open.
     void MarkModified();
 
-    const DocumentServices services;
-
   private:
+    const DocumentServices services;
+    int fitRequest = kFitNothing;
     // Recorded-file naming. The acquisition thread's save step and the user-interface thread
     // both use it: read and change it only under namingMutex.
     FileNaming naming;

@@ -16,6 +16,7 @@
 #include "display/DrawAll.h"
 #include "display/Palette.h"
 #include "display/RecordingSurface.h"
+#include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 
@@ -40,17 +41,18 @@ struct DrawSnapshotFixture : ::testing::Test {
     void SetUp() override {
         doc = std::make_unique<CPelmorDoc>(*state,
                                            DocumentServices{profile, ui, shell, clock, driver});
-        ExcitationBank& b = doc->excitationBank;
-        b.period = 1.0;
-        b.signalCount = 1;
-        b.componentCount[0] = kFrequencies;
-        for (int i = 0; i < kFrequencies; ++i) {
-            b.frequencyIndex[0][i] = 2 * (i + 1);
-            b.amplitude[0][i] = 0.1;
-        }
+        test::EditSetup(*doc, [](SetupFileImage& image) {
+            ExcitationBank& b = image.excitationBank;
+            b.period = 1.0;
+            b.signalCount = 1;
+            b.componentCount[0] = kFrequencies;
+            for (int i = 0; i < kFrequencies; ++i) {
+                b.frequencyIndex[0][i] = 2 * (i + 1);
+                b.amplitude[0][i] = 0.1;
+            }
+        });
         doc->SelectSignal(0);
-        doc->setup.channelMask = 0xE0;  // channels 1, 2, 3
-        CountChannels(0xE0, doc->setup, *state);
+        doc->SetChannelMask(0xE0);  // channels 1, 2, 3
         doc->ApplyMeasurementSetup();
         view.showSpectrum = true;
         // Every chart fits its data, so that each curve lies inside its window.

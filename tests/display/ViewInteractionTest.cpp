@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "analysis/ImpedanceCalculator.h"
 #include "core/MeasurementState.h"
 #include "display/ViewInteraction.h"
 
@@ -167,19 +166,6 @@ TEST(ViewInteraction, KeysOnRangesRequestsAndFrequencies) {
     ToggleAutoscaleAll(v, all, 2);
     EXPECT_TRUE(all && v.xyAutoscale && v.zAutoscale && v.signalAutoscale[1]);
     EXPECT_FALSE(v.signalAutoscale[2]);
-
-    auto calc = std::make_unique<ImpedanceCalculator>();
-    calc->frequencyCount = 3;
-    calc->selectedFrequencyIndex = 1;
-    StepSelectedFrequency(*calc, 1);
-    StepSelectedFrequency(*calc, 1);
-    EXPECT_EQ(calc->selectedFrequencyIndex, 2);
-    for (int i = 0; i < 4; ++i) StepSelectedFrequency(*calc, -1);
-    EXPECT_EQ(calc->selectedFrequencyIndex, 0);
-    v.zRescale = false;
-    ToggleTrendDisplay(*calc, v);
-    EXPECT_EQ(calc->zTrendDisplay, 1);
-    EXPECT_TRUE(v.zRescale);
 }
 
 }  // namespace

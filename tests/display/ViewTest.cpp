@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -12,6 +13,7 @@
 #include "display/DrawAll.h"
 #include "display/RecordingSurface.h"
 #include "display/ViewWindows.h"
+#include "files/SetupFile.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 
@@ -39,29 +41,30 @@ struct ViewFixture : ::testing::Test {
     void SetUp() override {
         doc = std::make_unique<CPelmorDoc>(*state,
                                            DocumentServices{profile, ui, shell, clock, emulator});
-        ExcitationBank& b = doc->excitationBank;
-        b.period = 1.0;
-        b.signalCount = 1;
-        b.componentCount[0] = 12;
-        for (int i = 0; i < 12; ++i) {
-            b.frequencyIndex[0][i] = i + 1;
-            b.amplitude[0][i] = 0.1;
-        }
+        test::EditSetup(*doc, [](SetupFileImage& image) {
+            ExcitationBank& b = image.excitationBank;
+            b.period = 1.0;
+            b.signalCount = 1;
+            b.componentCount[0] = 12;
+            for (int i = 0; i < 12; ++i) {
+                b.frequencyIndex[0][i] = i + 1;
+                b.amplitude[0][i] = 0.1;
+            }
+        });
         doc->SelectSignal(0);
         SetChannels(0xE0);  // channels 1, 2, 3
     }
     void TearDown() override { state->measurementRunning = 0; }
 
     void SetChannels(int mask) {
-        doc->setup.channelMask = mask;
-        CountChannels(mask, doc->setup, *state);
+        ASSERT_TRUE(doc->SetChannelMask(mask));
         doc->ApplyMeasurementSetup();
     }
     // seconds of a 2 Hz sine (plus the slot number) into every measured slot.
     void Fill(double seconds) {
         const int n = static_cast<int>(seconds * 512);
         std::vector<double> v(n);
-        for (int s = 0; s < doc->setup.channelCount; ++s) {
+        for (int s = 0; s < doc->Setup().channelCount; ++s) {
             for (int i = 0; i < n; ++i) v[i] = s + std::sin(2 * std::numbers::pi * 2 * (i / 512.0));
             state->buffers[s].AppendBlock(v.data(), n);
         }
@@ -89,7 +92,24 @@ struct ViewFixture : ::testing::Test {
                 if (c.text == text) found.push_back(c);
         return found;
     }
-    PlotWindow& Rec(int k) { return doc->plotSetup.windows[k]; }
+    // The plot window k as the document keeps it; a change made through it goes to the document
+    // at the next repaint, as the view's zoom and pan do.
+    PlotWindow& Rec(int k) {
+        if (!editing) windows = doc->Plots().windows;
+        editing = true;
+        return windows[k];
+    }
+    // The document, with the plot windows changed through Rec.
+    CPelmorDoc& Doc() {
+        KeepWindowEdits();
+        return *doc;
+    }
+    void KeepWindowEdits() {
+        if (editing) doc->SetPlotWindows(windows);
+        editing = false;
+    }
+    std::array<PlotWindow, kPlotWindowCount> windows{};
+    bool editing = false;
     std::vector<int> Shown() {
         std::vector<int> r;
         for (int k = 0; k < kPlotWindowCount; ++k)
@@ -99,12 +119,14 @@ struct ViewFixture : ::testing::Test {
     // A repaint after what the view shows changed: the view brought up to date, the windows
     // drawn, and what drawing settled handed back.
     void Draw(RecordingSurface& s, SurfaceRect area = {0, 0, 1200, 900}) {
+        KeepWindowEdits();
         UpdateView(*doc, view, stored);
         DrawAll(s, *doc, view, stored, area, false, drawn);
         KeepDrawnView(*doc, view, drawn);
     }
     // The same on a printed page.
     void Print(RecordingSurface& s) {
+        KeepWindowEdits();
         UpdateView(*doc, view, stored);
         PrintPage(s, *doc, view, stored, {0, 0, 2000, 3000}, drawn);
         KeepDrawnView(*doc, view, drawn);
@@ -287,7 +309,7 @@ TEST_F(ViewFixture, InstantaneousSpectraShades) {
     state->measurementRunning = 1;
     view.showXY = false;
     view.zInstantPlotStyle = view.zAveragePlotStyle = 0;
-    ImpedanceCalculator& z = doc->calculator;
+    ImpedanceCalculator& z = doc->CalculatorForTesting();
     z.zDisplayMode = 2;  // signals only
     z.ringLength = 50;
     z.ringIndex = 7;
@@ -330,7 +352,7 @@ TEST_F(ViewFixture, LiveTrendSpans) {
     const double newest = state->buffers[0].EndTime();
     state->measurementRunning = 1;
     view.showXY = false;
-    ImpedanceCalculator& z = doc->calculator;
+    ImpedanceCalculator& z = doc->CalculatorForTesting();
     z.zTrendDisplay = 1;
     z.trendCapacity = 50;
     z.trendCount = 50;
@@ -343,7 +365,9 @@ TEST_F(ViewFixture, LiveTrendSpans) {
     EXPECT_TRUE(Rec(kImpedanceTimeWindow).shown);
 
     // Tracking: the same points 0.35 s … 5.25 s back, the window keeping its width.
-    doc->setup.measurementMode = 1;
+    test::EditSetup(*doc, [](SetupFileImage& image) { image.measurementMode = 1; });
+    z.trendCount = 50;  // the setup's averaging time starts the trend afresh
+    z.trendStart = 13;
     z.zTrendDisplay = 0;
     z.ringLength = 5;
     Rec(kImpedanceTimeWindow).xmin = 0;
@@ -358,12 +382,12 @@ TEST_F(ViewFixture, TimeWindowKeepsTenSamplesOfOverlap) {
     Fill(148);  // 65,536 samples: the buffer holds 20 … 148 s
     Rec(0).xmin = 0;
     Rec(0).xmax = 8;
-    ApplyTimeWindow(*doc, view);
+    ApplyTimeWindow(Doc(), view);
     EXPECT_DOUBLE_EQ(Rec(0).xmin, 12.01953125);
     EXPECT_DOUBLE_EQ(Rec(0).xmax, 20.01953125);
     Rec(0).xmin = 200;
     Rec(0).xmax = 210;
-    ApplyTimeWindow(*doc, view);
+    ApplyTimeWindow(Doc(), view);
     EXPECT_DOUBLE_EQ(Rec(0).xmin, 148 - 10.0 / 512);
     EXPECT_DOUBLE_EQ(Rec(0).xmax, 158 - 10.0 / 512);
 
@@ -372,7 +396,7 @@ TEST_F(ViewFixture, TimeWindowKeepsTenSamplesOfOverlap) {
     view.timeMapping = {30.0, 100.0, 10};
     view.selectionStartX = 60;
     view.selectionX = 40;
-    ApplyTimeWindow(*doc, view);
+    ApplyTimeWindow(Doc(), view);
     EXPECT_DOUBLE_EQ(Rec(0).xmin, 30.3);
     EXPECT_DOUBLE_EQ(Rec(0).xmax, 31.3);
     EXPECT_FALSE(view.zoomPending);
@@ -439,31 +463,34 @@ TEST_F(ViewFixture, SpectrumBarsInBothModes) {
     Fill(4);
     double f[256], a[256];
     int32_t count = 6;
-    ASSERT_EQ(SignalSpectrum(*doc, 0, 1.0, count, f, a), 0);
+    ASSERT_EQ(SignalSpectrum(Doc(), 0, 1.0, count, f, a), 0);
     ASSERT_EQ(count, 12);
     EXPECT_DOUBLE_EQ(f[1], 2.0);
     EXPECT_NEAR(2 * a[1], 1.0, 1e-9);  // the 2 Hz sine of amplitude 1
     EXPECT_NEAR(a[0], 0.0, 1e-9);
-    EXPECT_EQ(SignalSpectrum(*doc, 0, 3.5, count, f, a), 1);  // beyond the buffered samples
+    EXPECT_EQ(SignalSpectrum(Doc(), 0, 3.5, count, f, a), 1);  // beyond the buffered samples
 
     // Tracking at 100 Hz with 512 samples: 100 and 200 Hz lie below 256 Hz, 300 Hz … do not.
-    doc->setup.measurementMode = 1;
-    doc->calculator.selectedFrequencyIndex = 11;
-    doc->calculator.frequencyIndex[11] = 100;
+    test::EditSetup(*doc, [](SetupFileImage& image) { image.measurementMode = 1; });
+    doc->CalculatorForTesting().selectedFrequencyIndex = 11;
+    doc->CalculatorForTesting().frequencyIndex[11] = 100;
     count = 6;
-    ASSERT_EQ(SignalSpectrum(*doc, 0, 1.0, count, f, a), 0);
+    ASSERT_EQ(SignalSpectrum(Doc(), 0, 1.0, count, f, a), 0);
     EXPECT_EQ(count, 2);
     EXPECT_DOUBLE_EQ(f[1], 200.0);
-    doc->calculator.frequencyIndex[11] = 2;
+    doc->CalculatorForTesting().frequencyIndex[11] = 2;
     count = 6;
-    ASSERT_EQ(SignalSpectrum(*doc, 0, 1.0, count, f, a), 0);
+    ASSERT_EQ(SignalSpectrum(Doc(), 0, 1.0, count, f, a), 0);
     EXPECT_EQ(count, 6);
     EXPECT_DOUBLE_EQ(f[5], 12.0);
 
     // A period of 500 samples is no power of two.
-    doc->setup.samplesPerPeriod = 500;
+    test::EditSetup(*doc, [](SetupFileImage& image) { image.excitationBank.period = 500 / 512.0; });
+    doc->ApplyMeasurementSetup();
+    ASSERT_EQ(doc->Setup().samplesPerPeriod, 500);
+    Fill(4);
     count = 6;
-    EXPECT_EQ(SignalSpectrum(*doc, 0, 1.0, count, f, a), 1);
+    EXPECT_EQ(SignalSpectrum(Doc(), 0, 1.0, count, f, a), 1);
 }
 
 TEST_F(ViewFixture, SpectrumWindowInDecibelsPutsZeroAtTheBottom) {
@@ -489,7 +516,7 @@ TEST_F(ViewFixture, OfflineTrendFollowsTheTimeWindow) {
     Fill(4);
     Rec(0).xmin = 1;
     Rec(0).xmax = 3;
-    ImpedanceCalculator& z = doc->calculator;
+    ImpedanceCalculator& z = doc->CalculatorForTesting();
     z.zTrendDisplay = 1;
     z.selectedFrequencyIndex = 40;  // beyond the twelve frequencies
     z.offlineTrendCount = 5;
@@ -522,7 +549,7 @@ TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
     Fill(4);
     Rec(0).xmin = 0;
     Rec(0).xmax = 10;
-    ImpedanceCalculator& z = doc->calculator;
+    ImpedanceCalculator& z = doc->CalculatorForTesting();
     z.zTrendDisplay = 1;
     // Breath 1: inspiration 1 … 3, expiration 3 … 5; breath 2 (5 … 9) has a negative R.
     const double q[] = {-1, 1, 1, -1, -1, 1, 1, -1, -1, 1, -1};
@@ -631,7 +658,7 @@ TEST_F(ViewFixture, ImpedanceWindowSaysWhatItCannotShow) {
     // The whole record with a calibration that divides by zero at 3 and 5 Hz.
     Rec(0).xmin = 0;
     Rec(0).xmax = 4;
-    CalibrationTable& cal = doc->calculator.workingCalibration;
+    CalibrationTable& cal = doc->CalculatorForTesting().workingCalibration;
     cal.count = 12;
     for (int k = 0; k < 12; ++k) {
         cal.frequency[k] = k + 1;
@@ -640,14 +667,14 @@ TEST_F(ViewFixture, ImpedanceWindowSaysWhatItCannotShow) {
     }
     cal.B[2] = {0, 0};
     cal.D[4] = {0, 0};
-    doc->calculator.calibrationOff = 0;
+    doc->CalculatorForTesting().calibrationOff = 0;
     RecordingSurface calibrated;
     Draw(calibrated);
     EXPECT_TRUE(TextsOf(calibrated, "No complete period in this span").empty());
     EXPECT_EQ(
         TextsOf(calibrated, "Invalid impedance at 3,5 Hz — check the calibration data").size(), 1u);
     EXPECT_GT(curvePoints(calibrated, red), 0u);
-    const ImpedanceCalculator& z = doc->calculator;
+    const ImpedanceCalculator& z = doc->Calculator();
     EXPECT_TRUE(std::isnan(z.ensembleR[2]));
     EXPECT_TRUE(std::isfinite(z.ensembleR[3]));
     // The fitted range leaves the invalid values out.
@@ -658,7 +685,7 @@ TEST_F(ViewFixture, ImpedanceWindowSaysWhatItCannotShow) {
     EXPECT_TRUE(std::isfinite(Rec(kImpedanceFrequencyWindow).ymax));
 
     // The legend: "R" in red and "X" in blue in the corner, on screen and on paper.
-    doc->calculator.calibrationOff = 1;
+    doc->CalculatorForTesting().calibrationOff = 1;
     const PlotWindow onScreen = Rec(kImpedanceFrequencyWindow);
     RecordingSurface paper({0, 0, 2000, 3000}, true);
     Print(paper);
@@ -693,17 +720,18 @@ TEST_F(ViewFixture, FitRequestsFitOnceAndOnlyWhenWanted) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request + 10 * c.wanted);
-        for (PlotWindow& w : doc->plotSetup.windows) {
+        for (int k = 0; k < kPlotWindowCount; ++k) {
+            PlotWindow& w = Rec(k);
             w.ymin = -50;
             w.ymax = 50;
         }
         Rec(kImpedanceFrequencyWindow).xmin = 0;
         Rec(kImpedanceFrequencyWindow).xmax = 50;
         view.fitScalesToNewData = c.wanted;
-        doc->fitRequest = c.request;
+        doc->RequestFit(c.request);
         RecordingSurface s;
         Draw(s);
-        EXPECT_EQ(doc->fitRequest, CPelmorDoc::kFitNothing);
+        EXPECT_EQ(doc->PendingFit(), CPelmorDoc::kFitNothing);
         const PlotWindow& zf = Rec(kImpedanceFrequencyWindow);
         EXPECT_EQ(zf.xmin == 0 && zf.xmax == 50, !c.axisFitted);
         if (c.axisFitted) {
@@ -726,8 +754,10 @@ TEST_F(ViewFixture, FitRequestsFitOnceAndOnlyWhenWanted) {
 }
 
 TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
-    Fill(4);
-    doc->printHeader = "Sample rate=512 Hz, signal period=1 s\nf=1,2,3 Hz";
+    // An imported file gives the page its header.
+    test::TempDir home;
+    ASSERT_TRUE(doc->ImportDataFile(test::CopyFixture("lab 001.inpx", home)));
+    ASSERT_EQ(doc->PrintHeaderLines(), 2);
     RecordingSurface screen;
     Draw(screen);
     const SurfaceRect bar = view.timeBar;
@@ -736,7 +766,7 @@ TEST_F(ViewFixture, PrintedPageHeaderFramesAndNoIcons) {
     Print(s);
     const auto boxes = s.Calls(SurfaceOp::TextInBox);
     ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes[0].text, doc->printHeader);
+    EXPECT_EQ(boxes[0].text, doc->PrintHeader());
     EXPECT_TRUE(boxes[0].multiLine);
     EXPECT_EQ(boxes[0].font, (SurfaceFont{43, 700, true, false}));
     const int32_t headerBottom = boxes[0].rect.bottom;

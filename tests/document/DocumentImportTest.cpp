@@ -276,6 +276,11 @@ TEST_F(ImportFixture, CalibrationQuestionsDecideWhichTableIsUsed) {
 TEST_F(ImportFixture, FullPrecisionImportTakesTheFileExcitationNamesAndRange) {
     // As a measurement of twelve components left it.
     test::EditSetup(*doc, [](SetupFileImage& s) { s.frequencyCount = 12; });
+    // The frequency keys step within the active frequencies.
+    doc->SelectTrendFrequency(12);
+    EXPECT_EQ(doc->Calculator().selectedFrequencyIndex, 11);
+    doc->SelectTrendFrequency(-1);
+    EXPECT_EQ(doc->Calculator().selectedFrequencyIndex, 0);
     doc->SelectTrendFrequency(9);
     ASSERT_EQ(doc->Calculator().selectedFrequencyIndex, 9);
     ui.ClearRecords();  // no trend without data
