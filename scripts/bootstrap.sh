@@ -17,6 +17,9 @@ PACKAGES=(
   locales
   # benchmark yardstick only (never linked into the program)
   libfftw3-dev
+  # the sessions database: SQLite and PostgreSQL client libraries, and the server the tests
+  # start a throw-away cluster of
+  libsqlite3-dev libpq-dev postgresql
   # GUI, command line, device
   qt6-base-dev qt6-base-dev-tools libgl-dev libftdi1-dev libcli11-dev nlohmann-json3-dev
   # offscreen text rendering and a display for screenshots

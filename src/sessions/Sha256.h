@@ -1,0 +1,35 @@
+#pragma once
+
+// SHA-256 (FIPS 180-4): the checksum kept beside every stored recording.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace pelmor {
+
+class Sha256 {
+  public:
+    using Digest = std::array<uint8_t, 32>;
+
+    Sha256();
+    void Update(std::span<const uint8_t> bytes);
+    // The digest of everything added; the object starts over afterwards.
+    Digest Finish();
+
+  private:
+    void Block(const uint8_t* block);
+
+    std::array<uint32_t, 8> state_;
+    std::array<uint8_t, 64> buffer_{};
+    std::size_t buffered_ = 0;
+    uint64_t length_ = 0;  // bytes added
+};
+
+// The digest as 64 lower-case hexadecimal digits.
+std::string HexDigest(const Sha256::Digest& digest);
+std::string Sha256Hex(std::span<const uint8_t> bytes);
+
+}  // namespace pelmor
