@@ -3,6 +3,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace pelmor {
 
 namespace {
@@ -20,11 +25,7 @@ constexpr std::array<uint32_t, 64> kRound{
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-}  // namespace
-
-Sha256::Sha256() : state_(kInitial) {}
-
-void Sha256::Block(const uint8_t* block) {
+void PortableBlock(std::array<uint32_t, 8>& state, const uint8_t* block) {
     std::array<uint32_t, 64> w;
     for (int i = 0; i < 16; ++i)
         w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 |
@@ -34,8 +35,8 @@ void Sha256::Block(const uint8_t* block) {
         const uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
-    uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
         const uint32_t t1 = h + (std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25)) +
                             ((e & f) ^ (~e & g)) + kRound[i] + w[i];
@@ -50,14 +51,84 @@ void Sha256::Block(const uint8_t* block) {
         b = a;
         a = t1 + t2;
     }
-    state_[0] += a;
-    state_[1] += b;
-    state_[2] += c;
-    state_[3] += d;
-    state_[4] += e;
-    state_[5] += f;
-    state_[6] += g;
-    state_[7] += h;
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+    state[5] += f;
+    state[6] += g;
+    state[7] += h;
+}
+
+#if defined(__x86_64__)
+bool HasShaInstructions() {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+    const bool ssse3 = c & (1u << 9), sse41 = c & (1u << 19);
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    return ssse3 && sse41 && (b & (1u << 29));
+}
+
+// The 64 rounds in 16 groups of four with the SHA extensions; message words are made four at a
+// time, msg[g % 4] holding those of group g.
+__attribute__((target("sha,sse4.1,ssse3"))) void HardwareBlocks(std::array<uint32_t, 8>& state,
+                                                                const uint8_t* data,
+                                                                std::size_t count) {
+    const __m128i mask = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
+    __m128i state1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4]));
+    tmp = _mm_shuffle_epi32(tmp, 0xB1);                // CDAB
+    state1 = _mm_shuffle_epi32(state1, 0x1B);          // EFGH
+    __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);  // ABEF
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0);       // CDGH
+    for (; count > 0; --count, data += 64) {
+        const __m128i abef = state0, cdgh = state1;
+        __m128i msg[4];
+#pragma GCC unroll 16
+        for (int g = 0; g < 16; ++g) {
+            if (g < 4)
+                msg[g] = _mm_shuffle_epi8(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * g)), mask);
+            __m128i m = _mm_add_epi32(
+                msg[g % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * g])));
+            state1 = _mm_sha256rnds2_epu32(state1, state0, m);
+            if (g >= 3 && g < 15) {
+                const __m128i t = _mm_alignr_epi8(msg[g % 4], msg[(g + 3) % 4], 4);
+                msg[(g + 1) % 4] =
+                    _mm_sha256msg2_epu32(_mm_add_epi32(msg[(g + 1) % 4], t), msg[g % 4]);
+            }
+            m = _mm_shuffle_epi32(m, 0x0E);
+            state0 = _mm_sha256rnds2_epu32(state0, state1, m);
+            if (g >= 1 && g < 13)
+                msg[(g + 3) % 4] = _mm_sha256msg1_epu32(msg[(g + 3) % 4], msg[g % 4]);
+        }
+        state0 = _mm_add_epi32(state0, abef);
+        state1 = _mm_add_epi32(state1, cdgh);
+    }
+    tmp = _mm_shuffle_epi32(state0, 0x1B);        // FEBA
+    state1 = _mm_shuffle_epi32(state1, 0xB1);     // DCHG
+    state0 = _mm_blend_epi16(tmp, state1, 0xF0);  // DCBA
+    state1 = _mm_alignr_epi8(state1, tmp, 8);     // ABEF
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[0]), state0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), state1);
+}
+#else
+bool HasShaInstructions() { return false; }
+void HardwareBlocks(std::array<uint32_t, 8>&, const uint8_t*, std::size_t) {}
+#endif
+
+const bool kHardware = HasShaInstructions();
+
+}  // namespace
+
+Sha256::Sha256(bool portable) : state_(kInitial), hardware_(kHardware && !portable) {}
+
+bool Sha256::HardwareAvailable() { return kHardware; }
+
+void Sha256::Blocks(const uint8_t* data, std::size_t count) {
+    if (hardware_) return HardwareBlocks(state_, data, count);
+    for (; count > 0; --count, data += 64) PortableBlock(state_, data);
 }
 
 void Sha256::Update(std::span<const uint8_t> bytes) {
@@ -69,10 +140,12 @@ void Sha256::Update(std::span<const uint8_t> bytes) {
         buffered_ += take;
         k = take;
         if (buffered_ < 64) return;
-        Block(buffer_.data());
+        Blocks(buffer_.data(), 1);
         buffered_ = 0;
     }
-    for (; k + 64 <= bytes.size(); k += 64) Block(bytes.data() + k);
+    const std::size_t whole = (bytes.size() - k) / 64;
+    Blocks(bytes.data() + k, whole);
+    k += whole * 64;
     std::memcpy(buffer_.data(), bytes.data() + k, bytes.size() - k);
     buffered_ = bytes.size() - k;
 }
@@ -88,7 +161,7 @@ Sha256::Digest Sha256::Finish() {
     for (int i = 0; i < 8; ++i)
         for (int j = 0; j < 4; ++j)
             digest[4 * i + j] = static_cast<uint8_t>(state_[i] >> (24 - 8 * j));
-    *this = Sha256();
+    *this = Sha256(!hardware_);
     return digest;
 }
 
