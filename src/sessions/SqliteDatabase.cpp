@@ -149,7 +149,9 @@ sqlite3* OpenConnection(const std::string& path) {
 std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path) {
     CreateFile(path);
     auto db = std::make_unique<SqliteDatabase>(OpenConnection(path));
-    db->Execute("PRAGMA foreign_keys = ON");
+    // Recordings of megabytes are written in fewer, larger pages (takes effect when the file is
+    // new, and leaves an existing one as it is).
+    db->Execute("PRAGMA page_size = 16384; PRAGMA foreign_keys = ON");
     return db;
 }
 
