@@ -132,6 +132,7 @@ void Sha256::Blocks(const uint8_t* data, std::size_t count) {
 }
 
 void Sha256::Update(std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return;  // (its data may be null, which memcpy must not see)
     length_ += bytes.size();
     std::size_t k = 0;
     if (buffered_ > 0) {
