@@ -16,7 +16,7 @@ namespace pelmor {
 namespace {
 
 // Type oids of the catalogue (pg_type.dat).
-constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
               kFloat8 = 701;
 
 std::string Trimmed(std::string text) {
