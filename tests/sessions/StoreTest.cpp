@@ -249,6 +249,12 @@ TEST_P(StoreTest, ASessionComesBackWholeInAnotherStoreAndAnotherProgram) {
     EXPECT_EQ(info.sessions, 1);
     EXPECT_EQ(info.trials, 6);
     EXPECT_EQ(info.events, 11);  // the subject's creation too
+
+    // An outcome that is not a number is kept as none.
+    NewTrial nan = MakeTrial(7);
+    nan.outcomes[0].value = std::nan("");
+    again->AddTrial(number, "", nan);
+    EXPECT_EQ(again->LoadSession(number).phases[1].trials.back().outcomes[0].value, std::nullopt);
 }
 
 TEST_P(StoreTest, AlteredRecordingIsReportedNamingSessionAndTrial) {
