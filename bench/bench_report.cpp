@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "device/SerialDriverFactory.h"
-#include "display/ReportPages.h"
 #include "display/SessionReport.h"
 #include "document/CPelmorDoc.h"
 #include "document/RecordAnalysis.h"
@@ -118,11 +117,13 @@ void BM_SessionReport(benchmark::State& state) {
         FitReportModel(report, profile);
         AddOutcomeTables(report, profile);
         std::string error;
-        if (!WriteReportPdf(report, out, error)) {
+        if (!WriteReportPdf(report, out, error, [&](int, int total) {
+                pages = total;
+                return true;
+            })) {
             state.SkipWithError(error.c_str());
             return;
         }
-        pages = ReportPageCount(report);
     }
     state.counters["pages"] = pages;
     for (const std::string& path : paths) std::remove(path.c_str());

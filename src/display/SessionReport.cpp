@@ -149,8 +149,9 @@ std::vector<LabelledOutcomes> OutcomesOf(const std::vector<ImpedanceSpectrum>& s
     return out;
 }
 
-ReportTable TableOf(std::string title, const std::vector<TableRow>& rows, bool header) {
-    return {std::move(title), rows, header};
+ReportTable TableOf(std::string title, const std::vector<TableRow>& rows, bool header,
+                    std::size_t keepTogether) {
+    return {std::move(title), rows, header, keepTogether};
 }
 
 }  // namespace
@@ -162,10 +163,12 @@ std::vector<ReportTable> OutcomeReportTables(const SessionReport& report,
     const OutcomeTable table = BuildOutcomeTable(
         MakeOutcomeReport(OutcomesOf(report.results, settings), std::move(baseline), settings));
     std::vector<ReportTable> tables;
-    tables.push_back(TableOf("Outcomes", table.grid, true));
-    if (!table.quality.empty()) tables.push_back(TableOf("Quality", table.quality, false));
+    // Mean, SD and CoV; the baseline's mean, the change, its threshold and the verdict.
+    tables.push_back(TableOf("Outcomes", table.grid, true, 3));
+    if (!table.quality.empty())
+        tables.push_back(TableOf("Quality", table.quality, false, table.quality.size()));
     if (!table.baseline.empty())
-        tables.push_back(TableOf("Baseline and change", table.baseline, true));
+        tables.push_back(TableOf("Baseline and change", table.baseline, true, 4));
     return tables;
 }
 

@@ -30,6 +30,9 @@ struct ReportTable {
     std::string title;
     std::vector<TableRow> rows;
     bool header = true;
+    // The last rows, printed together on one page when the table runs on over pages (its
+    // statistics, the change with its verdict; all of a short table).
+    std::size_t keepTogether = 0;
 };
 
 // One recording's page: the file, and its impedance trend at one excitation frequency.

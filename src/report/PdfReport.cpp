@@ -38,7 +38,6 @@ bool WriteReportPdf(const SessionReport& report, const std::string& path, std::s
     // Written beside the destination and renamed over it when complete.
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    const int count = ReportPageCount(report);
     bool stopped = false;
     {
         QPdfWriter writer(&file);
@@ -55,11 +54,18 @@ bool WriteReportPdf(const SessionReport& report, const std::string& path, std::s
         ReportSheet sheet;
         sheet.page = {0, 0, writer.width(), writer.height()};
         sheet.mm = writer.width() / 210.0;
+        // Laid out with the PDF's own text measures first, so that every footer has the count.
+        ReportLayout layout;
+        {
+            QtSurface surface(painter, true);
+            layout = LayOutReport(surface, report, sheet);
+        }
+        const int count = ReportPageCount(layout);
         for (int i = 0; i < count && !stopped; ++i) {
             if (i > 0) writer.newPage();
             {
                 QtSurface surface(painter, true);
-                DrawReportPage(surface, report, i, sheet);
+                DrawReportPage(surface, report, layout, i);
             }
             if (progress && !progress(i + 1, count)) stopped = true;
         }

@@ -1,6 +1,7 @@
 // The session report written to a PDF file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "core/FileBytes.h"
@@ -11,7 +12,20 @@
 namespace pelmor {
 namespace {
 
+using test::SubjectSession;
 using test::TwoResultsTwoRecordings;
+
+// What poppler reads back from a PDF: "pdftotext -layout", or "pdfinfo".
+std::string Poppler(const std::string& tool, const std::string& pdf) {
+    std::string out;
+    FILE* pipe = popen((tool + " '" + pdf + "'" + (tool == "pdfinfo" ? "" : " -")).c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
 
 TEST(PdfReport, WritesAWholeFileOrNothing) {
     test::TempDir dir;
@@ -39,6 +53,30 @@ TEST(PdfReport, WritesAWholeFileOrNothing) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+// Laid out with the PDF's own font: the tables run on, every label is printed whole, and each
+// footer counts the pages the file has.
+TEST(PdfReport, LongSetsRunOnWithEveryLabelAndTheRightPageCount) {
+    test::TempDir dir;
+    const SessionReport report = SubjectSession(32, 32);
+    const std::string path = dir.File("long.pdf");
+    std::string error;
+    ASSERT_TRUE(WriteReportPdf(report, path, error)) << error;
+    const std::string info = Poppler("pdfinfo", path);
+    ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
+    const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
+    EXPECT_GT(pages, 33);
+    const std::string text = Poppler("pdftotext -layout", path);
+    for (int p = 1; p <= pages; ++p) {
+        const std::string footer = "page " + std::to_string(p) + " of " + std::to_string(pages);
+        EXPECT_NE(text.find(footer), std::string::npos) << footer;
+    }
+    for (const auto* set : {&report.results, &report.baseline})
+        for (const ImpedanceSpectrum& r : *set)
+            EXPECT_NE(text.find(r.label + " "), std::string::npos) << r.label;
+    for (const char* expected : {"SD", "CoV [%]", "Change [%]", "Threshold [%]", "positive"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
 
 }  // namespace
