@@ -13,6 +13,7 @@
 #include "display/BreathBands.h"
 #include "display/CPlotGraph.h"
 #include "display/Palette.h"
+#include "export/StoredImpedance.h"
 
 namespace pelmor {
 
@@ -573,10 +574,10 @@ void DrawTrend(PageWriter& w, const ReportRecording& r, int32_t height) {
     }
 }
 
-// The recording's title: the file name; a name too long for the line goes on over more lines,
-// so that every page tells its file.
+// The recording's title: the file name, marked when the file was recorded in simulation; a
+// name too long for the line goes on over more lines, so that every page tells its file.
 void RecordingTitle(PageWriter& w, const ReportRecording& r) {
-    const std::string& title = r.fileName;
+    const std::string title = r.simulated ? r.fileName + kSimulatedLabelMark : r.fileName;
     Surface& s = w.surface();
     const SurfaceFont old = s.SelectFont(w.Font(kSubtitleHeight + 1, true));
     const std::vector<std::string> lines = WrapText(s, title, w.Area().Width(), true);

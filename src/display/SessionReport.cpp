@@ -8,6 +8,7 @@
 #include "document/CPelmorDoc.h"
 #include "export/BreathTable.h"
 #include "export/OutcomeTables.h"
+#include "files/DataFile.h"
 
 namespace pelmor {
 
@@ -114,6 +115,7 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     r.bands = std::move(marks.bands);
     r.trendNote = std::move(marks.note);
     if (n > 0) AddBreathSummary(r, BreathTableText(a, r.trendFrequency));
+    r.simulated = IsSimulatedTimeStamp(doc.ImportedFileTimeStamp());
     return r;
 }
 

@@ -39,6 +39,7 @@ struct ReportTable {
 struct ReportRecording {
     std::string fileName;       // without its folder
     std::string timeStamp;      // when the file was written ("" when it does not say)
+    bool simulated = false;     // recorded in simulation, not from the device
     double duration = 0;        // s
     double sampleRate = 0;      // Hz
     double trendFrequency = 0;  // Hz, the excitation frequency followed

@@ -122,6 +122,13 @@ TEST(ReportPages, TheTrendShadesTheBreathsAndNotesTheirDx) {
     EXPECT_EQ(plain.Calls(SurfaceOp::FillSolid).size(), 1u);  // the white sheet only
 }
 
+TEST(ReportPages, ARecordingMadeInSimulationSaysSoInItsTitle) {
+    SessionReport report = TwoResultsTwoRecordings();
+    report.recordings[0].simulated = true;
+    EXPECT_EQ(BoxTexts(Page(report, 1)).front(), "visit 001.inpx (simulated)");
+    EXPECT_EQ(BoxTexts(Page(report, 2)).front(), "visit 002.inpx");
+}
+
 // The lowest device row a call draws on.
 int32_t Bottom(const SurfaceCall& c) {
     switch (c.op) {

@@ -8,6 +8,7 @@
 #include "core/ByteIO.h"
 #include "device/DeviceEmulator.h"
 #include "device/SerialDriverFactory.h"
+#include "display/SessionReport.h"
 #include "document/CPelmorDoc.h"
 #include "document/DocumentFixture.h"
 #include "document/RecordAnalysis.h"
@@ -364,6 +365,13 @@ TEST_F(DocumentFixture, SimulationIsMarkedForAsLongAsItsDataAreShown) {
               0u);
     const RecordResult analysed = AnalyseRecord(file, RecordAnalysisSetupOf(*doc));
     EXPECT_EQ(analysed.spectrum.label, "lab SIM 001.inpx (simulated)");
+    // So does its page of the session report, and a file of the device's does not.
+    const std::vector<ReportFile> pages =
+        AnalyseReportFiles({file, test::FixturePath("twelve 001.inpx")},
+                           RecordAnalysisSetupOf(*doc), 5.0, doc->BreathAnalysisSettings(), 1);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(pages[0].page.simulated);
+    EXPECT_FALSE(pages[1].page.simulated);
 
     // A file of the device replaces the marks.
     ASSERT_TRUE(doc->ImportDataFile(test::CopyFixture("twelve 001.inpx", home)));
