@@ -17,6 +17,18 @@
 
 namespace pelmor::cli {
 
+ordered_json Value(const std::optional<double>& v) { return v ? ordered_json(*v) : ordered_json(); }
+
+ordered_json OutcomeObject(const std::array<std::optional<double>, kOutcomeCount>& values) {
+    ordered_json j = ordered_json::object();
+    for (int i = 0; i < kOutcomeCount; ++i) j[OutcomeKeys()[i]] = Value(values[i]);
+    return j;
+}
+
+ordered_json ChangeJson(const BaselineChange& c) {
+    return {{"r_low", Value(c.rLow)}, {"x_low", Value(c.xLow)}, {"ax", Value(c.ax)}};
+}
+
 namespace {
 
 // Progress is shown on standard error for batches larger than this.
@@ -30,14 +42,6 @@ struct OutcomeOptions {
     std::string format = "text";
     int jobs = 0;
 };
-
-ordered_json Value(const std::optional<double>& v) { return v ? ordered_json(*v) : ordered_json(); }
-
-ordered_json OutcomeObject(const std::array<std::optional<double>, kOutcomeCount>& values) {
-    ordered_json j = ordered_json::object();
-    for (int i = 0; i < kOutcomeCount; ++i) j[OutcomeKeys()[i]] = Value(values[i]);
-    return j;
-}
 
 ordered_json ResultsJson(const OutcomeSet& set) {
     ordered_json results = ordered_json::array();
@@ -73,8 +77,7 @@ std::string ReportJson(const OutcomeReport& report) {
         ordered_json b;
         b["results"] = ResultsJson(*report.baseline);
         b["mean"] = OutcomeObject(report.baseline->statistics.mean);
-        b["change_percent"] = {
-            {"r_low", Value(c.rLow)}, {"x_low", Value(c.xLow)}, {"ax", Value(c.ax)}};
+        b["change_percent"] = ChangeJson(c);
         b["response"] = c.response ? ordered_json(*c.response) : ordered_json();
         j["baseline"] = b;
     } else {

@@ -3,10 +3,14 @@
 // Output helpers shared by the commands: "key: value" lines or one JSON object, and tables of
 // tab-separated text turned into JSON rows.
 
+#include <array>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "analysis/Outcomes.h"
 
 namespace CLI {
 class App;
@@ -21,6 +25,13 @@ std::string Join(const std::vector<std::string>& items, const char* separator);
 // The JSON text of every --format json output, indented by two: bytes that are not UTF-8 (a
 // file name from an older system) are written as U+FFFD instead of ending the program.
 std::string JsonText(const ordered_json& j);
+
+// A number, or null for none.
+ordered_json Value(const std::optional<double>& v);
+// The outcomes by their keys (the outcomes command's "mean", "sd" and "cov").
+ordered_json OutcomeObject(const std::array<std::optional<double>, kOutcomeCount>& values);
+// {"r_low", "x_low", "ax"}: the change against the baseline, percent.
+ordered_json ChangeJson(const BaselineChange& change);
 
 // One "key: value" line each, or one JSON object.
 class Report {

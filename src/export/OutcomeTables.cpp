@@ -58,15 +58,6 @@ void AppendRows(std::string& text, const std::vector<TableRow>& rows) {
     }
 }
 
-std::string CsvQuoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which) {
     for (const LabelledOutcomes& r : set.results) {
         text += CsvQuoted(r.label);
@@ -207,6 +198,15 @@ std::string OutcomeTableText(const OutcomeTable& table) {
         AppendRows(text, table.baseline);
     }
     return text;
+}
+
+std::string CsvQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
 }
 
 std::string OutcomeCsvText(const OutcomeReport& report) {

@@ -69,4 +69,7 @@ std::string OutcomeCsvText(const OutcomeReport& report);
 // "ax", "min_coherence" (also the keys of the command line's json).
 const std::array<const char*, kOutcomeCount>& OutcomeKeys();
 
+// A csv cell of text: in double quotes, each quote inside doubled.
+std::string CsvQuoted(const std::string& text);
+
 }  // namespace pelmor
