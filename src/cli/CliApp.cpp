@@ -29,6 +29,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                          "Print the version and exit");
 
     GlobalOptions global;
+    app.add_option("--database", global.database,
+                   "The database of subjects and sessions: an SQLite file or a PostgreSQL "
+                   "connection (instead of PELMOR_DATABASE and the default file)");
     app.add_option("--setup", global.setupFile, "Open this setup file (.plm) first");
     app.add_option("--excitation", global.excitationFile, "Import this excitation file (.opt)");
     app.add_option("--calibration", global.calibrationFile, "Import this calibration file (.cal)");

@@ -238,6 +238,7 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
     RegisterPlotCommand(app, commands);
     RegisterOutcomesCommand(app, commands);
     RegisterSessionReportCommand(app, commands);
+    RegisterSessionCommands(app, commands);
 }
 
 bool OpenSetupFile(CommandContext& ctx, const std::string& path) { return ctx.doc.OpenSetup(path); }

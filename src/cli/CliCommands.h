@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -18,6 +19,7 @@ struct MeasurementState;
 namespace pelmor::cli {
 
 struct GlobalOptions {
+    std::string database;  // --database: the database of subjects and sessions
     std::string setupFile;
     std::string excitationFile;
     std::string calibrationFile;
@@ -54,6 +56,13 @@ void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
 void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
 // The session report (CliSessionReport.cpp).
 void RegisterSessionReportCommand(CLI::App& app, CommandSet& commands);
+
+// subject, session and db (CliSessions.cpp).
+void RegisterSessionCommands(CLI::App& app, CommandSet& commands);
+// record --session: whether the session exists (else the reason was shown), and the written
+// recording added to its last phase (when refused, the message says the file is kept).
+bool SessionExists(CommandContext& ctx, int64_t session);
+int AddRecordingToSession(CommandContext& ctx, int64_t session, const std::string& written);
 
 // Import data, as the desktop program's command does; exit code 1 when the file was refused.
 int ImportForCommand(CommandContext& ctx, const std::string& path);

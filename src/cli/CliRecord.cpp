@@ -21,8 +21,9 @@ struct RecordOptions {
     std::optional<int> rate;
     std::optional<std::string> mask;
     std::optional<std::string> bits;
-    std::optional<int> signal;    // 1-based bank signal
-    std::optional<int> tracking;  // 1-based frequency of the tracking start
+    std::optional<int> signal;       // 1-based bank signal
+    std::optional<int> tracking;     // 1-based frequency of the tracking start
+    std::optional<int64_t> session;  // the written file becomes a trial of its last phase
 };
 
 // The Options dialog's values, checked as the dialog checks them.
@@ -66,6 +67,7 @@ int ApplyRecordOptions(CommandContext& ctx, const RecordOptions& o) {
 int RunRecord(CommandContext& ctx, const RecordOptions& o) {
     CPelmorDoc& doc = ctx.doc;
     if (int code = ApplyRecordOptions(ctx, o); code != kExitDone) return code;
+    if (o.session && !SessionExists(ctx, *o.session)) return kExitFailed;
     CliUserInterface& ui = ctx.ui;
     ui.recordingBase = o.base;
     ui.pathBeingWritten = [&doc] { return doc.NameBeingWritten(); };
@@ -94,6 +96,7 @@ int RunRecord(CommandContext& ctx, const RecordOptions& o) {
         ctx.err << "The recording was written to " << written << " instead.\n";
         return kExitFailed;
     }
+    if (o.session) return AddRecordingToSession(ctx, *o.session, written);
     return kExitDone;
 }
 
@@ -114,6 +117,8 @@ void RegisterRecordCommand(CLI::App& app, GlobalOptions& global, CommandSet& com
     c->add_option("--signal", o->signal, "Excitation signal of the bank to use (1-based)");
     c->add_option("--tracking", o->tracking,
                   "Start in tracking mode with this excitation frequency (1-based)");
+    c->add_option("--session", o->session,
+                  "Add the recording to this session's last phase as a trial");
     c->callback([=, &commands] {
         commands.selected = [=](CommandContext& ctx) { return RunRecord(ctx, *o); };
     });
