@@ -51,20 +51,9 @@ TEST(CliRecord, WritesNumberedFilesUnderTheBaseName) {
     EXPECT_NE(text.out.find("frequencies: 2,3,4,5,6,7\n"), std::string::npos);
     EXPECT_EQ(j["simulated"], false);
 
-    // The same recording as the simulation marks it: " simulated" after its time stamp (a
-    // length-prefixed text at byte 32 of the full-precision header).
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadFileBytes(first, bytes, reason)) << reason;
-    const int32_t length = bytes[32] | bytes[33] << 8 | bytes[34] << 16 | bytes[35] << 24;
-    const std::string mark = " simulated";
-    std::vector<uint8_t> marked(bytes.begin(), bytes.begin() + 32);
-    const int32_t longer = length + static_cast<int32_t>(mark.size());
-    for (int k = 0; k < 4; ++k) marked.push_back(static_cast<uint8_t>(longer >> (8 * k)));
-    marked.insert(marked.end(), bytes.begin() + 36, bytes.begin() + 36 + length);
-    marked.insert(marked.end(), mark.begin(), mark.end());
-    marked.insert(marked.end(), bytes.begin() + 36 + length, bytes.end());
+    // The same recording as the simulation marks it.
     const std::string simulated = dir.File("sim 001.inpx");
-    ASSERT_TRUE(WriteFileBytes(simulated, marked, reason)) << reason;
+    ASSERT_TRUE(pelmor::test::WriteSimulatedCopy(first, simulated, reason)) << reason;
     const CliResult simInfo = Cli({"info", simulated, "--format", "json"});
     ASSERT_EQ(simInfo.code, 0) << simInfo.err;
     EXPECT_EQ(json::parse(simInfo.out)["simulated"], true);

@@ -15,16 +15,7 @@ namespace pelmor::cli::test {
 namespace {
 
 // The standard output of a shell command (poppler's tools).
-std::string Run(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
+std::string Run(const std::string& command) { return pelmor::test::CommandOutput(command); }
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 

@@ -25,20 +25,10 @@ std::vector<uint8_t> Bytes(const std::string& path) {
     return bytes;
 }
 
-// A copy of a data file as a recording made in simulation marks it: " simulated" after its time
-// stamp (the length-prefixed text at byte 32 of the full-precision header).
+// A copy of a data file as a recording made in simulation marks it.
 std::string SimulatedCopy(const std::string& from, const std::string& to) {
-    const std::vector<uint8_t> bytes = Bytes(from);
-    const int32_t length = bytes[32] | bytes[33] << 8 | bytes[34] << 16 | bytes[35] << 24;
-    const std::string mark = " simulated";
-    std::vector<uint8_t> marked(bytes.begin(), bytes.begin() + 32);
-    const int32_t longer = length + static_cast<int32_t>(mark.size());
-    for (int k = 0; k < 4; ++k) marked.push_back(static_cast<uint8_t>(longer >> (8 * k)));
-    marked.insert(marked.end(), bytes.begin() + 36, bytes.begin() + 36 + length);
-    marked.insert(marked.end(), mark.begin(), mark.end());
-    marked.insert(marked.end(), bytes.begin() + 36 + length, bytes.end());
     std::string reason;
-    EXPECT_TRUE(WriteFileBytes(to, marked, reason)) << reason;
+    EXPECT_TRUE(pelmor::test::WriteSimulatedCopy(from, to, reason)) << reason;
     return to;
 }
 

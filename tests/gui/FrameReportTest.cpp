@@ -54,16 +54,7 @@ std::string WriteRecording(const std::string& path, double resistance) {
     return path;
 }
 
-std::string RunTool(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
+std::string RunTool(const std::string& command) { return test::CommandOutput(command); }
 
 struct ReportFixture : ::testing::Test {
     test::MemoryProfile profile;

@@ -17,14 +17,7 @@ using test::TwoResultsTwoRecordings;
 
 // What poppler reads back from a PDF: "pdftotext -layout", or "pdfinfo".
 std::string Poppler(const std::string& tool, const std::string& pdf) {
-    std::string out;
-    FILE* pipe = popen((tool + " '" + pdf + "'" + (tool == "pdfinfo" ? "" : " -")).c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    return test::CommandOutput(tool + " '" + pdf + "'" + (tool == "pdfinfo" ? "" : " -"));
 }
 
 TEST(PdfReport, WritesAWholeFileOrNothing) {

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 
+#include "core/FileBytes.h"
 #include "document/CPelmorDoc.h"
 #include "files/SetupFile.h"
 
@@ -206,6 +208,39 @@ void UseTwelveHarmonics(CPelmorDoc& doc, int step) {
         }
     });
     doc.SelectSignal(0);
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+bool WriteSimulatedCopy(const std::string& from, const std::string& to, std::string& reason) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(from, bytes, reason)) return false;
+    if (bytes.size() < 36) {
+        reason = from + " is too short for a data file header.";
+        return false;
+    }
+    const int32_t length = bytes[32] | bytes[33] << 8 | bytes[34] << 16 | bytes[35] << 24;
+    if (length < 0 || bytes.size() < 36 + static_cast<std::size_t>(length)) {
+        reason = from + " holds no whole time stamp.";
+        return false;
+    }
+    const std::string mark = " simulated";
+    std::vector<uint8_t> marked(bytes.begin(), bytes.begin() + 32);
+    const int32_t longer = length + static_cast<int32_t>(mark.size());
+    for (int k = 0; k < 4; ++k) marked.push_back(static_cast<uint8_t>(longer >> (8 * k)));
+    marked.insert(marked.end(), bytes.begin() + 36, bytes.begin() + 36 + length);
+    marked.insert(marked.end(), mark.begin(), mark.end());
+    marked.insert(marked.end(), bytes.begin() + 36 + length, bytes.end());
+    return WriteFileBytes(to, marked, reason);
 }
 
 }  // namespace pelmor::test

@@ -160,4 +160,12 @@ void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& chan
 // step, 2 step, ... 12 step), amplitude 0.1, moderate phases; then that signal selected.
 void UseTwelveHarmonics(CPelmorDoc& doc, int step = 1);
 
+// What a shell command writes to its standard output ("" when it cannot be run).
+std::string CommandOutput(const std::string& command);
+
+// A copy of a full-precision data file as a recording made in simulation marks it: " simulated"
+// after its time stamp (the length-prefixed text at byte 32 of the header). False with the
+// reason when either file fails.
+bool WriteSimulatedCopy(const std::string& from, const std::string& to, std::string& reason);
+
 }  // namespace pelmor::test
