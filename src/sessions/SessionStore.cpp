@@ -524,15 +524,23 @@ int SessionStore::AddPhase(int64_t session, const std::string& name, const std::
 }
 
 int SessionStore::AddTrial(int64_t session, const std::string& phase, const NewTrial& trial) {
-    if (trial.fileName.empty()) throw StoreError("A trial needs a file name.");
-    if (trial.bytes.empty())
-        throw StoreError("The recording " + trial.fileName + " has no bytes to store.");
-    std::set<std::string> keys;
-    for (const OutcomeValue& o : trial.outcomes)
-        if (o.key.empty() || !keys.insert(o.key).second)
-            throw StoreError("The outcomes of " + trial.fileName +
-                             " have an empty or repeated key \"" + o.key + "\".");
-    const std::string sha256 = Sha256Hex(trial.bytes);
+    return AddTrials(session, phase, std::vector<const NewTrial*>{&trial}).front();
+}
+
+std::vector<int> SessionStore::AddTrials(int64_t session, const std::string& phase,
+                                         const std::vector<const NewTrial*>& trials) {
+    for (const NewTrial* trial : trials) {
+        if (trial->fileName.empty()) throw StoreError("A trial needs a file name.");
+        if (trial->bytes.empty())
+            throw StoreError("The recording " + trial->fileName + " has no bytes to store.");
+        std::set<std::string> keys;
+        for (const OutcomeValue& o : trial->outcomes)
+            if (o.key.empty() || !keys.insert(o.key).second)
+                throw StoreError("The outcomes of " + trial->fileName +
+                                 " have an empty or repeated key \"" + o.key + "\".");
+    }
+    std::vector<int> numbers;
+    const NewTrial* current = trials.empty() ? nullptr : trials.front();
     try {
         Transaction t(*db_, true);
         auto s = db_->Prepare("SELECT training, subject FROM sessions WHERE id = ?");
@@ -540,10 +548,13 @@ int SessionStore::AddTrial(int64_t session, const std::string& phase, const NewT
         if (!s->Step()) NoSession(session);
         const bool training = s->Int64(0) != 0;
         const int64_t subject = s->Int64(1);
-        if (trial.origin == TrialOrigin::Simulated && !training)
-            throw StoreError(Format(
-                "Session %lld is not a training session: the simulated recording %s is not added.",
-                static_cast<long long>(session), trial.fileName.c_str()));
+        // Every trial is checked before any is stored, so a refusal leaves the session as it was.
+        for (const NewTrial* trial : trials)
+            if (trial->origin == TrialOrigin::Simulated && !training)
+                throw StoreError(
+                    Format("Session %lld is not a training session: the simulated "
+                           "recording %s is not added.",
+                           static_cast<long long>(session), trial->fileName.c_str()));
         if (phase.empty()) {
             s = db_->Prepare(
                 "SELECT id, name FROM phases WHERE session = ? ORDER BY position DESC LIMIT 1");
@@ -557,39 +568,45 @@ int SessionStore::AddTrial(int64_t session, const std::string& phase, const NewT
                                     static_cast<long long>(session), phase.c_str()));
         const int64_t phaseKey = s->Int64(0);
         const std::string phaseName = s->Text(1);
-        s = db_->Prepare(
-            "UPDATE sessions SET trial_count = trial_count + 1 WHERE id = ? RETURNING trial_count");
-        Bind(*s, session);
-        s->Step();
-        const int number = static_cast<int>(s->Int64(0));
-        s = db_->Prepare(
-            "INSERT INTO trials (session, number, phase, file_name, bytes, sha256, recorded, "
-            "duration, sample_rate, channels, origin, included, reason, decided_by, frequencies, "
-            "r, x, coherence, added) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, '', '', ?, ?, ?, ?, ?) RETURNING id");
-        Bind(*s, session, number, phaseKey, trial.fileName, trial.bytes, sha256, trial.recorded,
-             trial.durationSeconds, trial.sampleRateHz, trial.channels, OriginName(trial.origin),
-             DoubleBytes(trial.spectrum.frequencies), DoubleBytes(trial.spectrum.R),
-             DoubleBytes(trial.spectrum.X), DoubleBytes(trial.spectrum.coherence), Now());
-        s->Step();
-        const int64_t trialKey = s->Int64(0);
-        s = db_->Prepare(
-            "INSERT INTO trial_outcomes (trial, position, name, value) VALUES (?, ?, ?, ?)");
-        for (std::size_t k = 0; k < trial.outcomes.size(); ++k) {
-            s->Reset();
-            Bind(*s, trialKey, static_cast<int>(k) + 1, trial.outcomes[k].key,
-                 trial.outcomes[k].value);
+        for (const NewTrial* trial : trials) {
+            current = trial;
+            s = db_->Prepare(
+                "UPDATE sessions SET trial_count = trial_count + 1 WHERE id = ? RETURNING "
+                "trial_count");
+            Bind(*s, session);
             s->Step();
+            const int number = static_cast<int>(s->Int64(0));
+            s = db_->Prepare(
+                "INSERT INTO trials (session, number, phase, file_name, bytes, sha256, recorded, "
+                "duration, sample_rate, channels, origin, included, reason, decided_by, "
+                "frequencies, r, x, coherence, added) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, '', '', ?, ?, ?, ?, ?) RETURNING id");
+            Bind(*s, session, number, phaseKey, trial->fileName, trial->bytes,
+                 Sha256Hex(trial->bytes), trial->recorded, trial->durationSeconds,
+                 trial->sampleRateHz, trial->channels, OriginName(trial->origin),
+                 DoubleBytes(trial->spectrum.frequencies), DoubleBytes(trial->spectrum.R),
+                 DoubleBytes(trial->spectrum.X), DoubleBytes(trial->spectrum.coherence), Now());
+            s->Step();
+            const int64_t trialKey = s->Int64(0);
+            s = db_->Prepare(
+                "INSERT INTO trial_outcomes (trial, position, name, value) VALUES (?, ?, ?, ?)");
+            for (std::size_t k = 0; k < trial->outcomes.size(); ++k) {
+                s->Reset();
+                Bind(*s, trialKey, static_cast<int>(k) + 1, trial->outcomes[k].key,
+                     trial->outcomes[k].value);
+                s->Step();
+            }
+            s.reset();
+            AddEvent(kEventTrialAdded, subject, session, number,
+                     Format("Trial %d (%s, %s) added to phase %s", number, trial->fileName.c_str(),
+                            OriginName(trial->origin), phaseName.c_str()));
+            numbers.push_back(number);
         }
-        s.reset();
-        AddEvent(kEventTrialAdded, subject, session, number,
-                 Format("Trial %d (%s, %s) added to phase %s", number, trial.fileName.c_str(),
-                        OriginName(trial.origin), phaseName.c_str()));
         t.Commit();
-        return number;
+        return numbers;
     } catch (const DatabaseError& e) {
-        Fail(Format("the trial %s was not added to session %lld", trial.fileName.c_str(),
-                    static_cast<long long>(session)),
+        Fail(Format("the trial %s was not added to session %lld",
+                    current ? current->fileName.c_str() : "", static_cast<long long>(session)),
              e);
     }
 }
@@ -624,6 +641,25 @@ void SessionStore::SetTrialIncluded(int64_t session, int trial, bool included,
     }
 }
 
+namespace {
+
+// A row of id, subject ID, family, given, started, operator, training, phases, trials.
+SessionSummary SummaryOf(Statement& s) {
+    SessionSummary m;
+    m.number = s.Int64(0);
+    m.subjectId = s.Text(1);
+    m.family = s.Text(2);
+    m.given = s.Text(3);
+    m.started = s.Text(4);
+    m.operatorName = s.Text(5);
+    m.training = s.Int64(6) != 0;
+    m.phases = static_cast<int>(s.Int64(7));
+    m.trials = static_cast<int>(s.Int64(8));
+    return m;
+}
+
+}  // namespace
+
 std::vector<SessionSummary> SessionStore::ListSessions(const std::string& subjectId) {
     std::vector<SessionSummary> list;
     try {
@@ -640,23 +676,26 @@ std::vector<SessionSummary> SessionStore::ListSessions(const std::string& subjec
             s = db_->Prepare(sql + " WHERE s.subject = ? ORDER BY s.started DESC, s.id DESC");
             Bind(*s, subject);
         }
-        while (s->Step()) {
-            SessionSummary m;
-            m.number = s->Int64(0);
-            m.subjectId = s->Text(1);
-            m.family = s->Text(2);
-            m.given = s->Text(3);
-            m.started = s->Text(4);
-            m.operatorName = s->Text(5);
-            m.training = s->Int64(6) != 0;
-            m.phases = static_cast<int>(s->Int64(7));
-            m.trials = static_cast<int>(s->Int64(8));
-            list.push_back(std::move(m));
-        }
+        while (s->Step()) list.push_back(SummaryOf(*s));
     } catch (const DatabaseError& e) {
         Fail("the sessions were not read", e);
     }
     return list;
+}
+
+std::optional<SessionSummary> SessionStore::FindSession(int64_t number) {
+    try {
+        Transaction t(*db_, false);
+        auto s = db_->Prepare(
+            "SELECT s.id, u.subject_id, u.family, u.given, s.started, s.operator_name, "
+            "s.training, s.phase_count, s.trial_count FROM sessions s JOIN subjects u ON u.id = "
+            "s.subject WHERE s.id = ?");
+        Bind(*s, number);
+        if (!s->Step()) return std::nullopt;
+        return SummaryOf(*s);
+    } catch (const DatabaseError& e) {
+        Fail(Format("session %lld was not read", static_cast<long long>(number)), e);
+    }
 }
 
 Session SessionStore::LoadSession(int64_t number) {

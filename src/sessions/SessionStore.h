@@ -153,12 +153,18 @@ class SessionStore {
     // transaction; returns its number. A simulated recording is refused unless the session is a
     // training session.
     int AddTrial(int64_t session, const std::string& phase, const NewTrial& trial);
+    // Several trials of one phase in one transaction, numbered in the order given: all are
+    // stored or, when any is refused, none.
+    std::vector<int> AddTrials(int64_t session, const std::string& phase,
+                               const std::vector<const NewTrial*>& trials);
     // Includes or excludes a trial (an exclusion needs a reason); who "" is this process's user.
     void SetTrialIncluded(int64_t session, int trial, bool included, const std::string& reason,
                           const std::string& who = "");
 
     // Newest first; for one subject when subjectId is given (an unknown one is an error).
     std::vector<SessionSummary> ListSessions(const std::string& subjectId = "");
+    // A session's summary without its trials; none when there is no such session.
+    std::optional<SessionSummary> FindSession(int64_t session);
     // The whole session with every trial's bytes, each checked against its checksum.
     Session LoadSession(int64_t session);
     // One trial's bytes, checked against its checksum.

@@ -373,6 +373,7 @@ TEST_P(StoreTest, RefusalsNameWhatIsWrong) {
     badDate.birth = "1999-02-30";
     badSex.sex = "f";
     NewTrial simulated = MakeTrial(2, TrialOrigin::Simulated);
+    const NewTrial measured = MakeTrial(2);
     const std::string s = std::to_string(session);
 
     const std::pair<std::function<void()>, std::string> cases[] = {
@@ -389,6 +390,11 @@ TEST_P(StoreTest, RefusalsNameWhatIsWrong) {
         {[&] { store->StartSession(SessionOf("nobody")); }, "No subject has the ID \"nobody\"."},
         {[&] { store->ListSessions("nobody"); }, "No subject has the ID \"nobody\"."},
         {[&] { store->AddTrial(session, "", simulated); },
+         "Session " + s + " is not a training session: the simulated recording " +
+             simulated.fileName + " is not added."},
+        {[&] {
+             store->AddTrials(session, "", {&measured, &simulated});
+         },
          "Session " + s + " is not a training session: the simulated recording " +
              simulated.fileName + " is not added."},
         {[&] { store->AddTrial(session, "Post", MakeTrial(2)); },
@@ -416,6 +422,8 @@ TEST_P(StoreTest, RefusalsNameWhatIsWrong) {
     EXPECT_EQ(store->AddTrial(session, "", MakeTrial(3)), 2);
     EXPECT_EQ(store->Info().subjects, 1);
     EXPECT_EQ(store->LoadSession(session).phases.size(), 1u);
+    EXPECT_EQ(store->FindSession(session)->trials, 2);
+    EXPECT_FALSE(store->FindSession(999));
 }
 
 TEST_P(StoreTest, SessionsListNewestFirstWithTheirCounts) {
