@@ -368,13 +368,15 @@ RecordAnalysisSetup AnalysisSetup(CommandContext& ctx) {
     return setup;
 }
 
-// Adds the trials in order, each printed as "trial N: FILE" once stored; a refusal ends there.
+// Adds the trials in one transaction, each printed as "trial N: FILE" once all are stored; a
+// refusal adds none.
 int AddTrials(CommandContext& ctx, SessionStore& store, int64_t session, const std::string& phase,
               const std::vector<FileTrial>& trials) {
-    for (const FileTrial& t : trials) {
-        const int number = store.AddTrial(session, phase, *t.trial);
-        ctx.out << Format("trial %d: %s", number, t.trial->fileName.c_str()) << "\n";
-    }
+    std::vector<const NewTrial*> added;
+    for (const FileTrial& t : trials) added.push_back(&*t.trial);
+    const std::vector<int> numbers = store.AddTrials(session, phase, added);
+    for (std::size_t k = 0; k < numbers.size(); ++k)
+        ctx.out << Format("trial %d: %s", numbers[k], added[k]->fileName.c_str()) << "\n";
     return kExitDone;
 }
 
@@ -681,7 +683,9 @@ int AddRecordingToSession(CommandContext& ctx, int64_t session, const std::strin
 
 bool SessionExists(CommandContext& ctx, int64_t session) {
     return WithStore(ctx, [&](SessionStore& store) -> int {
-               store.LoadSession(session);
+               if (!store.FindSession(session))
+                   throw StoreError(
+                       Format("There is no session %lld.", static_cast<long long>(session)));
                return kExitDone;
            }) == kExitDone;
 }

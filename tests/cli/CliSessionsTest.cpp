@@ -211,7 +211,7 @@ TEST_P(SessionCommands, UnknownNamesAndSimulatedFilesAreRefused) {
         std::string named;  // in the message
     };
     const Case refusals[] = {
-        {{"session", "add", session, simulated}, "sim 001.inpx"},
+        {{"session", "add", session, lab, simulated}, "sim 001.inpx"},  // neither is added
         {{"session", "new", "S2"}, "S2"},
         {{"session", "show", "99"}, "99"},
         {{"session", "add", "99", lab}, "99"},
