@@ -15,6 +15,7 @@
 #include "document/CPelmorDoc.h"
 #include "excitation/ExcitationDefinition.h"
 #include "excitation/ExcitationFile.h"
+#include "excitation/FrequencyList.h"
 #include "excitation/Multisine.h"
 #include "files/DataFile.h"
 
@@ -94,6 +95,7 @@ struct GenerateOptions {
     double amplitude = 1.0;
     int signals = 1;
     std::vector<int> components;
+    std::optional<std::string> frequencies;
     std::optional<uint32_t> seed;
 };
 
@@ -119,6 +121,16 @@ int RunGenerate(CommandContext& ctx, const GenerateOptions& o) {
     }
     def.ComputeComponentIndexes();
     def.ComputeComponentAmplitudes();
+    // The list comes from the option only, never from the dialog's stored one.
+    def.useFrequencyList = o.frequencies ? 1 : 0;
+    def.frequencyList = o.frequencies.value_or("");
+    if (def.useFrequencyList) {
+        const FrequencyList list = DefinitionFrequencyList(def);
+        if (!list.Ok()) {
+            ctx.err << list.error << "\n";
+            return kExitUsage;
+        }
+    }
     if (auto error = CheckExcitationDefinition(def)) {
         ctx.err << (error->integer ? Format("Enter an integer between %.0f and %.0f.",
                                             error->minimum, error->maximum)
@@ -205,10 +217,16 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
         g->add_option("--signals", o->signals, "Number of signals");
         g->add_option("--components", o->components, "0-based component slots (default: all)")
             ->delimiter(',');
+        auto frequencies = std::make_shared<std::string>();
+        CLI::Option* frequenciesOption = g->add_option(
+            "--frequencies", *frequencies,
+            "Frequency list in Hz instead of the twelve components: \"5, 11, 19\", "
+            "\"5-35/1\" (from-to/step) or both; multiples of 1/period below 64 Hz, at most 256");
         CLI::Option* seedOption =
             g->add_option("--seed", *seed, "Fix the random generator for reproducible phases");
         g->callback([=, &commands] {
             if (seedOption->count()) o->seed = *seed;
+            if (frequenciesOption->count()) o->frequencies = *frequencies;
             commands.selected = [=](CommandContext& ctx) { return RunGenerate(ctx, *o); };
         });
         auto path = std::make_shared<std::string>();

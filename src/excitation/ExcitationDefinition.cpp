@@ -30,14 +30,16 @@ void ExcitationDefinition::ComputeComponentIndexes() {
         componentIndex[j] = frequencyDistribution == 1 ? kPrimeTable[j] : j + 1;
 }
 
+double AmplitudeByLaw(int shape, double n) {
+    double v = 1.0;
+    if (shape == 1) v = 1.0 / n;
+    if (shape == 2) v = std::sqrt(1.0 / n);
+    return CutToFourDecimals(v);
+}
+
 void ExcitationDefinition::ComputeComponentAmplitudes() {
-    for (int j = 0; j < kDefinitionComponents; ++j) {
-        const double n = j + 1;
-        double v = 1.0;
-        if (amplitudeShape == 1) v = 1.0 / n;
-        if (amplitudeShape == 2) v = std::sqrt(1.0 / n);
-        componentAmplitude[j] = CutToFourDecimals(v);
-    }
+    for (int j = 0; j < kDefinitionComponents; ++j)
+        componentAmplitude[j] = AmplitudeByLaw(amplitudeShape, j + 1);
 }
 
 std::string ExcitationDefinition::ComponentLabel(int j) const {
@@ -61,6 +63,8 @@ ExcitationDefinition LoadExcitationDefinition(Profile& profile) {
         d.componentEnabled[j] = profile.GetInt(kSection, Format("Frequency%d", j), 1);
     d.frequencyDistribution =
         std::clamp(profile.GetInt(kSection, "Frequency distribution", 0), 0, 1);
+    d.useFrequencyList = profile.GetInt(kSection, "Use frequency list", 0) != 0 ? 1 : 0;
+    d.frequencyList = profile.GetString(kSection, "Frequency list", "");
     d.ComputeComponentAmplitudes();
     d.ComputeComponentIndexes();
     return d;
@@ -74,6 +78,8 @@ void SaveExcitationDefinition(Profile& profile, const ExcitationDefinition& d) {
     profile.WriteInt(kSection, "Frequency distribution", d.frequencyDistribution);
     for (int j = 0; j < kDefinitionComponents; ++j)
         profile.WriteInt(kSection, Format("Frequency%d", j), d.componentEnabled[j]);
+    profile.WriteInt(kSection, "Use frequency list", d.useFrequencyList != 0 ? 1 : 0);
+    profile.WriteString(kSection, "Frequency list", d.frequencyList);
 }
 
 std::optional<DefinitionRangeError> CheckExcitationDefinition(const ExcitationDefinition& d) {

@@ -21,6 +21,9 @@ struct ExcitationDefinition {
     int componentIndex[kDefinitionComponents] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     double componentAmplitude[kDefinitionComponents] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     int frequencyDistribution = 0;  // combo index: "Harmonics", "Prims"
+    // 1: the components are those of frequencyList (see FrequencyList.h), not the twelve.
+    int useFrequencyList = 0;
+    std::string frequencyList;  // "5, 11, 19", "5-35/1"
 
     // Signal period in seconds for periodCode k: 2 / 2^k.
     double Period() const;
@@ -33,6 +36,9 @@ struct ExcitationDefinition {
     std::string ComponentLabel(int j) const;
 };
 
+// The amplitude law `shape` (0 flat, 1 1/f, 2 1/sqrt(f)) at n, cut to four decimals.
+double AmplitudeByLaw(int shape, double n);
+
 // Frequency indexes of the "Prims" distribution (it starts at 2).
 extern const int kPrimeTable[kDefinitionComponents];
 
@@ -41,7 +47,8 @@ extern const char* const kPeriodNames[5];
 extern const char* const kAmplitudeShapeNames[3];
 extern const char* const kFrequencyDistributionNames[2];
 
-// Reads the dialog's registry section "Excitation definition" (defaults for a fresh profile)
+// Reads the dialog's registry section "Excitation definition" (defaults for a fresh profile;
+// "Use frequency list" 0/1 and "Frequency list" beside the keys of the twelve components)
 // and computes indexes and amplitudes: what the dialog does when it is constructed.
 ExcitationDefinition LoadExcitationDefinition(Profile& profile);
 // Writes the section back; the dialog does this when it closes, after OK and after Cancel.

@@ -74,6 +74,11 @@ class LineReader {
     int number_ = 0;
 };
 
+// The highest index a component line may give: the crest-factor search samples a period at 512
+// points, which resolve indexes up to 256. (Lists need more than the hundred the twelve
+// components never passed: a 2 s period up to 64 Hz, or 256 components.)
+constexpr long long kMaxFileFrequencyIndex = 256;
+
 const char* PeriodError(double period) {
     if (period > 2.00001) return "Period too long.";
     if (period < 0.05) return "Period too short.";
@@ -133,7 +138,7 @@ ExcitationTextResult ParseExcitationText(std::string_view text, ExcitationBank& 
             !NumberToken(tokens[2], phase))
             return {Status::ComponentRefused,
                     Format("Invalid component line %d.\n", lines.Number())};
-        if (index < 1 || index > 100)
+        if (index < 1 || index > kMaxFileFrequencyIndex)
             return {Status::ComponentRefused, "Frequency out of range.\n"};
         if (i >= kMaxComponents) return {Status::ComponentRefused, "Too many frequencies.\n"};
         const int s = bank.signalCount;

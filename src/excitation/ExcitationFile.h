@@ -11,7 +11,7 @@ namespace pelmor {
 // Waveform definition text (.opt):
 //   a marker line starting with '#';
 //   a header "points period" (tabs and commas in it read as blanks and points: "64\t0,5");
-//   component lines "index amplitude phase" (index 1 ... 100, at most 256 per signal);
+//   component lines "index amplitude phase" (index 1 ... 256, at most 256 per signal);
 //   a line starting with a negative integer closes a signal: -1 ends the text, any other
 //   (-2 from the copy command) starts the next one. At most 15 signals.
 // Blank lines are skipped; any other line that does not give three numbers is refused.

@@ -8,6 +8,7 @@
 #include "core/NumberFormat.h"
 #include "excitation/CrestFactor.h"
 #include "excitation/ExcitationDefinition.h"
+#include "excitation/FrequencyList.h"
 #include "numerics/Random.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
@@ -93,6 +94,29 @@ double OptimiseCrestFactor(ExcitationBank& bank, int signal, Clock& clock, UserI
 }
 
 void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& definition) {
+    std::vector<int> indexes;
+    std::vector<double> amplitudes;
+    if (definition.useFrequencyList) {
+        const FrequencyList list = DefinitionFrequencyList(definition);
+        if (!list.Ok()) {  // the dialog and the command line refuse such a list first
+            ctx.ui.ShowMessage(list.error);
+            return;
+        }
+        indexes = list.indexes;
+        amplitudes = FrequencyListAmplitudes(list.indexes, definition.amplitudeShape);
+    } else {
+        for (int j = 0; j < kDefinitionComponents; ++j) {
+            if (!definition.componentEnabled[j]) continue;
+            indexes.push_back(definition.componentIndex[j]);
+            amplitudes.push_back(definition.componentAmplitude[j]);
+        }
+    }
+    GenerateExcitationSignals(ctx, definition, indexes, amplitudes);
+}
+
+void GenerateExcitationSignals(ExcitationContext& ctx, const ExcitationDefinition& definition,
+                               const std::vector<int>& indexes,
+                               const std::vector<double>& amplitudes) {
     ExcitationBank& bank = ctx.bank;
     if (ctx.bankChanging) ctx.bankChanging();
     const int signals = std::clamp(definition.signalCount, 1, kMaxSignals);
@@ -100,13 +124,13 @@ void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& def
     bank.signalCount = signals;
     bank.signalAmplitude = definition.signalAmplitude;
     ctx.selectedSignal = 0;
-    for (int s = 0; s < signals; ++s) bank.componentCount[s] = 0;
-    for (int j = 0; j < kDefinitionComponents; ++j) {
-        if (!definition.componentEnabled[j]) continue;
-        for (int s = 0; s < signals; ++s) {
-            const int i = bank.componentCount[s]++;
-            bank.frequencyIndex[s][i] = definition.componentIndex[j];
-            bank.amplitude[s][i] = definition.componentAmplitude[j];
+    const int count = std::min<int>(
+        {static_cast<int>(indexes.size()), static_cast<int>(amplitudes.size()), kMaxComponents});
+    for (int s = 0; s < signals; ++s) {
+        bank.componentCount[s] = count;
+        for (int i = 0; i < count; ++i) {
+            bank.frequencyIndex[s][i] = indexes[i];
+            bank.amplitude[s][i] = amplitudes[i];
             bank.phase[s][i] = 0.0;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "excitation/ExcitationContext.h"
 #include "excitation/ExcitationRecords.h"
@@ -44,6 +45,13 @@ double OptimiseCrestFactor(ExcitationBank& bank, int signal, Clock& clock, UserI
 // definition's amplitude, and reports "Processing : %d%%" and "Ready." in status pane 0.
 // Uses ctx.bank, ctx.selectedSignal (0 afterwards), ctx.ui, ctx.clock, ctx.bankChanging.
 void GenerateExcitations(ExcitationContext& ctx, const ExcitationDefinition& definition);
+// The same with the components given: every generated signal gets indexes[i] with
+// amplitudes[i] (at most 256), then phases are searched and amplitudes scaled as above.
+// GenerateExcitations hands it the enabled twelve or the definition's frequency list (a
+// refused list is shown through ctx.ui and leaves the bank alone).
+void GenerateExcitationSignals(ExcitationContext& ctx, const ExcitationDefinition& definition,
+                               const std::vector<int>& indexes,
+                               const std::vector<double>& amplitudes);
 // The progress text of the generation, and the longest it gets (its pane is made that wide).
 inline constexpr char kGenerationProgressFormat[] = "Processing : %d%%";
 inline constexpr char kWidestGenerationProgress[] = "Processing : 100%";

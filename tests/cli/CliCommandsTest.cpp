@@ -182,6 +182,26 @@ TEST(CliExcitation, CheckReportsFrequenciesAndCrestFactorAndRefusesBadFiles) {
     EXPECT_EQ(refused.err, "Can't load data from this file.\n");
 }
 
+TEST(CliExcitation, GenerateFromAFrequencyListOrRefuseIt) {
+    const CliResult r = Cli({"excitation", "generate", "--period-code", "1", "--shape", "1/f",
+                             "--frequencies", "19, 5-11/6", "--seed", "3"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<std::string> lines = LinesOf(r.out);
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[1], "64\t1");
+    const char* indexes[] = {"5", "11", "19"};  // ascending, cycles of the 1 s period
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(lines[2 + i].substr(0, lines[2 + i].find('\t')), indexes[i]);
+    EXPECT_EQ(lines[5], "-1");
+
+    const CliResult refused =
+        Cli({"excitation", "generate", "--period-code", "2", "--frequencies", "4, 11"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_EQ(refused.err,
+              "11 Hz is not a multiple of the 2 Hz fundamental of the 1/2 s period.\n");
+    EXPECT_TRUE(refused.out.empty());
+}
+
 #ifdef PELMOR_CLI_PLOT
 TEST(CliPlot, DrawsTheViewIntoAPngOfTheGivenSize) {
     const SharedFiles& f = Files();

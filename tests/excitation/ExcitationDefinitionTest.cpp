@@ -65,7 +65,11 @@ TEST(ExcitationDefinition, WriteBackAndReadAgain) {
     d.signalCount = 4;
     d.frequencyDistribution = 1;
     d.componentEnabled[5] = 0;
+    d.useFrequencyList = 1;
+    d.frequencyList = "4-16/4, 24";
     SaveExcitationDefinition(profile, d);
+    EXPECT_EQ(profile.ints[Key("Use frequency list")], 1);
+    EXPECT_EQ(profile.strings[Key("Frequency list")], "4-16/4, 24");
     EXPECT_EQ(profile.strings[Key("SignalAmplitude")], "2.5");
     EXPECT_EQ(profile.ints[Key("Frequency5")], 0);
     EXPECT_EQ(profile.ints[Key("Frequency11")], 1);
@@ -77,6 +81,8 @@ TEST(ExcitationDefinition, WriteBackAndReadAgain) {
     EXPECT_EQ(back.signalCount, 4);
     EXPECT_EQ(back.frequencyDistribution, 1);
     EXPECT_EQ(back.componentEnabled[5], 0);
+    EXPECT_EQ(back.useFrequencyList, 1);
+    EXPECT_EQ(back.frequencyList, "4-16/4, 24");
     EXPECT_EQ(back.componentIndex[0], 2);
     EXPECT_DOUBLE_EQ(back.componentAmplitude[2], 0.5773);
 }

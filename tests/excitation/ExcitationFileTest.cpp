@@ -114,7 +114,7 @@ TEST(ImportExcitation, RefusedContentBringsBackTheBankInUse) {
         {"#\n64 -1\n", "Period too short."},
         {tooMany, "Too many frequencies.\n"},
         {"#\n64 1\n0 1 0\n-1\n", "Frequency out of range.\n"},
-        {"#\n64 1\n101 1 0\n-1\n", "Frequency out of range.\n"},
+        {"#\n64 1\n257 1 0\n-1\n", "Frequency out of range.\n"},
         {Signals(16, "-1"), "Too many signals.\n"},
         {Signals(16, "-2"), "Too many signals.\n"},
         // Lines that do not give three numbers, counted from the first line of the file.

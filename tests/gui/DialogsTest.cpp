@@ -365,6 +365,44 @@ TEST_F(DialogTest, ExcitationOkGivesTheTypedValues) {
     EXPECT_EQ(dialog.Values().componentAmplitude[2], 0.75);
 }
 
+TEST_F(DialogTest, ExcitationFrequencyListIsRefusedOnOkOrKeptAcrossARestart) {
+    test::MemoryProfile profile;
+    {
+        CExcitationDlg dialog(nullptr, LoadExcitationDefinition(profile), profile);
+        Show(dialog);
+        EXPECT_FALSE(Child<QLineEdit>(dialog, "frequencyList")->isEnabled());
+        Child<QCheckBox>(dialog, "useFrequencyList")->setChecked(true);
+        EXPECT_FALSE(Child<QCheckBox>(dialog, "component0")->isEnabled());
+        EXPECT_FALSE(Child<QComboBox>(dialog, "frequencyDistribution")->isEnabled());
+        SetText(dialog, "frequencyList", "4, 11");
+        ClickOk(dialog);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(messages, std::vector<std::string>{
+                                "11 Hz is not a multiple of the 2 Hz fundamental of the 1/2 s "
+                                "period."});
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        EXPECT_EQ(dialog.focusWidget()->objectName(), QStringLiteral("frequencyList"));
+        dialog.reject();
+    }
+    // The refused list was not kept.
+    EXPECT_EQ(profile.GetInt("Excitation definition", "Use frequency list", -1), 0);
+    EXPECT_EQ(profile.GetString("Excitation definition", "Frequency list", "?"), "");
+    {
+        CExcitationDlg dialog(nullptr, LoadExcitationDefinition(profile), profile);
+        Child<QCheckBox>(dialog, "useFrequencyList")->setChecked(true);
+        SetText(dialog, "frequencyList", "4, 10-18/8");
+        ClickOk(dialog);
+        ASSERT_EQ(dialog.result(), QDialog::Accepted) << LastMessage();
+        EXPECT_EQ(dialog.Values().useFrequencyList, 1);
+        EXPECT_EQ(dialog.Values().frequencyList, "4, 10-18/8");
+    }
+    CExcitationDlg again(nullptr, LoadExcitationDefinition(profile), profile);
+    EXPECT_TRUE(Child<QCheckBox>(again, "useFrequencyList")->isChecked());
+    EXPECT_EQ(Child<QLineEdit>(again, "frequencyList")->text(), QStringLiteral("4, 10-18/8"));
+    EXPECT_TRUE(Child<QLineEdit>(again, "frequencyList")->isEnabled());
+    EXPECT_EQ(messages.size(), 1u);
+}
+
 // ---------------------------------------------------------------- Model options
 
 TEST_F(DialogTest, ModelOptionsRefuseEmptyRangesAndKeepThemInTheProfile) {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "document/DialogValues.h"
+#include "excitation/FrequencyList.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "platform/Profile.h"
 
@@ -77,6 +78,18 @@ CExcitationDlg::CExcitationDlg(QWidget* parent, const ExcitationDefinition& defi
     componentGrid->setColumnMinimumWidth(0, 80);
     componentGrid->setColumnMinimumWidth(2, 80);
     columns->addWidget(components);
+    components_ = components;
+
+    auto* listRow = new QHBoxLayout;
+    top->addLayout(listRow);
+    useList_ = new QCheckBox(QStringLiteral("Use frequency list"), this);
+    useList_->setObjectName(QStringLiteral("useFrequencyList"));
+    frequencyList_ = new QLineEdit(this);
+    frequencyList_->setObjectName(QStringLiteral("frequencyList"));
+    frequencyList_->setPlaceholderText(QStringLiteral("5, 11, 19 or 5-35/1"));
+    listRow->addWidget(useList_);
+    listRow->addWidget(new QLabel(QStringLiteral("Frequencies [Hz]"), this));
+    listRow->addWidget(frequencyList_, 1);
 
     QDialogButtonBox* buttons = AddOkCancel(this);
 
@@ -88,8 +101,11 @@ CExcitationDlg::CExcitationDlg(QWidget* parent, const ExcitationDefinition& defi
     signalCount_->setText(QString::number(values_.signalCount));
     for (int j = 0; j < kDefinitionComponents; ++j)
         enabled_[j]->setChecked(values_.componentEnabled[j] != 0);
+    useList_->setChecked(values_.useFrequencyList != 0);
+    frequencyList_->setText(Utf8(values_.frequencyList));
     PutAmplitudes();
     Relabel();
+    EnableChoice();
 
     SetTabChain({period_, amplitudeShape_, distribution_, amplitude_, signalCount_});
     QWidget* previous = signalCount_;
@@ -97,9 +113,10 @@ CExcitationDlg::CExcitationDlg(QWidget* parent, const ExcitationDefinition& defi
         SetTabChain({previous, enabled_[j], componentAmplitude_[j]});
         previous = componentAmplitude_[j];
     }
-    SetTabChain({previous, buttons->button(QDialogButtonBox::Ok),
+    SetTabChain({previous, useList_, frequencyList_, buttons->button(QDialogButtonBox::Ok),
                  buttons->button(QDialogButtonBox::Cancel)});
 
+    connect(useList_, &QCheckBox::toggled, this, [this] { EnableChoice(); });
     connect(period_, &QComboBox::activated, this, [this] {
         TakeControls();
         Relabel();
@@ -127,7 +144,21 @@ bool CExcitationDlg::Edit(QWidget* parent, ExcitationDefinition& definition, Pro
 }
 
 void CExcitationDlg::accept() {
-    if (TakeControls()) QDialog::accept();
+    if (!TakeControls()) return;
+    // The list is read for the period just taken; a refused one is not kept.
+    ExcitationDefinition taken = values_;
+    taken.useFrequencyList = useList_->isChecked() ? 1 : 0;
+    taken.frequencyList = ToUtf8(frequencyList_->text());
+    if (taken.useFrequencyList) {
+        const FrequencyList list = DefinitionFrequencyList(taken);
+        if (!list.Ok()) {
+            ShowDialogMessage(this, list.error);
+            FocusControl(frequencyList_);
+            return;
+        }
+    }
+    values_ = taken;
+    QDialog::accept();
 }
 
 bool CExcitationDlg::TakeControls() {
@@ -194,6 +225,13 @@ bool CExcitationDlg::TakeControls() {
 void CExcitationDlg::PutAmplitudes() {
     for (int j = 0; j < kDefinitionComponents; ++j)
         componentAmplitude_[j]->setText(NumberText(values_.componentAmplitude[j]));
+}
+
+void CExcitationDlg::EnableChoice() {
+    const bool list = useList_->isChecked();
+    components_->setEnabled(!list);
+    distribution_->setEnabled(!list);
+    frequencyList_->setEnabled(list);
 }
 
 void CExcitationDlg::Relabel() {

@@ -13,8 +13,9 @@ namespace pelmor {
 class Profile;
 
 // "Excitation definition": period, amplitude and frequency laws, amplitude, number of signals and
-// the twelve frequency components of the multisine the generator builds. Whenever the dialog
-// ends (OK or Cancel) it writes what it last took from its controls back to the profile.
+// the twelve frequency components of the multisine the generator builds, or instead of them a
+// list of frequencies ("Use frequency list", "Frequencies [Hz]"), checked on OK. Whenever the
+// dialog ends (OK or Cancel) it writes what it last took from its controls back to the profile.
 class CExcitationDlg : public QDialog {
   public:
     // definition normally comes from LoadExcitationDefinition(profile).
@@ -37,6 +38,8 @@ class CExcitationDlg : public QDialog {
     bool TakeControls();
     void PutAmplitudes();
     void Relabel();
+    // The twelve components and their distribution give way to the list while it is used.
+    void EnableChoice();
 
     ExcitationDefinition values_;
     Profile& profile_;
@@ -47,6 +50,9 @@ class CExcitationDlg : public QDialog {
     QLineEdit* signalCount_ = nullptr;
     QCheckBox* enabled_[kDefinitionComponents] = {};
     QLineEdit* componentAmplitude_[kDefinitionComponents] = {};
+    QWidget* components_ = nullptr;
+    QCheckBox* useList_ = nullptr;
+    QLineEdit* frequencyList_ = nullptr;
 };
 
 }  // namespace pelmor
