@@ -38,6 +38,7 @@ bool CliUserInterface::AskYesNo(Question question, const std::string& text) {
             yes = gaveUpSaving;
             break;
         case Question::QuitWithStoredResults:
+        case Question::ReopenSession:
             yes = false;
             break;
     }

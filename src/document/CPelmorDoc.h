@@ -285,6 +285,15 @@ class CPelmorDoc : public RecordingSink {
     bool SetFileName(const std::string& folder, const std::string& title);
     // The current data file (the last written or imported), with its folder.
     std::string CurrentDataFile() const;
+    // The title the save-options dialog proposes from now on ("" for the one it kept last);
+    // when it changes, the next recording asks for its name again.
+    void ProposeRecordingTitle(const std::string& title);
+    // The recordings written since the last call, in order.
+    struct WrittenRecording {
+        std::string path;
+        bool simulated = false;  // made in simulation
+    };
+    std::vector<WrittenRecording> TakeWrittenRecordings();
 
     // --- data import and export (DocumentImport.cpp, DocumentDataExport.cpp) ---
     // Loads a data file into the trace buffers and reruns the analysis over it. False (with
@@ -326,6 +335,10 @@ class CPelmorDoc : public RecordingSink {
     }
     void UseMarkedAsOutcomeBaseline();
     void ClearOutcomeBaseline() { outcomeBaseline.reset(); }
+    // An open test session's results: the collection becomes these (at most kCapacity, the
+    // last selected) and the baseline the given one (none clears it).
+    void ShowSessionResults(const std::vector<StoredResult>& results,
+                            std::optional<std::vector<StoredResult>> baseline);
     // Writes the samples of [fromSeconds, toSeconds] of every slot to a data file whose format
     // the extension chooses (".inp" 12 bits, anything else full precision). True when written.
     bool ExportData(const std::string& path, double fromSeconds, double toSeconds);
@@ -368,8 +381,10 @@ class CPelmorDoc : public RecordingSink {
     StoredImpedance& stored;
     int selectedSignal = 0;
     BreathingLimits breathing;
-    std::string nameBeingWritten;  // under namingMutex
-    std::string lastWrittenFile;   // the last recording actually written ("" when none)
+    std::string nameBeingWritten;                     // under namingMutex
+    std::string proposedTitle;                        // under namingMutex
+    std::vector<WrittenRecording> writtenRecordings;  // under namingMutex
+    std::string lastWrittenFile;  // the last recording actually written ("" when none)
     std::string dataFileTimeStamp;
     std::string setupPath;
     bool modified = false;

@@ -1,6 +1,8 @@
 // The recording's file: naming, the save-options dialog and the write. The save step runs on the
 // acquisition thread; the naming state is shared with the user-interface thread under
 // namingMutex, which is never held while a dialog is up.
+#include <utility>
+
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
@@ -31,6 +33,10 @@ std::string CPelmorDoc::CurrentDataFile() const {
 bool CPelmorDoc::ChooseBaseName(int dataBits) {
     SaveOptionsSession session(services.profile, dataBits, services.shell.HomeFolder());
     session.options.simulated = state.simulating.load() != 0;
+    {
+        std::lock_guard<std::mutex> lock(namingMutex);
+        if (!proposedTitle.empty()) session.options.title = proposedTitle;
+    }
     // A simulated recording is proposed a series of its own beside the device's: the series
     // in use (or the last title) with " SIM" after its title.
     if (session.options.simulated) {
@@ -55,6 +61,18 @@ bool CPelmorDoc::ChooseBaseName(int dataBits) {
     nameBeingWritten =
         pelmor::SetFileName(naming, session.options.folder, session.options.title, dataBits);
     return true;
+}
+
+void CPelmorDoc::ProposeRecordingTitle(const std::string& title) {
+    std::lock_guard<std::mutex> lock(namingMutex);
+    if (title == proposedTitle) return;
+    proposedTitle = title;
+    naming.baseNameChosen = false;
+}
+
+std::vector<CPelmorDoc::WrittenRecording> CPelmorDoc::TakeWrittenRecordings() {
+    std::lock_guard<std::mutex> lock(namingMutex);
+    return std::exchange(writtenRecordings, {});
 }
 
 bool CPelmorDoc::SetFileName() {
@@ -93,7 +111,10 @@ bool CPelmorDoc::WriteRecording(const Recording& r, int dataBits, std::string& p
     const bool written = WriteDataFile(path, DataFormatForBits(dataBits), in, message);
     std::lock_guard<std::mutex> lock(namingMutex);
     AdvanceAfterRecording(naming, path, written);
-    if (written) lastWrittenFile = path;
+    if (written) {
+        lastWrittenFile = path;
+        writtenRecordings.push_back({path, state.simulating.load() != 0});
+    }
     return written;
 }
 

@@ -1,4 +1,5 @@
 // The document's table hand-offs and the stored impedance collection.
+#include <algorithm>
 #include <map>
 
 #include "document/CPelmorDoc.h"
@@ -132,5 +133,15 @@ void CPelmorDoc::SelectPreviousStored() { stored.SelectPrevious(); }
 void CPelmorDoc::ToggleStoredMarked() { stored.ToggleMarked(); }
 void CPelmorDoc::DeleteSelectedStored() { stored.DeleteSelected(); }
 void CPelmorDoc::MarkStoredHandedOut() { stored.MarkHandedOut(); }
+
+void CPelmorDoc::ShowSessionResults(const std::vector<StoredResult>& results,
+                                    std::optional<std::vector<StoredResult>> baseline) {
+    const std::size_t n = std::min<std::size_t>(results.size(), StoredImpedance::kCapacity);
+    std::copy(results.end() - static_cast<long>(n), results.end(), stored.results.begin());
+    stored.count = static_cast<int>(n);
+    stored.selected = n > 0 ? static_cast<int>(n) - 1 : 0;
+    outcomeBaseline = std::move(baseline);
+    UpdateStatusText();
+}
 
 }  // namespace pelmor

@@ -68,6 +68,7 @@ bool RecordAnalysisAnswer(const RecordAnalysisSetup& setup, Question question) {
         case Question::OptimiseCrestFactor:
         case Question::DiscardRecording:
         case Question::QuitWithStoredResults:
+        case Question::ReopenSession:
             break;
     }
     return false;

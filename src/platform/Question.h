@@ -13,6 +13,7 @@ enum class Question {
     OptimiseCrestFactor,    // a signal of a loaded waveform file: optimise its crest factor?
     DiscardRecording,       // no file name was chosen for a recording: let its data go?
     QuitWithStoredResults,  // stored results were not copied or exported: quit anyway?
+    ReopenSession,          // a test session was open when the program closed: reopen it?
 };
 
 }  // namespace pelmor
