@@ -23,6 +23,7 @@
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
 #include "gui/ToolbarIcons.h"
+#include "gui/TrialsWindow.h"
 #include "gui/dialogs/CExcitationDlg.h"
 #include "gui/dialogs/COptionsDlg.h"
 #include "gui/dialogs/DisplayDialogs.h"
@@ -92,6 +93,11 @@ const Prompt kPrompts[] = {
     {cmd::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {cmd::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {cmd::ViewHelp, "View help\nHelp"},
+    {cmd::NewSession, "Start a test session of a subject\nNew session"},
+    {cmd::OpenSession, "Open a test session of the database\nOpen session"},
+    {cmd::NewPhase, "Add a phase to the open session\nNew phase"},
+    {cmd::CloseSession, "Close the open session\nClose session"},
+    {cmd::Subjects, "List, find and edit the subjects of the database\nSubjects"},
 };
 
 QString PromptPart(int id, int part) {
@@ -132,9 +138,16 @@ CMainFrame::CMainFrame(CPelmorDoc& doc, QtUserInterface& ui, QtShell& shell)
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+    trials_ = new TrialsWindow(this);
+    trials_->includeChanged = [this](int trial, bool included) {
+        return SetTrialIncluded(trial, included);
+    };
+    addDockWidget(Qt::RightDockWidgetArea, trials_);
+    trials_->hide();
     LoadViewSettings(doc_.Services().profile, view_->State());
     connect(view_, &CPelmorView::Ticked, this, [this](const StatusTexts& texts) {
         ShowStatus(texts);
+        AddWrittenRecordings();
         UpdateCommandUi();
     });
     UpdateCommandUi();
@@ -197,7 +210,8 @@ void CMainFrame::UpdateCommandUi() {
     // same title ten times a second.
     // A file recorded in simulation is named so as well while it is shown.
     const bool simulating = doc_.Simulating() || doc_.ShowsSimulatedFile();
-    const QString title = name + QStringLiteral("[*] - Pelmor") +
+    const QString session = session_ ? SessionTitle(*session_) + QStringLiteral(" - ") : QString();
+    const QString title = session + name + QStringLiteral("[*] - Pelmor") +
                           (simulating ? QStringLiteral(" [Simulation]") : QString());
     if (windowTitle() != title) setWindowTitle(title);
     if (isWindowModified() != doc_.Modified()) setWindowModified(doc_.Modified());
@@ -231,6 +245,7 @@ void CMainFrame::DefineCommands() {
     DefineFileCommands();
     DefinePrintCommands();
     DefineReportCommand();
+    DefineSessionCommands();
 
     // Measurement
     Define({cmd::Start,
@@ -480,6 +495,8 @@ void CMainFrame::BuildMenus() {
     for (int i = 0; i < 8; ++i) fileMenu_->addAction(Action(cmd::RecentFile + i));
     add(fileMenu_, {0, cmd::Exit});
     UpdateRecentMenu();
+    add(menuBar()->addMenu(tr("&Session")),
+        {cmd::NewSession, cmd::OpenSession, 0, cmd::NewPhase, cmd::CloseSession, 0, cmd::Subjects});
     add(menuBar()->addMenu(tr("&Measurement")), {cmd::Start, cmd::StartTracking, cmd::Stop,
                                                  cmd::Record, 0, cmd::Options, cmd::SetFilename});
     add(menuBar()->addMenu(tr("E&xcitations")),

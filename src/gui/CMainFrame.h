@@ -7,6 +7,7 @@
 
 #include "display/ViewInteraction.h"
 #include "document/CPelmorDoc.h"
+#include "sessions/SessionStore.h"
 
 class QAction;
 class QDialog;
@@ -18,6 +19,7 @@ namespace pelmor {
 
 class CPelmorView;
 class QtShell;
+class TrialsWindow;
 class QtUserInterface;
 
 // One command of the program: where it appears, what it says and what it does.
@@ -69,6 +71,24 @@ class CMainFrame : public QMainWindow {
     std::function<int(const QString& text)> askSaveChanges;
     // Test hook: runs the outcomes dialog instead of exec().
     std::function<void(QDialog& dialog)> showOutcomes;
+    // Test hook: runs the Session menu's dialogs and the exclusion reason's instead of exec(),
+    // returning their result.
+    std::function<int(QDialog& dialog)> runSessionDialog;
+
+    // The test session (FrameSessionCommands.cpp). The database is opened on first use from the
+    // settings' section "Database" key "Location", PELMOR_DATABASE or the default file; one
+    // that cannot be opened is reported and the program goes on without sessions.
+    SessionStore* Store();
+    // The open session as the store last gave it; none when no session is open.
+    const Session* OpenSession() const { return session_ ? &*session_ : nullptr; }
+    // Opens a session: the title, the Trials window, the stored results and their baseline, the
+    // recordings' title; remembered in the settings for the next start. False (reported) when
+    // the store has no such session.
+    bool OpenSessionNumber(int64_t number);
+    void CloseSession();
+    // At start-up: the session still open when the program last ended, offered for reopening.
+    void OfferToReopenSession();
+    TrialsWindow* Trials() const { return trials_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -86,6 +106,15 @@ class CMainFrame : public QMainWindow {
     void DefineContextCommands();
     void DefinePrintCommands();
     void DefineReportCommand();
+    void DefineSessionCommands();
+    // Reads the open session again and shows it (the Trials window, the stored results).
+    void RefreshSession();
+    // The recordings written since the last look, made trials of the current phase.
+    void AddWrittenRecordings();
+    // "Import from files" while a session is open: the files as trials of the current phase.
+    void ImportIntoSession(const std::vector<std::string>& paths);
+    bool SetTrialIncluded(int trial, bool included);
+    void ReportStoreError(const std::string& text);
     // "Export report...": the marked stored results and their recordings as a PDF.
     bool CanExportReport() const;
     void ExportReport();
@@ -129,7 +158,13 @@ class CMainFrame : public QMainWindow {
     int contextSignal_ = 0;
     int contextSpectrum_ = 0;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<SessionStore> store_;
+    std::optional<Session> session_;
+    TrialsWindow* trials_ = nullptr;
 };
+
+// "SUBJECTID DATE" of a session, with "(training session)" for one.
+QString SessionTitle(const Session& session);
 
 // The status-bar prompt and the tooltip of a command ("" when it has none).
 QString CommandPrompt(int id);

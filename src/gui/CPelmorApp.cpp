@@ -108,6 +108,7 @@ bool CPelmorApp::InitInstance(const QStringList& arguments) {
         frame_->resize(screen->availableGeometry().size());
     frame_->showMaximized();
     if (!warning.empty()) ui_->ShowMessage(warning);
+    frame_->OfferToReopenSession();
     // PELMOR_SCREENSHOT=path saves a picture of the screen after PELMOR_SCREENSHOT_DELAY
     // seconds (3 when not set): for checking the program on a machine without a screen.
     const QString shot = qEnvironmentVariable("PELMOR_SCREENSHOT");

@@ -101,5 +101,11 @@ enum : int {
     // The outcomes of the Impedance menu.
     OutcomeOptions = 33100,
     Outcomes,
+    // The Session menu.
+    NewSession = 33200,
+    OpenSession,
+    NewPhase,
+    CloseSession,
+    Subjects,
 };
 }  // namespace pelmor::cmd

@@ -60,9 +60,16 @@ void CMainFrame::DefineStoredCommands() {
                     false, true);
                 std::vector<std::string> list;
                 for (const QString& p : paths) list.push_back(p.toLocal8Bit().toStdString());
-                if (!list.empty()) d.ImportFromFiles(list);
+                if (list.empty()) return;
+                if (OpenSession())
+                    ImportIntoSession(list);
+                else
+                    d.ImportFromFiles(list);
             },
-            [&d, &st] { return st.CanImportBatch(d.MeasurementRunning()); }});
+            [this, &d, &st] {
+                return OpenSession() ? !d.MeasurementRunning()
+                                     : st.CanImportBatch(d.MeasurementRunning());
+            }});
     Define({cmd::ClearStored,
             tr("Clear all stored impedance data"),
             {},
