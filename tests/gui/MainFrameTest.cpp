@@ -72,9 +72,9 @@ struct MainFrameFixture : ::testing::Test {
 TEST_F(MainFrameFixture, MenusCarryTheCommandsInOrder) {
     QStringList menus;
     for (QAction* a : frame->menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Measurement", "E&xcitations", "&Calibration",
-                                  "&Impedance", "&View", "&Help"}));
-    QMenu* measurement = frame->menuBar()->actions()[1]->menu();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Session", "&Measurement", "E&xcitations",
+                                  "&Calibration", "&Impedance", "&View", "&Help"}));
+    QMenu* measurement = frame->menuBar()->actions()[2]->menu();
     QStringList items;
     for (QAction* a : measurement->actions()) items << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(items, (QStringList{"Start", "Start in tracking mode", "Stop", "Record", "-",
@@ -87,7 +87,7 @@ TEST_F(MainFrameFixture, MenusCarryTheCommandsInOrder) {
     EXPECT_EQ(frame->windowTitle().remove("[*]"), "Untitled - Pelmor");
     // Words for this platform.
     QStringList impedance;
-    for (QAction* a : frame->menuBar()->actions()[4]->menu()->actions()) impedance << a->text();
+    for (QAction* a : frame->menuBar()->actions()[5]->menu()->actions()) impedance << a->text();
     EXPECT_TRUE(impedance.contains("Open impedance data in Spreadsheet"));
     EXPECT_TRUE(impedance.contains("Open stored data in Spreadsheet"));
     EXPECT_EQ(frame->Action(cmd::OpenImpedanceInExcel)->statusTip(),
@@ -255,7 +255,7 @@ TEST_F(MainFrameFixture, FitScalesToNewDataIsACheckedViewItemKeptInTheSettings) 
     EXPECT_EQ(fit->text(), "Fit Scales to New Data");
     EXPECT_TRUE(fit->isCheckable());
     EXPECT_TRUE(fit->isChecked());
-    QMenu* view = frame->menuBar()->actions()[5]->menu();
+    QMenu* view = frame->menuBar()->actions()[6]->menu();
     EXPECT_TRUE(view->actions().contains(fit));
     ASSERT_TRUE(frame->RunCommand(cmd::FitScalesToNewData));
     EXPECT_FALSE(frame->View()->State().fitScalesToNewData);

@@ -112,7 +112,7 @@ TEST_F(OutcomesGuiFixture, OptionsDialogRefusesBadValuesAndKeepsGoodOnesInThePro
 }
 
 TEST_F(OutcomesGuiFixture, OutcomesDialogShowsTheMarkedResultsAndKeepsABaseline) {
-    QMenu* impedance = frame->menuBar()->actions()[4]->menu();
+    QMenu* impedance = frame->menuBar()->actions()[5]->menu();
     const QList<QAction*> items = impedance->actions();
     ASSERT_GE(items.size(), 3);
     EXPECT_TRUE(items[items.size() - 3]->isSeparator());
