@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QInputDialog>
 #include <QTreeWidget>
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -172,6 +173,8 @@ bool CMainFrame::OpenSessionNumber(int64_t number) {
     RefreshSession();
     trials_->show();
     trials_->raise();
+    // Wide enough for every column of a trial.
+    resizeDocks({trials_}, {std::max(trials_->width(), 600)}, Qt::Horizontal);
     UpdateCommandUi();
     return true;
 }

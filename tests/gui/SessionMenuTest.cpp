@@ -26,6 +26,8 @@
 #include "gui/QtShell.h"
 #include "gui/QtUserInterface.h"
 #include "gui/TrialsWindow.h"
+#include "gui/dialogs/DialogSupport.h"
+#include "gui/dialogs/SessionDialogs.h"
 #include "platform/Question.h"
 #include "sessions/Location.h"
 #include "sessions/SessionStore.h"
@@ -241,6 +243,66 @@ TEST_F(SessionMenuFixture, TrialsAndAnExclusionSurviveARestart) {
     frame->OfferToReopenSession();
     EXPECT_TRUE(ui.Questions().empty());
     EXPECT_EQ(frame->OpenSession(), nullptr);
+}
+
+TEST_F(SessionMenuFixture, OpenSessionSearchesTheListAndSubjectsEditsOne) {
+    int64_t numbers[2];
+    {
+        const std::unique_ptr<SessionStore> store = SessionStore::Open(database);
+        const char* ids[2] = {"A-1", "B-2"};
+        const char* given[2] = {"Anna", "Bert"};
+        for (int i = 0; i < 2; ++i) {
+            Subject s;
+            s.id = ids[i];
+            s.given = given[i];
+            store->AddSubject(s);
+            pelmor::NewSession n;
+            n.subjectId = ids[i];
+            numbers[i] = store->StartSession(n);
+        }
+    }
+    dialogs.push_back([&](QDialog& d) {
+        QTreeWidget* list = Child<QTreeWidget>(d, "sessions");
+        EXPECT_EQ(list->topLevelItem(0)->text(0).toLongLong(), numbers[1]);  // newest first
+        Child<QLineEdit>(d, "search")->setText(QStringLiteral("anna"));
+        int shown = 0;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            shown += list->topLevelItem(i)->isHidden() ? 0 : 1;
+        EXPECT_EQ(shown, 1);
+        d.accept();
+        return d.result();
+    });
+    ASSERT_TRUE(frame->RunCommand(cmd::OpenSession));
+    ASSERT_NE(frame->OpenSession(), nullptr);
+    EXPECT_EQ(frame->OpenSession()->number, numbers[0]);
+    EXPECT_TRUE(frame->windowTitle().startsWith("A-1 "));
+
+    // Subjects…: the open session's subject edited; a bad height is refused in the dialog.
+    std::vector<std::string> refused;
+    SetDialogMessageFunction(
+        [&](QWidget*, const QString& text) { refused.push_back(text.toStdString()); });
+    dialogs.push_back([&](QDialog& d) {
+        Child<QLineEdit>(d, "search")->setText(QStringLiteral("A-1"));
+        dialogs.push_back([](QDialog& editor) {
+            Child<QLineEdit>(editor, "height")->setText(QStringLiteral("tall"));
+            editor.accept();
+            EXPECT_EQ(editor.result(), QDialog::Rejected);  // still open
+            Child<QLineEdit>(editor, "height")->setText(QStringLiteral("181.5"));
+            Child<QLineEdit>(editor, "family")->setText(QStringLiteral("Öberg"));
+            editor.accept();
+            return editor.result();
+        });
+        static_cast<CSubjectsDlg&>(d).Edit(false);
+        EXPECT_EQ(Child<QTreeWidget>(d, "subjects")->topLevelItem(0)->text(1), "Öberg");
+        return 0;
+    });
+    ASSERT_TRUE(frame->RunCommand(cmd::Subjects));
+    SetDialogMessageFunction({});
+    ASSERT_EQ(refused.size(), 1u);
+    const Subject edited = *SessionStore::Open(database)->FindSubject("A-1");
+    EXPECT_EQ(edited.family, "Öberg");
+    EXPECT_EQ(edited.heightCm, 181.5);
+    EXPECT_EQ(frame->OpenSession()->subject.family, "Öberg");
 }
 
 TEST_F(SessionMenuFixture, SimulatedDataOnlyInATrainingSessionAndImportsKeepTheirOrigin) {

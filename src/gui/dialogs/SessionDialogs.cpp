@@ -176,7 +176,7 @@ CNewSessionDlg::CNewSessionDlg(QWidget* parent, SubjectSearch search,
         new QCheckBox(tr("&Training session (recordings made in simulation are taken)"), this);
     training_->setObjectName(QStringLiteral("training"));
     session->addRow(tr("Operator:"), operator_);
-    session->addRow(tr("Note:"), note_);
+    session->addRow(tr("Session note:"), note_);
     layout->addLayout(session);
     layout->addWidget(training_);
     AddOkCancel(this);
