@@ -197,19 +197,18 @@ void CMainFrame::OfferToReopenSession() {
     if (remembered.empty()) return;
     const long long number = std::atoll(remembered.c_str());
     SessionStore* store = number > 0 ? Store() : nullptr;
-    std::vector<SessionSummary> sessions;
+    std::optional<SessionSummary> found;
     if (store) {
         try {
-            sessions = store->ListSessions();
+            found = store->FindSession(number);
         } catch (const StoreError& e) {
             ReportStoreError(e.what());
+            return;
         }
     }
-    const SessionSummary* found = nullptr;
-    for (const SessionSummary& s : sessions)
-        if (s.number == number) found = &s;
     if (!found) {
-        profile.WriteString(kDatabaseSection, kOpenSessionKey, "");
+        // A database that cannot be opened now keeps the offer for a later start.
+        if (store || number <= 0) profile.WriteString(kDatabaseSection, kOpenSessionKey, "");
         return;
     }
     const std::string question = Format(
