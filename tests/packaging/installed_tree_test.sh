@@ -25,7 +25,7 @@ for file in bin/pelmor bin/pelmor-cli share/pelmor/help.html share/applications/
     share/icons/hicolor/256x256/apps/pelmor.png share/mime/packages/pelmor.xml \
     share/metainfo/org.strelllab.pelmor.metainfo.xml lib/udev/rules.d/60-pelmor-ftdi.rules \
     share/man/man1/pelmor.1.gz share/man/man1/pelmor-cli.1.gz share/doc/pelmor/copyright \
-    share/doc/pelmor/changelog.gz; do
+    share/doc/pelmor/changelog.gz share/pelmor/references/aarli-ios-adults.json; do
     [ -s "$usr/$file" ] || fail "not installed: /usr/$file"
 done
 
