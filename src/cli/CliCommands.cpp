@@ -255,6 +255,7 @@ void RegisterCommands(CLI::App& app, GlobalOptions& global, CommandSet& commands
     RegisterSetupCommands(app, commands);
     RegisterPlotCommand(app, commands);
     RegisterOutcomesCommand(app, commands);
+    RegisterReferenceCommands(app, commands);
     RegisterSessionReportCommand(app, commands);
     RegisterSessionCommands(app, commands);
 }

@@ -54,6 +54,8 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands);
 void RegisterPlotCommand(CLI::App& app, CommandSet& commands);
 // outcomes (CliOutcomes.cpp).
 void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands);
+// reference list, show and compute (CliReference.cpp).
+void RegisterReferenceCommands(CLI::App& app, CommandSet& commands);
 // The session report (CliSessionReport.cpp).
 void RegisterSessionReportCommand(CLI::App& app, CommandSet& commands);
 

@@ -10,6 +10,8 @@
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
+#include "clinical/ReferenceValues.h"
+#include "clinical/Units.h"
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
 #include "document/RecordAnalysis.h"
@@ -41,7 +43,38 @@ struct OutcomeOptions {
     std::optional<double> high;
     std::string format = "text";
     int jobs = 0;
+    std::string reference;  // a reference set's name, with the subject below
+    std::string sex;
+    double age = 0, height = 0;
+    std::optional<double> weight;
 };
+
+// The means of a set as one spectrum's outcomes, for the reference values.
+SpectrumOutcomes MeanOutcomes(const OutcomeSet& set) {
+    SpectrumOutcomes m;
+    m.rLow = set.statistics.Mean(Outcome::RLow);
+    m.xLow = set.statistics.Mean(Outcome::XLow);
+    m.rHigh = set.statistics.Mean(Outcome::RHigh);
+    m.rLowMinusHigh = set.statistics.Mean(Outcome::RLowMinusHigh);
+    m.fres = set.statistics.Mean(Outcome::Fres);
+    m.ax = set.statistics.Mean(Outcome::Ax);
+    m.minCoherence = set.statistics.Mean(Outcome::MinCoherence);
+    return m;
+}
+
+// What the reference set says of a set's means.
+struct ReferenceContext {
+    const ReferenceSet* set = nullptr;
+    ReferenceSubject subject;
+    std::optional<ImpedanceUnit> unit;  // none: not calibrated
+};
+
+ordered_json SetReferenceJson(const ReferenceContext& r, const OutcomeSet& set,
+                              const OutcomeSettings& settings) {
+    const SpectrumOutcomes means = MeanOutcomes(set);
+    return ReferenceJson(ComputeReference(*r.set, r.subject, &means, r.unit, settings),
+                         OutcomeKeys());
+}
 
 ordered_json ResultsJson(const OutcomeSet& set) {
     ordered_json results = ordered_json::array();
@@ -55,11 +88,14 @@ ordered_json ResultsJson(const OutcomeSet& set) {
     return results;
 }
 
-std::string ReportJson(const OutcomeReport& report) {
+std::string ReportJson(const OutcomeReport& report, std::optional<ImpedanceUnit> unit,
+                       const ReferenceContext* reference) {
     const OutcomeSet& set = report.current;
     ordered_json j;
     j["low"] = report.settings.lowHz;
     j["high"] = report.settings.highHz;
+    j["unit"] = ShownUnit(ShownQuantity::Impedance, unit);
+    j["ax_unit"] = ShownUnit(ShownQuantity::Area, unit);
     j["results"] = ResultsJson(set);
     j["mean"] = OutcomeObject(set.statistics.mean);
     j["sd"] = OutcomeObject(set.statistics.sd);
@@ -72,6 +108,7 @@ std::string ReportJson(const OutcomeReport& report) {
         {"within_limit",
          set.quality.withinLimit ? ordered_json(*set.quality.withinLimit) : ordered_json()},
         {"low_coherence", lowCoherence}};
+    if (reference) j["reference"] = SetReferenceJson(*reference, set, report.settings);
     if (report.baseline && report.change) {
         const BaselineChange& c = *report.change;
         ordered_json b;
@@ -79,6 +116,8 @@ std::string ReportJson(const OutcomeReport& report) {
         b["mean"] = OutcomeObject(report.baseline->statistics.mean);
         b["change_percent"] = ChangeJson(c);
         b["response"] = c.response ? ordered_json(*c.response) : ordered_json();
+        if (reference)
+            b["reference"] = SetReferenceJson(*reference, *report.baseline, report.settings);
         j["baseline"] = b;
     } else {
         j["baseline"] = nullptr;
@@ -93,6 +132,22 @@ int RunOutcomes(CommandContext& ctx, const OutcomeOptions& o) {
     if (const std::string problem = ValidateOutcomeSettings(settings); !problem.empty()) {
         ctx.err << problem << "\n";
         return kExitUsage;
+    }
+    ReferenceContext reference;
+    ReferenceCatalogue catalogue;
+    if (!o.reference.empty()) {
+        if (o.sex.empty() || !(o.height > 0)) {
+            ctx.err << "--reference needs the subject's --sex, --age and --height.\n";
+            return kExitUsage;
+        }
+        catalogue = LoadReferenceSets(ReferenceFolders());
+        for (const std::string& refused : catalogue.refusals) ctx.err << refused << "\n";
+        reference.set = catalogue.Find(o.reference);
+        if (!reference.set) {
+            ctx.err << "There is no reference set \"" << o.reference << "\".\n";
+            return kExitFailed;
+        }
+        reference.subject = {o.sex, o.age, o.height, o.weight};
     }
     RecordAnalysisSetup setup = RecordAnalysisSetupOf(ctx.doc);
     setup.generateThirdChannel = ctx.global.answers.thirdChannel;
@@ -115,6 +170,7 @@ int RunOutcomes(CommandContext& ctx, const OutcomeOptions& o) {
     const std::vector<RecordResult> spectra = AnalyseRecords(paths, setup, o.jobs, progress);
 
     bool refused = false;
+    bool calibrated = true;
     std::vector<LabelledOutcomes> current, baseline;
     for (std::size_t k = 0; k < spectra.size(); ++k) {
         const RecordResult& s = spectra[k];
@@ -124,18 +180,28 @@ int RunOutcomes(CommandContext& ctx, const OutcomeOptions& o) {
             continue;
         }
         for (const std::string& m : s.messages) ctx.err << s.spectrum.source << ": " << m << "\n";
+        calibrated = calibrated && s.calibrated;
         LabelledOutcomes r{s.spectrum.label, ComputeOutcomes(s.spectrum, settings)};
         (k < o.files.size() ? current : baseline).push_back(std::move(r));
     }
     std::optional<std::vector<LabelledOutcomes>> base;
     if (!o.baseline.empty()) base = std::move(baseline);
     const OutcomeReport report = MakeOutcomeReport(std::move(current), std::move(base), settings);
-    if (o.format == "json")
-        ctx.out << ReportJson(report);
-    else if (o.format == "csv")
-        ctx.out << OutcomeCsvText(report);
-    else
-        ctx.out << OutcomeTableText(BuildOutcomeTable(report));
+    // The program's calibrations give impedance in kPa·s/L.
+    std::optional<ImpedanceUnit> unit;
+    if (calibrated) unit = ImpedanceUnit::KPaSecondPerLitre;
+    reference.unit = unit;
+    try {
+        if (o.format == "json")
+            ctx.out << ReportJson(report, unit, reference.set ? &reference : nullptr);
+        else if (o.format == "csv")
+            ctx.out << OutcomeCsvText(report, ShownUnit(ShownQuantity::Impedance, unit));
+        else
+            ctx.out << OutcomeTableText(BuildOutcomeTable(report));
+    } catch (const ReferenceError& e) {
+        ctx.err << e.what() << "\n";
+        return kExitFailed;
+    }
     return refused ? kExitFailed : kExitDone;
 }
 
@@ -156,6 +222,10 @@ void RegisterOutcomesCommand(CLI::App& app, CommandSet& commands) {
         ->default_val("text");
     c->add_option("--jobs", o->jobs, "Files analysed at once (default: one per core)")
         ->check(CLI::Range(1, 1024));
+    c->add_option("--reference", o->reference,
+                  "Reference set for the means (JSON output), with the subject's sex, age and "
+                  "height");
+    AddReferenceSubjectOptions(c, o->sex, o->age, o->height, o->weight, false);
     c->callback([=, &commands] {
         commands.selected = [=](CommandContext& ctx) { return RunOutcomes(ctx, *o); };
     });

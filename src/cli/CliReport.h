@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/Outcomes.h"
+#include "clinical/ReferenceValues.h"
 
 namespace CLI {
 class App;
@@ -32,6 +33,16 @@ ordered_json Value(const std::optional<double>& v);
 ordered_json OutcomeObject(const std::array<std::optional<double>, kOutcomeCount>& values);
 // {"r_low", "x_low", "ax"}: the change against the baseline, percent.
 ordered_json ChangeJson(const BaselineChange& change);
+
+// A reference set's values of a set's means: {"set", "outside_range", "outcomes": {KEY:
+// {"predicted", "lln", "uln", "z", "percent_predicted", "beyond"}}}, keyed by the outcome keys,
+// and "messages" when some outcome of the set has no value (its frequency differs);
+// {"set", "message", "outcomes": null} when there are none (an uncalibrated measurement).
+ordered_json ReferenceJson(const ReferenceReport& report,
+                           const std::array<const char*, kOutcomeCount>& keys);
+// --sex, --age, --height (required when required) and --weight.
+void AddReferenceSubjectOptions(CLI::App* command, std::string& sex, double& age, double& height,
+                                std::optional<double>& weight, bool required);
 
 // One "key: value" line each, or one JSON object.
 class Report {

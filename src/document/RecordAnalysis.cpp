@@ -163,6 +163,7 @@ RecordResult RecordAnalyser::Analyse(const std::string& path) {
     out.periods = c.periodsAccumulated;
     out.breathingRate = c.breathingRate;
     out.breathingVolume = c.breathingVolume;
+    out.calibrated = c.calibrationOff == 0;
     out.analysed = true;
     return out;
 }

@@ -53,6 +53,7 @@ struct RecordResult {
     int periods = 0;                    // whole periods analysed
     double breathingRate = 0;           // Hz
     double breathingVolume = 0;         // flow unit times seconds
+    bool calibrated = false;            // the spectrum went through a calibration table
 };
 
 // A document of its own for analysing one file after another on one thread. The document and

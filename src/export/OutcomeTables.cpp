@@ -58,7 +58,8 @@ void AppendRows(std::string& text, const std::vector<TableRow>& rows) {
     }
 }
 
-void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which) {
+void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which,
+                    const std::string& unit) {
     for (const LabelledOutcomes& r : set.results) {
         text += CsvQuoted(r.label);
         for (Outcome o : kAllOutcomes) {
@@ -68,6 +69,8 @@ void AppendCsvLines(std::string& text, const OutcomeSet& set, const char* which)
         }
         text += ',';
         text += which;
+        text += ',';
+        text += CsvQuoted(unit);
         text += "\r\n";
     }
 }
@@ -209,12 +212,12 @@ std::string CsvQuoted(const std::string& text) {
     return out + "\"";
 }
 
-std::string OutcomeCsvText(const OutcomeReport& report) {
+std::string OutcomeCsvText(const OutcomeReport& report, const std::string& unit) {
     std::string text = "label";
     for (const char* key : OutcomeKeys()) text += std::string(",") + key;
-    text += ",set\r\n";
-    AppendCsvLines(text, report.current, "current");
-    if (report.baseline) AppendCsvLines(text, *report.baseline, "baseline");
+    text += ",set,unit\r\n";
+    AppendCsvLines(text, report.current, "current", unit);
+    if (report.baseline) AppendCsvLines(text, *report.baseline, "baseline", unit);
     return text;
 }
 

@@ -62,8 +62,9 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report);
 std::string OutcomeTableText(const OutcomeTable& table);
 
 // One header line and one line per result: label (quoted), the outcomes ("." decimals, empty
-// for none) and the set ("current" or "baseline"), comma-separated with CR LF line ends.
-std::string OutcomeCsvText(const OutcomeReport& report);
+// for none), the set ("current" or "baseline") and the unit of the impedance values (quoted),
+// comma-separated with CR LF line ends.
+std::string OutcomeCsvText(const OutcomeReport& report, const std::string& unit);
 
 // The csv column names of the outcomes: "r_low", "x_low", "r_high", "r_low_minus_high", "fres",
 // "ax", "min_coherence" (also the keys of the command line's json).

@@ -115,12 +115,13 @@ TEST(OutcomeTables, CsvQuotesLabelsAndMarksTheBaseline) {
     odd.outcomes.fres.reset();
     const OutcomeReport report = MakeOutcomeReport(
         {odd}, std::vector<LabelledOutcomes>{Result("pre.inpx", 8, -2, 30, 0.99)}, {});
-    const std::vector<std::string> lines = Lines(OutcomeCsvText(report));
+    const std::vector<std::string> lines = Lines(OutcomeCsvText(report, "kPa·s/L"));
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "label,r_low,x_low,r_high,r_low_minus_high,fres,ax,min_coherence,set");
+    EXPECT_EQ(lines[0], "label,r_low,x_low,r_high,r_low_minus_high,fres,ax,min_coherence,set,unit");
     EXPECT_EQ(lines[1],
-              "\"run \"\"7\"\", left.inpx\",0.1234567891,-1,1,-0.8765432109,,5,1,current");
-    EXPECT_EQ(lines[2], "\"pre.inpx\",8,-2,1,7,12,30,0.99,baseline");
+              "\"run \"\"7\"\", left.inpx\",0.1234567891,-1,1,-0.8765432109,,5,1,current,"
+              "\"kPa·s/L\"");
+    EXPECT_EQ(lines[2], "\"pre.inpx\",8,-2,1,7,12,30,0.99,baseline,\"kPa·s/L\"");
 }
 
 TEST(OutcomeTables, MarkedStoredResultsOnly) {
