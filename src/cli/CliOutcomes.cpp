@@ -49,19 +49,6 @@ struct OutcomeOptions {
     std::optional<double> weight;
 };
 
-// The means of a set as one spectrum's outcomes, for the reference values.
-SpectrumOutcomes MeanOutcomes(const OutcomeSet& set) {
-    SpectrumOutcomes m;
-    m.rLow = set.statistics.Mean(Outcome::RLow);
-    m.xLow = set.statistics.Mean(Outcome::XLow);
-    m.rHigh = set.statistics.Mean(Outcome::RHigh);
-    m.rLowMinusHigh = set.statistics.Mean(Outcome::RLowMinusHigh);
-    m.fres = set.statistics.Mean(Outcome::Fres);
-    m.ax = set.statistics.Mean(Outcome::Ax);
-    m.minCoherence = set.statistics.Mean(Outcome::MinCoherence);
-    return m;
-}
-
 // What the reference set says of a set's means.
 struct ReferenceContext {
     const ReferenceSet* set = nullptr;
@@ -71,7 +58,7 @@ struct ReferenceContext {
 
 ordered_json SetReferenceJson(const ReferenceContext& r, const OutcomeSet& set,
                               const OutcomeSettings& settings) {
-    const SpectrumOutcomes means = MeanOutcomes(set);
+    const SpectrumOutcomes means = MeanOutcomes(set.statistics);
     return ReferenceJson(ComputeReference(*r.set, r.subject, &means, r.unit, settings),
                          OutcomeKeys());
 }

@@ -17,6 +17,8 @@
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
+#include "clinical/ReferenceValues.h"
+#include "clinical/Units.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "device/DeviceEmulator.h"
@@ -240,10 +242,54 @@ struct SessionOptions {
     int trial = 0;
     bool training = false;
     std::string format = "text";
+    std::string reference;  // the reference set of a new session
+};
+
+// What the session's reference set says of each phase's means: none without a set, a message
+// when the set is not here or the subject lacks what its equations need.
+class SessionReference {
+  public:
+    explicit SessionReference(const Session& session) : session_(session) {
+        if (session.referenceSet.empty()) return;
+        catalogue_ = LoadReferenceSets(ReferenceFolders());
+        set_ = catalogue_.Find(session.referenceSet);
+        const Subject& s = session.subject;
+        const std::optional<double> age = AgeInYears(s.birth, session.started);
+        if (!set_)
+            message_ = "The reference set " + session.referenceSet + " is not installed here.";
+        else if (s.sex.empty() || !age || !s.heightCm)
+            message_ = "Reference values need the subject's sex, birth date and height.";
+        else
+            subject_ = ReferenceSubject{s.sex, *age, *s.heightCm, s.weightKg};
+    }
+
+    bool Chosen() const { return !session_.referenceSet.empty(); }
+
+    ordered_json Json(const OutcomeStatistics& statistics) const {
+        if (!message_.empty())
+            return {{"set", session_.referenceSet}, {"message", message_}, {"outcomes", nullptr}};
+        const SpectrumOutcomes means = MeanOutcomes(statistics);
+        try {
+            return ReferenceJson(
+                ComputeReference(*set_, subject_, &means, ParseUnit(session_.impedanceUnit),
+                                 OutcomeSettings()),
+                OutcomeKeys());
+        } catch (const ReferenceError& e) {
+            return {{"set", session_.referenceSet}, {"message", e.what()}, {"outcomes", nullptr}};
+        }
+    }
+
+  private:
+    const Session& session_;
+    ReferenceCatalogue catalogue_;
+    const ReferenceSet* set_ = nullptr;
+    ReferenceSubject subject_;
+    std::string message_;
 };
 
 ordered_json SessionJson(const Session& session) {
     const SessionOutcomes outcomes = AnalyseSession(session);
+    const SessionReference reference(session);
     ordered_json j;
     j["session"] = session.number;
     j["subject"] = SubjectJson(session.subject, false);
@@ -251,6 +297,8 @@ ordered_json SessionJson(const Session& session) {
     j["operator"] = session.operatorName;
     j["note"] = session.note;
     j["training"] = session.training;
+    j["unit"] = session.impedanceUnit;
+    j["reference_set"] = TextOrNull(session.referenceSet);
     ordered_json phases = ordered_json::array();
     for (std::size_t p = 0; p < session.phases.size(); ++p) {
         const Phase& phase = session.phases[p];
@@ -278,6 +326,7 @@ ordered_json SessionJson(const Session& session) {
         jp["mean"] = OutcomeObject(st.mean);
         jp["sd"] = OutcomeObject(st.sd);
         jp["cov"] = OutcomeObject(st.cov);
+        if (reference.Chosen()) jp["reference"] = reference.Json(st);
         phases.push_back(jp);
     }
     j["phases"] = phases;
@@ -341,6 +390,19 @@ int RunSessionNew(CommandContext& ctx, const SessionOptions& o) {
         s.operatorName = o.operatorName;
         s.note = o.note;
         s.training = o.training;
+        // The calibrations this program loads give impedance in kPa·s/L.
+        s.impedanceUnit = ctx.doc.Calculator().loadedCalibration.count > 0
+                              ? UnitName(ImpedanceUnit::KPaSecondPerLitre)
+                              : kUncalibratedUnit;
+        if (!o.reference.empty()) {
+            const ReferenceCatalogue catalogue = LoadReferenceSets(ReferenceFolders());
+            if (!catalogue.Find(o.reference)) {
+                for (const std::string& refused : catalogue.refusals) ctx.err << refused << "\n";
+                ctx.err << "There is no reference set \"" << o.reference << "\".\n";
+                return kExitFailed;
+            }
+            s.referenceSet = o.reference;
+        }
         s.setupFileName = FileNameOf(ctx.doc.SetupPath());
         if (!ctx.doc.SetupPath().empty()) {
             std::string reason;
@@ -562,6 +624,8 @@ void RegisterSessionSubcommands(CLI::App& app, CommandSet& commands) {
         c->add_option("--note", o->note, "Note");
         c->add_flag("--training", o->training,
                     "A training session: recordings made in simulation are taken");
+        c->add_option("--reference", o->reference,
+                      "The reference set the session's values are judged by");
     }
     {
         auto [c, o] =

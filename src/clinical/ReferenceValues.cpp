@@ -356,6 +356,18 @@ ReferenceMatch MatchReferenceOutcome(const ReferenceOutcome& outcome,
     return {};
 }
 
+SpectrumOutcomes MeanOutcomes(const OutcomeStatistics& statistics) {
+    SpectrumOutcomes m;
+    m.rLow = statistics.Mean(Outcome::RLow);
+    m.xLow = statistics.Mean(Outcome::XLow);
+    m.rHigh = statistics.Mean(Outcome::RHigh);
+    m.rLowMinusHigh = statistics.Mean(Outcome::RLowMinusHigh);
+    m.fres = statistics.Mean(Outcome::Fres);
+    m.ax = statistics.Mean(Outcome::Ax);
+    m.minCoherence = statistics.Mean(Outcome::MinCoherence);
+    return m;
+}
+
 ReferenceReport ComputeReference(const ReferenceSet& set, const ReferenceSubject& subject,
                                  const SpectrumOutcomes* measured,
                                  std::optional<ImpedanceUnit> measuredUnit,

@@ -121,6 +121,9 @@ struct ReferenceReport {
     std::vector<ReferenceResult> outcomes;
     std::string message;  // why there are no values at all
 };
+// A set's means (mean of every outcome over its results) as the outcomes a set is judged on.
+SpectrumOutcomes MeanOutcomes(const OutcomeStatistics& statistics);
+
 inline constexpr char kReferenceNeedsCalibration[] =
     "Reference values need a calibrated measurement.";
 ReferenceReport ComputeReference(const ReferenceSet& set, const ReferenceSubject& subject,

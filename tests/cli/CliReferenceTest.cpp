@@ -45,6 +45,12 @@ std::string FullCalibration() {
     return path;
 }
 
+// The last line of a command's output (a session number after the calibration's message).
+std::string LastLine(std::string out) {
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out.substr(out.rfind('\n') + 1);
+}
+
 TEST(CliReference, SetsAreListedShownAndComputed) {
     const std::string& folder = UserFolder();
     const CliResult list = Cli({"reference", "list"});
@@ -140,6 +146,56 @@ TEST(CliReference, OutcomesJudgeTheMeansOfACalibratedMeasurement) {
     const CliResult csv = Cli({"outcomes", f.first, "--format", "csv"});
     EXPECT_NE(csv.out.find(",set,unit\r\n"), std::string::npos);
     EXPECT_NE(csv.out.find(",current,\"V/V (not calibrated)\"\r\n"), std::string::npos);
+}
+
+TEST(CliReference, SessionsJudgeEachPhaseByTheirSetAndSubject) {
+    UserFolder();
+    const SharedFiles& f = Files();
+    const std::string db = f.dir.File("reference.sqlite");
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--database", db});
+        return Cli(args);
+    };
+    ASSERT_EQ(run({"subject", "add", "W1", "--sex", "female", "--birth", "1963-06-01", "--height",
+                   "162", "--weight", "60"})
+                  .code,
+              0);
+    const CliResult unknown = run({"session", "new", "W1", "--reference", "Nobody's"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_NE(unknown.err.find("There is no reference set \"Nobody's\"."), std::string::npos);
+
+    const std::vector<std::string> calibrated = {"--calibration", FullCalibration(),
+                                                 "--use-loaded-calibration"};
+    const auto withCalibration = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), calibrated.begin(), calibrated.end());
+        return run(args);
+    };
+    CliResult made = withCalibration({"session", "new", "W1", "--reference", kSet});
+    ASSERT_EQ(made.code, 0) << made.err;
+    const std::string session = LastLine(made.out);
+    ASSERT_EQ(withCalibration({"session", "add", session, f.first, f.second}).code, 0);
+    const CliResult shown = run({"session", "show", session, "--format", "json"});
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    const json j = json::parse(shown.out);
+    EXPECT_EQ(j["unit"], "kPa·s/L");
+    EXPECT_EQ(j["reference_set"], kSet);
+    const json& ref = j["phases"][0]["reference"];
+    EXPECT_EQ(ref["set"], kSet);
+    EXPECT_NEAR(ref["outcomes"]["x_low"]["predicted"].get<double>(),
+                -std::exp(3.85 - 0.041 * 162 + 0.014 * 60), 1e-12);
+    EXPECT_NEAR(ref["outcomes"]["x_low"]["percent_predicted"].get<double>(),
+                100 * j["phases"][0]["mean"]["x_low"].get<double>() /
+                    -std::exp(3.85 - 0.041 * 162 + 0.014 * 60),
+                1e-9);
+
+    // Without a calibration the session's values are a ratio of volts: no reference values.
+    made = run({"session", "new", "W1", "--reference", kSet});
+    const std::string raw = LastLine(made.out);
+    ASSERT_EQ(run({"session", "add", raw, f.first}).code, 0);
+    const json r = json::parse(run({"session", "show", raw, "--format", "json"}).out);
+    EXPECT_EQ(r["unit"], "V/V (not calibrated)");
+    EXPECT_EQ(r["phases"][0]["reference"]["message"],
+              "Reference values need a calibrated measurement.");
 }
 
 }  // namespace
