@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/BreathAnalysis.h"
+#include "clinical/Units.h"
 #include "core/NumberFormat.h"
 #include "display/BreathBands.h"
 #include "display/Palette.h"
@@ -85,9 +86,17 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
     bool noPeriod = false;           // the analysis of the displayed span holds no complete period
     const double* shownR = nullptr;  // the spectrum drawn, checked for values that are not finite
     const double* shownX = nullptr;
+    // The values are drawn as the calibration gives them: in the calibration unit, or a ratio of
+    // volts without a calibration.
+    const std::string zTitle =
+        "Impedance [" +
+        std::string(z.loadedCalibration.count > 0
+                        ? UnitName(LoadUnitSettings(doc.Services().profile).calibration)
+                        : kUncalibratedUnit) +
+        "]";
 
     if (measuring && !tracking && !trend) {
-        graph.SetTitles("Frequency [Hz]", "Impedance");
+        graph.SetTitles("Frequency [Hz]", zTitle);
         if (z.zDisplayMode >= 1 && fc > 0 && z.ringLength > 0) {
             for (int32_t i = std::max(z.ringCount - 8, 0); i < z.ringCount; ++i) {
                 const int32_t slot = (z.ringIndex + i) % z.ringLength;
@@ -104,7 +113,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
         }
     } else if (measuring) {
         // The live trend; tracking shows it whatever the trend flag says.
-        graph.SetTitles("Time [s]", "Impedance");
+        graph.SetTitles("Time [s]", zTitle);
         used = &timeRec;
         const double shift = 0.1 * (tracking ? z.ringLength : z.trendCapacity) * 0.5;
         const int32_t n = UnrollLiveTrend(c, shift);
@@ -122,7 +131,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
             timeRec.xmax = last;
         }
     } else if (trend) {
-        graph.SetTitles("Time [s]", "Impedance");
+        graph.SetTitles("Time [s]", zTitle);
         used = &timeRec;
         keepRange = false;
         const PlotWindow& w0 = out.windows[kSignalWindow0];
@@ -144,7 +153,7 @@ void DrawImpedanceWindow(const DrawContext& c, const SurfaceRect& band) {
             }
         }
     } else {
-        graph.SetTitles("Frequency [Hz]", "Impedance");
+        graph.SetTitles("Frequency [Hz]", zTitle);
         // The document analysed the span shown when it changed (UpdateDisplayedAnalysis).
         noPeriod = !doc.DisplayedIntervalAnalysed();
         if (fc > 0 && !noPeriod) {

@@ -16,37 +16,50 @@ constexpr int kMinCoherence = static_cast<int>(Outcome::MinCoherence);
 
 std::string Number(const std::optional<double>& v) { return v ? Format("%lg", *v) : ""; }
 
-TableRow TitleRow(const char* first, const OutcomeSettings& settings) {
-    TableRow row{{first}};
-    for (const std::string& t : OutcomeColumnTitles(settings)) row.push_back({t});
-    return row;
-}
+// The cell texts of one table under its format.
+struct Cells {
+    const OutcomeTextFormat& format;
 
-TableRow ResultRow(const LabelledOutcomes& r, const OutcomeSettings& settings) {
-    TableRow row{{r.label}};
-    for (Outcome o : kAllOutcomes) row.push_back({Number(r.outcomes.Value(o))});
-    const auto c = r.outcomes.minCoherence;
-    row[1 + kMinCoherence].flagged = c && *c < settings.coherenceThreshold;
-    return row;
-}
-
-TableRow StatisticRow(const char* title,
-                      const std::array<std::optional<double>, kOutcomeCount>& values) {
-    TableRow row{{title}};
-    for (const auto& v : values) row.push_back({Number(v)});
-    return row;
-}
-
-// A row with cells under R and X at the low frequency and AX only.
-TableRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
-                          const std::optional<double>& x, const std::optional<double>& ax) {
-    TableRow row(1 + kOutcomeCount);
-    row[0].text = title;
-    row[1 + kRLow].text = Number(r);
-    row[1 + kXLow].text = Number(x);
-    row[1 + kAx].text = Number(ax);
-    return row;
-}
+    std::string Value(Outcome o, const std::optional<double>& v) const {
+        return v && format.value ? format.value(o, *v) : Number(v);
+    }
+    std::string Percent(const std::optional<double>& v) const {
+        return v && format.percent ? format.percent(*v) : Number(v);
+    }
+    TableRow TitleRow(const char* first, const OutcomeSettings& settings) const {
+        TableRow row{{first}};
+        const auto titles = OutcomeColumnTitles(settings);
+        for (int i = 0; i < kOutcomeCount; ++i)
+            row.push_back({format.title ? format.title(kAllOutcomes[i], titles[i]) : titles[i]});
+        return row;
+    }
+    TableRow ResultRow(const LabelledOutcomes& r, const OutcomeSettings& settings) const {
+        TableRow row{{r.label}};
+        for (Outcome o : kAllOutcomes) row.push_back({Value(o, r.outcomes.Value(o))});
+        const auto c = r.outcomes.minCoherence;
+        row[1 + kMinCoherence].flagged = c && *c < settings.coherenceThreshold;
+        return row;
+    }
+    TableRow StatisticRow(const char* title,
+                          const std::array<std::optional<double>, kOutcomeCount>& values,
+                          bool percent = false) const {
+        TableRow row{{title}};
+        for (int i = 0; i < kOutcomeCount; ++i)
+            row.push_back({percent ? Percent(values[i]) : Value(kAllOutcomes[i], values[i])});
+        return row;
+    }
+    // A row with cells under R and X at the low frequency and AX only.
+    TableRow ChangeColumnsRow(const char* title, const std::optional<double>& r,
+                              const std::optional<double>& x,
+                              const std::optional<double>& ax) const {
+        TableRow row(1 + kOutcomeCount);
+        row[0].text = title;
+        row[1 + kRLow].text = Percent(r);
+        row[1 + kXLow].text = Percent(x);
+        row[1 + kAx].text = Percent(ax);
+        return row;
+    }
+};
 
 void AppendRows(std::string& text, const std::vector<TableRow>& rows) {
     for (const TableRow& row : rows) {
@@ -129,16 +142,17 @@ const std::array<const char*, kOutcomeCount>& OutcomeKeys() {
     return keys;
 }
 
-OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
+OutcomeTable BuildOutcomeTable(const OutcomeReport& report, const OutcomeTextFormat& format) {
     const OutcomeSettings& s = report.settings;
     const OutcomeSet& set = report.current;
+    const Cells cells{format};
     OutcomeTable t;
 
-    t.grid.push_back(TitleRow("Label", s));
-    for (const LabelledOutcomes& r : set.results) t.grid.push_back(ResultRow(r, s));
-    t.grid.push_back(StatisticRow("Mean", set.statistics.mean));
-    t.grid.push_back(StatisticRow("SD", set.statistics.sd));
-    TableRow cov = StatisticRow("CoV [%]", set.statistics.cov);
+    t.grid.push_back(cells.TitleRow("Label", s));
+    for (const LabelledOutcomes& r : set.results) t.grid.push_back(cells.ResultRow(r, s));
+    t.grid.push_back(cells.StatisticRow("Mean", set.statistics.mean));
+    t.grid.push_back(cells.StatisticRow("SD", set.statistics.sd));
+    TableRow cov = cells.StatisticRow("CoV [%]", set.statistics.cov, true);
     for (int i = 0; i < kOutcomeCount; ++i) {
         const auto& v = set.statistics.cov[i];
         // The limit is the repeatability criterion of R at f_L alone; the other CoVs are shown.
@@ -148,7 +162,7 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
 
     const SetQuality& q = set.quality;
     const std::string rLow = Format("R%lg", s.lowHz);
-    TableRow covLine{{"CoV of " + rLow + " [%]"}, {Number(q.covRLow)}};
+    TableRow covLine{{"CoV of " + rLow + " [%]"}, {cells.Percent(q.covRLow)}};
     if (q.withinLimit) {
         covLine.push_back({*q.withinLimit ? "within limit" : "above limit", !*q.withinLimit});
         covLine[1].flagged = !*q.withinLimit;
@@ -160,7 +174,7 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
         covLine.push_back({"needs at least two results"});
     }
     t.quality.push_back(covLine);
-    t.quality.push_back({{"CoV limit [%]"}, {Format("%lg", q.covLimit)}});
+    t.quality.push_back({{"CoV limit [%]"}, {cells.Percent(q.covLimit)}});
     TableRow coherenceLine{{Format("Coherence below %lg", s.coherenceThreshold)}};
     for (int k : q.lowCoherence)
         if (k >= 0 && k < static_cast<int>(set.results.size()))
@@ -171,16 +185,16 @@ OutcomeTable BuildOutcomeTable(const OutcomeReport& report) {
     if (report.baseline && report.change) {
         const OutcomeSet& b = *report.baseline;
         const BaselineChange& c = *report.change;
-        t.baseline.push_back(TitleRow("Baseline", s));
-        for (const LabelledOutcomes& r : b.results) t.baseline.push_back(ResultRow(r, s));
-        t.baseline.push_back(StatisticRow("Mean", b.statistics.mean));
-        TableRow change = ChangeColumnsRow("Change [%]", c.rLow, c.xLow, c.ax);
+        t.baseline.push_back(cells.TitleRow("Baseline", s));
+        for (const LabelledOutcomes& r : b.results) t.baseline.push_back(cells.ResultRow(r, s));
+        t.baseline.push_back(cells.StatisticRow("Mean", b.statistics.mean));
+        TableRow change = cells.ChangeColumnsRow("Change [%]", c.rLow, c.xLow, c.ax);
         change[1 + kRLow].flagged = c.rLowPasses;
         change[1 + kXLow].flagged = c.xLowPasses;
         change[1 + kAx].flagged = c.axPasses;
         t.baseline.push_back(change);
-        t.baseline.push_back(ChangeColumnsRow("Threshold [%]", s.rLowResponsePercent,
-                                              s.xLowResponsePercent, s.axResponsePercent));
+        t.baseline.push_back(cells.ChangeColumnsRow("Threshold [%]", s.rLowResponsePercent,
+                                                    s.xLowResponsePercent, s.axResponsePercent));
         TableRow verdict{{"Response"}};
         if (c.response)
             verdict.push_back({*c.response ? "positive" : "negative", *c.response});

@@ -5,6 +5,7 @@
 // out), as tab-separated text for the hand-offs, and as csv for other programs.
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,15 @@ struct OutcomeTable {
     std::vector<TableRow> baseline;
 };
 
-OutcomeTable BuildOutcomeTable(const OutcomeReport& report);
+// How the numbers of the table become text: "%lg" and the plain column titles unless given
+// (the dialog rounds values for reading and names their units in the titles).
+struct OutcomeTextFormat {
+    std::function<std::string(Outcome, double)> value;              // a result's, a mean's or an SD
+    std::function<std::string(double)> percent;                     // a CoV, a change, a threshold
+    std::function<std::string(Outcome, const std::string&)> title;  // the column of an outcome
+};
+
+OutcomeTable BuildOutcomeTable(const OutcomeReport& report, const OutcomeTextFormat& format = {});
 
 // The table as handed out: cells separated by tabs, CR LF line ends, the sections separated by
 // an empty line, "." decimals (the hand-off localises them).

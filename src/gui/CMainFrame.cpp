@@ -79,6 +79,8 @@ const Prompt kPrompts[] = {
      "new data"},
     {cmd::CopyImpedance, "Copy the impedance data\nCopy impedance data"},
     {cmd::OutcomeOptions, "Set the outcome frequencies and limits\nOutcome options"},
+    {cmd::UnitsOptions,
+     "Choose the units values are shown in and the reference set\nUnits and reference values"},
     {cmd::Outcomes, "Outcomes, session quality and response of the marked results\nOutcomes"},
     {cmd::NewSetup, "Create a new setup\nNew setup"},
     {cmd::OpenSetup, "Open an existing setup\nOpen setup"},
@@ -506,7 +508,7 @@ void CMainFrame::BuildMenus() {
     add(menuBar()->addMenu(tr("&Impedance")),
         {cmd::CopyImpedance, cmd::OpenImpedanceInExcel, 0, cmd::Store, cmd::ImportFromFiles,
          cmd::ClearStored, 0, cmd::CopyStored, cmd::OpenStoredInExcel, 0, cmd::OutcomeOptions,
-         cmd::Outcomes});
+         cmd::UnitsOptions, cmd::Outcomes});
     QMenu* view = menuBar()->addMenu(tr("&View"));
     add(view, {cmd::ViewToolbar, cmd::ViewStatusBar, 0, cmd::ShowImpedance, cmd::ShowStored,
                cmd::ShowXY, cmd::ShowSpectrum, 0, cmd::SaveScaling});

@@ -101,6 +101,7 @@ enum : int {
     // The outcomes of the Impedance menu.
     OutcomeOptions = 33100,
     Outcomes,
+    UnitsOptions,
     // The Session menu.
     NewSession = 33200,
     OpenSession,

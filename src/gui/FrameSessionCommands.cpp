@@ -9,6 +9,8 @@
 #include <chrono>
 #include <future>
 
+#include "clinical/ReferenceValues.h"
+#include "clinical/Units.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "device/DeviceEmulator.h"
@@ -86,6 +88,12 @@ void CMainFrame::DefineSessionCommands() {
                 s.note = c.note;
                 s.training = c.training;
                 s.setupFileName = FileNameOf(doc_.SetupPath());
+                // The unit the trials are measured in, and the set they are judged by.
+                Profile& profile = doc_.Services().profile;
+                s.impedanceUnit = doc_.Calculator().loadedCalibration.count > 0
+                                      ? UnitName(LoadUnitSettings(profile).calibration)
+                                      : kUncalibratedUnit;
+                s.referenceSet = profile.GetString(kReferenceSection, kReferenceSetKey, "");
                 std::string reason;
                 if (!doc_.SetupPath().empty() &&
                     !ReadFileBytes(doc_.SetupPath(), s.setupBytes, reason)) {
@@ -228,7 +236,7 @@ void CMainFrame::RefreshSession() {
     } catch (const StoreError& e) {
         ReportStoreError(e.what());
     }
-    trials_->Show(*session_);
+    trials_->Show(*session_, LoadUnitSettings(doc_.Services().profile).display);
     SessionResults results = ResultsOf(*session_);
     doc_.ShowSessionResults(results.current, std::move(results.baseline));
     const std::string phase = session_->phases.empty() ? "" : session_->phases.back().name;

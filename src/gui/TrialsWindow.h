@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <functional>
 
+#include "clinical/Units.h"
 #include "sessions/SessionStore.h"
 
 class QTreeWidget;
@@ -11,12 +12,16 @@ class QTreeWidgetItem;
 namespace pelmor {
 
 // "Trials": the open session's phases, each with its trials (file, origin, duration, R at f_L,
-// the include box and the reason of an exclusion). Ticking or unticking a box goes to
-// includeChanged; the window shows what the store then holds (Show).
+// the include box and the reason of an exclusion), then the phase's mean and, when the session
+// has a reference set, what the set says about the mean (Pred, LLN, ULN, z and %Pred of each
+// outcome it defines, "!" and colour beyond a limit) or why it says nothing. R is shown rounded
+// in the display unit (the session's own ratio of volts when it is not calibrated), the column
+// title naming the unit. Ticking or unticking a box goes to includeChanged; the window shows
+// what the store then holds (Show).
 class TrialsWindow : public QDockWidget {
   public:
     explicit TrialsWindow(QWidget* parent);
-    void Show(const Session& session);
+    void Show(const Session& session, ImpedanceUnit display = ImpedanceUnit::KPaSecondPerLitre);
     void Clear();
     QTreeWidget* Tree() const { return tree_; }
     // The item of a trial (none when the session has no such trial).

@@ -48,6 +48,32 @@ SessionResults ResultsOf(const Session& session) {
     return r;
 }
 
+std::optional<ReferenceReport> SessionReference(const Session& session,
+                                                const OutcomeStatistics& statistics,
+                                                const ReferenceCatalogue& catalogue,
+                                                const OutcomeSettings& settings) {
+    if (session.referenceSet.empty()) return std::nullopt;
+    ReferenceReport report;
+    report.set = session.referenceSet;
+    const ReferenceSet* set = catalogue.Find(session.referenceSet);
+    const Subject& s = session.subject;
+    const std::optional<double> age = AgeInYears(s.birth, session.started);
+    if (!set) {
+        report.message = "The reference set " + session.referenceSet + " is not installed here.";
+    } else if (s.sex.empty() || !age || !s.heightCm) {
+        report.message = "Reference values need the subject's sex, birth date and height.";
+    } else {
+        const SpectrumOutcomes means = MeanOutcomes(statistics);
+        try {
+            report = ComputeReference(*set, ReferenceSubject{s.sex, *age, *s.heightCm, s.weightKg},
+                                      &means, ParseUnit(session.impedanceUnit), settings);
+        } catch (const ReferenceError& e) {
+            report.message = e.what();
+        }
+    }
+    return report;
+}
+
 std::string RecordingTitle(const std::string& subjectId, const std::string& phase) {
     std::string title = subjectId + " " + phase;
     for (char& c : title) {

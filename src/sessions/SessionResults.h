@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "clinical/ReferenceValues.h"
 #include "export/StoredImpedance.h"
 #include "sessions/SessionStore.h"
 
@@ -26,6 +27,16 @@ struct SessionResults {
 };
 
 SessionResults ResultsOf(const Session& session);
+
+// What the session's reference set says about the means of a phase's outcomes (at the outcome
+// settings' frequencies, in the session's unit); none when the session has no set. Without
+// values the report holds only the set's name and why: the set is not in the catalogue, the
+// subject lacks sex, birth date or height, the set refuses the subject, or the session is not
+// calibrated.
+std::optional<ReferenceReport> SessionReference(const Session& session,
+                                                const OutcomeStatistics& statistics,
+                                                const ReferenceCatalogue& catalogue,
+                                                const OutcomeSettings& settings);
 
 // "SUBJECTID PHASE" with every character a file name cannot hold (a slash, a backslash, a
 // control character, and : * ? " < > | that other systems refuse) made "_", spaces at either

@@ -24,6 +24,7 @@
 #include "gui/dialogs/CModelOptionsDlg.h"
 #include "gui/dialogs/COptionsDlg.h"
 #include "gui/dialogs/CSaveSetupDlg.h"
+#include "gui/dialogs/CUnitsDlg.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "gui/dialogs/DisplayDialogs.h"
 #include "platform/Clock.h"
@@ -430,6 +431,42 @@ TEST_F(DialogTest, ModelOptionsRefuseEmptyRangesAndKeepThemInTheProfile) {
     EXPECT_EQ(o.lcFrom, 1);
     EXPECT_EQ(o.lcTo, 3);
     EXPECT_EQ(messages.size(), 2u);
+}
+
+// ---------------------------------------------------------------- Units and reference values
+
+TEST_F(DialogTest, UnitsAndReferenceSetAreWrittenAndReadBackWithTheRefusedSetsListed) {
+    test::TempDir dir;
+    const std::string folder = test::ReferenceDataHome(dir, true);
+    MemoryProfile profile;
+    auto check = [&](const char* calibration, const char* display, const char* set) {
+        WhenModal([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Units and reference values"));
+            auto* sets = Child<QComboBox>(d, "referenceSet");
+            EXPECT_EQ(sets->count(), 2);
+            EXPECT_EQ(sets->itemText(0), QStringLiteral("none"));
+            EXPECT_EQ(sets->itemText(1), QStringLiteral("Aarli IOS adults"));
+            const QString refusals = Child<QLabel>(d, "refusals")->text();
+            EXPECT_TRUE(refusals.contains(Utf8(folder + "/broken.json"))) << ToUtf8(refusals);
+            Child<QComboBox>(d, "calibrationUnit")->setCurrentText(Utf8(calibration));
+            Child<QComboBox>(d, "displayUnit")->setCurrentText(Utf8(display));
+            sets->setCurrentText(Utf8(set));
+            ClickOk(d);
+        });
+        ASSERT_TRUE(EditUnitsChoice(nullptr, profile));
+        EXPECT_EQ(profile.GetString("Units", "Calibration unit", "?"), calibration);
+        EXPECT_EQ(profile.GetString("Units", "Display unit", "?"), display);
+        EXPECT_EQ(profile.GetString("Reference values", "Set", "?"),
+                  std::string(set) == "none" ? "" : set);
+        // Opened again, the dialog shows what it wrote.
+        CUnitsDlg again(nullptr, LoadUnitsChoice(profile), LoadReferenceSets(ReferenceFolders()));
+        EXPECT_EQ(ToUtf8(Child<QComboBox>(again, "calibrationUnit")->currentText()), calibration);
+        EXPECT_EQ(ToUtf8(Child<QComboBox>(again, "displayUnit")->currentText()), display);
+        EXPECT_EQ(ToUtf8(Child<QComboBox>(again, "referenceSet")->currentText()), set);
+    };
+    check("hPa·s/L", "cmH2O·s/L", "Aarli IOS adults");
+    check("kPa·s/L", "kPa·s/L", "none");
+    EXPECT_TRUE(messages.empty());
 }
 
 // ---------------------------------------------------------------- Entry functions

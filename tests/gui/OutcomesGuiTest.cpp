@@ -114,9 +114,11 @@ TEST_F(OutcomesGuiFixture, OptionsDialogRefusesBadValuesAndKeepsGoodOnesInThePro
 TEST_F(OutcomesGuiFixture, OutcomesDialogShowsTheMarkedResultsAndKeepsABaseline) {
     QMenu* impedance = frame->menuBar()->actions()[5]->menu();
     const QList<QAction*> items = impedance->actions();
-    ASSERT_GE(items.size(), 3);
-    EXPECT_TRUE(items[items.size() - 3]->isSeparator());
-    EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Outcome options"));
+    ASSERT_GE(items.size(), 4);
+    EXPECT_TRUE(items[items.size() - 4]->isSeparator());
+    EXPECT_EQ(items[items.size() - 3]->text(), QStringLiteral("Outcome options"));
+    EXPECT_EQ(items[items.size() - 2]->text(),
+              QString::fromUtf8("Units and reference values\u2026"));
     EXPECT_EQ(items.back()->text(), QString::fromUtf8("Outcomes\u2026"));
     frame->UpdateCommandUi();
     EXPECT_FALSE(frame->Action(cmd::Outcomes)->isEnabled());  // nothing stored
@@ -130,11 +132,15 @@ TEST_F(OutcomesGuiFixture, OutcomesDialogShowsTheMarkedResultsAndKeepsABaseline)
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Outcomes"));
         QTableWidget* grid = Child<QTableWidget>(d, "outcomes");
         ASSERT_EQ(grid->columnCount(), 8);
-        EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QStringLiteral("R5"));
-        EXPECT_EQ(grid->horizontalHeaderItem(4)->text(), QStringLiteral("R5-R20"));
+        // Not calibrated: the ratio of volts, rounded as kPa·s/L would be.
+        EXPECT_EQ(grid->horizontalHeaderItem(1)->text(),
+                  QStringLiteral("R5 [V/V (not calibrated)]"));
+        EXPECT_EQ(grid->horizontalHeaderItem(4)->text(),
+                  QStringLiteral("R5-R20 [V/V (not calibrated)]"));
+        EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("2.000"));
         ASSERT_EQ(grid->rowCount(), 5);  // the two marked results, Mean, SD, CoV [%]
         EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("run 1.inpx"));
-        EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("7"));  // Fres
+        EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("7.0"));  // Fres
         // CoV of R5 (2 and 3: 28 %) and the coherence 0.5 stand out; R5 itself does not.
         const QColor plain = grid->item(0, 1)->foreground().color();
         EXPECT_NE(grid->item(4, 1)->foreground().color(), plain);

@@ -7,14 +7,19 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <functional>
 #include <thread>
 
+#include "clinical/ReferenceValues.h"
+#include "clinical/Units.h"
 #include "core/FileBytes.h"
 #include "device/DeviceEmulator.h"
 #include "device/SerialDriverFactory.h"
@@ -243,6 +248,102 @@ TEST_F(SessionMenuFixture, TrialsAndAnExclusionSurviveARestart) {
     frame->OfferToReopenSession();
     EXPECT_TRUE(ui.Questions().empty());
     EXPECT_EQ(frame->OpenSession(), nullptr);
+}
+
+// A session of a woman of 162 cm and 60 kg, born 1963-05-01, measured on 2026-06-01 in the unit
+// given, judged by the shipped set; one trial with R5 0.52 kPa·s/L.
+int64_t JudgedSession(SessionStore& store, const std::string& id, const std::string& unit) {
+    Subject subject;
+    subject.id = id;
+    subject.sex = "female";
+    subject.birth = "1963-05-01";
+    subject.heightCm = 162;
+    subject.weightKg = 60;
+    store.AddSubject(subject);
+    NewSession s;
+    s.subjectId = id;
+    s.started = "2026-06-01T10:00:00Z";
+    s.impedanceUnit = unit;
+    s.referenceSet = "Aarli IOS adults";
+    const int64_t number = store.StartSession(s);
+    NewTrial trial;
+    trial.fileName = id + ".inpx";
+    trial.bytes.assign(trial.fileName.begin(), trial.fileName.end());
+    trial.spectrum = {{4, 5, 6, 8, 20},
+                      std::vector<double>(5, 0.52),
+                      {-0.3, -0.2, -0.1, 0.1, 0.2},
+                      std::vector<double>(5, 0.99)};
+    trial.outcomes = {{"r_low", 0.52}, {"x_low", -0.2}, {"r_high", 0.52}};
+    store.AddTrial(number, "", trial);
+    return number;
+}
+
+TEST_F(SessionMenuFixture, TrialsWindowAndOutcomesJudgeTheMeanByTheSessionsReferenceSet) {
+    test::ReferenceDataHome(home);
+    profile.WriteString(kUnitsSection, kDisplayUnitKey, "cmH2O·s/L");
+    std::unique_ptr<SessionStore> store = SessionStore::Open(database);
+    const int64_t calibrated = JudgedSession(*store, "W1", "kPa·s/L");
+    const int64_t uncalibrated = JudgedSession(*store, "W2", kUncalibratedUnit);
+
+    // Predicted R5 of the set's female equation, shown in cmH2O·s/L.
+    const double predicted = std::exp(2.68 - 0.026 * 162 + 0.012 * 60);
+    const std::string pred = FormatRounded(predicted * 10.1972, 2);
+    const std::string percent = FormatRounded(100 * 0.52 / predicted, 0);
+    ASSERT_TRUE(frame->OpenSessionNumber(calibrated));
+    QTreeWidget* tree = frame->Trials()->Tree();
+    auto lines = [tree] {
+        QStringList all;
+        for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i) {
+            const QTreeWidgetItem* item = tree->topLevelItem(0)->child(i);
+            all << item->text(0) + QLatin1Char('|') + item->text(TrialsWindow::RLow);
+        }
+        return all;
+    };
+    EXPECT_EQ(tree->headerItem()->text(TrialsWindow::RLow), QString::fromUtf8("R5 [cmH2O·s/L]"));
+    QStringList shown = lines();
+    ASSERT_GE(shown.size(), 3);
+    EXPECT_EQ(shown[0], QStringLiteral("1: W1.inpx|5.30"));
+    EXPECT_EQ(shown[1], QStringLiteral("Mean|5.30"));
+    EXPECT_TRUE(
+        shown.contains(QString::fromUtf8("R5 5.30 cmH2O·s/L    Pred " + pred +
+                                         "    LLN –    ULN –    z –    %Pred " + percent + "|")))
+        << ToUtf8(shown.join('\n'));
+
+    bool dialogShown = false;
+    frame->showOutcomes = [&](QDialog& d) {
+        dialogShown = true;
+        QTableWidget* grid = d.findChild<QTableWidget*>(QStringLiteral("outcomes"));
+        ASSERT_NE(grid, nullptr);
+        EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QString::fromUtf8("R5 [cmH2O·s/L]"));
+        // The trial, Mean, then the set's rows.
+        const QStringList rows = {"W1.inpx", "Mean", "Pred", "LLN", "ULN", "z", "%Pred"};
+        for (int r = 0; r < rows.size(); ++r) EXPECT_EQ(grid->item(r, 0)->text(), rows[r]);
+        EXPECT_EQ(grid->item(1, 1)->text(), QStringLiteral("5.30"));
+        EXPECT_EQ(grid->item(2, 1)->text(), QString::fromStdString(pred));
+        EXPECT_EQ(grid->item(6, 1)->text(), QString::fromStdString(percent));
+        // The copy keeps full precision in the unit measured, without the set's rows.
+        d.findChild<QPushButton*>(QStringLiteral("copy"))->click();
+        ASSERT_FALSE(shell.clipboard.empty());
+        EXPECT_NE(shell.clipboard.back().find("\r\nMean\t0.52\t"), std::string::npos);
+        EXPECT_EQ(shell.clipboard.back().find("Pred"), std::string::npos);
+    };
+    ASSERT_TRUE(frame->RunCommand(cmd::Outcomes));
+    EXPECT_TRUE(dialogShown);
+
+    ASSERT_TRUE(frame->OpenSessionNumber(uncalibrated));
+    EXPECT_EQ(tree->headerItem()->text(TrialsWindow::RLow),
+              QString::fromUtf8("R5 [V/V (not calibrated)]"));
+    shown = lines();
+    EXPECT_EQ(shown[1], QStringLiteral("Mean|0.520"));
+    EXPECT_TRUE(shown.contains(
+        QStringLiteral("Aarli IOS adults: Reference values need a calibrated measurement.|")))
+        << ToUtf8(shown.join('\n'));
+
+    // A new session takes the chosen set, and without a calibration the ratio of volts.
+    profile.WriteString(kReferenceSection, kReferenceSetKey, "Aarli IOS adults");
+    NewSession("W3", false);
+    EXPECT_EQ(Stored().impedanceUnit, kUncalibratedUnit);
+    EXPECT_EQ(Stored().referenceSet, "Aarli IOS adults");
 }
 
 TEST_F(SessionMenuFixture, OpenSessionSearchesTheListAndSubjectsEditsOne) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "core/FileBytes.h"
@@ -162,6 +163,17 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReferenceDataHome(const TempDir& dir, bool withBroken) {
+    const std::string references = dir.File("xdg/Pelmor/references");
+    std::filesystem::create_directories(references);
+    std::filesystem::copy_file(
+        std::string(PELMOR_FIXTURES) + "/../../packaging/references/aarli-ios-adults.json",
+        references + "/aarli.json", std::filesystem::copy_options::overwrite_existing);
+    if (withBroken) std::ofstream(references + "/broken.json") << "{\"name\": \"Broken\"}";
+    setenv("XDG_DATA_HOME", dir.File("xdg").c_str(), 1);
+    return references;
 }
 
 std::string FixturePath(const std::string& name) {

@@ -138,6 +138,10 @@ std::string FixturePath(const std::string& name);
 // path ("" when it could not be copied), so that a test never writes beside the fixtures.
 std::string CopyFixture(const std::string& name, const TempDir& dir, const std::string& as = {});
 
+// Makes dir the XDG_DATA_HOME of the process with the shipped reference set (and, when asked,
+// a malformed "broken.json") in its Pelmor/references folder; returns that folder.
+std::string ReferenceDataHome(const TempDir& dir, bool withBroken = false);
+
 // Switches the process to a decimal-comma locale for the object's life (false from Active()
 // when no such locale is installed).
 class CommaLocale {
