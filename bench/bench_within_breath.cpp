@@ -1,6 +1,7 @@
 // The within-breath estimator over a 120 s record at 1024 Hz: the sparse list 5, 11, 19 Hz
 // (W = 0.2 s, h = 16: some 7,600 estimates; goal under 20 ms) and the dense list 5 ... 35 Hz in
-// 1 Hz steps (W = 1 s, 63 + 3 fitted terms; goal under 100 ms).
+// 1 Hz steps (W = 1 s, 63 + 3 fitted terms; goal under 100 ms); alone, and followed by the
+// breath analysis over the breathing flow's samples (the goals hold for the two together).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/BreathAnalysis.h"
 #include "analysis/WithinBreath.h"
 
 namespace {
@@ -36,7 +38,7 @@ struct BreathingRecord {
     }
 };
 
-void Estimate(benchmark::State& state, const BreathingRecord& record) {
+pelmor::WithinBreathInput InputOf(const BreathingRecord& record) {
     pelmor::WithinBreathInput input;
     input.pressure = record.pressure;
     input.flow = record.flow;
@@ -44,6 +46,11 @@ void Estimate(benchmark::State& state, const BreathingRecord& record) {
     input.sampleRate = kSampleRate;
     input.excitationFrequencies = record.frequencies;
     input.analysisFrequency = 5;
+    return input;
+}
+
+void Estimate(benchmark::State& state, const BreathingRecord& record) {
+    const pelmor::WithinBreathInput input = InputOf(record);
     std::size_t estimates = 0;
     for (auto _ : state) {
         auto series = pelmor::EstimateWithinBreath(input);
@@ -54,21 +61,46 @@ void Estimate(benchmark::State& state, const BreathingRecord& record) {
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(estimates));
 }
 
-void BM_WithinBreathSparse(benchmark::State& state) {
-    static const BreathingRecord record({5, 11, 19});
-    Estimate(state, record);
+// The estimates, then the breaths over the flow samples (here slot 2 is already q).
+void EstimateAndAnalyse(benchmark::State& state, const BreathingRecord& record) {
+    const pelmor::WithinBreathInput input = InputOf(record);
+    const pelmor::BreathSettings settings;
+    int breaths = 0;
+    for (auto _ : state) {
+        auto series = pelmor::EstimateWithinBreath(input);
+        auto analysis = pelmor::AnalyseBreaths(
+            pelmor::BreathRecord{record.breathing, kSampleRate, 0.0, series.estimates}, settings);
+        breaths = analysis.summary.accepted;
+        benchmark::DoNotOptimize(analysis);
+    }
+    state.counters["accepted_breaths"] = breaths;
 }
-BENCHMARK(BM_WithinBreathSparse)->Unit(benchmark::kMillisecond);
 
-void BM_WithinBreathDense(benchmark::State& state) {
+const BreathingRecord& Sparse() {
+    static const BreathingRecord record({5, 11, 19});
+    return record;
+}
+
+const BreathingRecord& Dense() {
     static const BreathingRecord record = [] {
         std::vector<double> list;
         for (int f = 5; f <= 35; ++f) list.push_back(f);
         return BreathingRecord(list);
     }();
-    Estimate(state, record);
+    return record;
 }
+
+void BM_WithinBreathSparse(benchmark::State& state) { Estimate(state, Sparse()); }
+BENCHMARK(BM_WithinBreathSparse)->Unit(benchmark::kMillisecond);
+
+void BM_WithinBreathDense(benchmark::State& state) { Estimate(state, Dense()); }
 BENCHMARK(BM_WithinBreathDense)->Unit(benchmark::kMillisecond);
+
+void BM_BreathAnalysisSparse(benchmark::State& state) { EstimateAndAnalyse(state, Sparse()); }
+BENCHMARK(BM_BreathAnalysisSparse)->Unit(benchmark::kMillisecond);
+
+void BM_BreathAnalysisDense(benchmark::State& state) { EstimateAndAnalyse(state, Dense()); }
+BENCHMARK(BM_BreathAnalysisDense)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

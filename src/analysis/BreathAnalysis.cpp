@@ -4,14 +4,15 @@
 #include <cmath>
 
 #include "analysis/ImpedanceCalculator.h"
+#include "core/TraceBuffer.h"
 
 namespace pelmor {
 
 namespace {
 
-// Ti and Te are differences of trend times, which carry rounding: 70.1 - 60.1 is
-// 10.000000000000007. A duration printed as 10 must pass a limit of 10, so the limits are
-// widened by far less than any trend step.
+// Ti and Te are sample counts over the sample rate, which carry rounding: 0.1 s at 10 Hz may
+// come out a hair above or below 0.1. A duration printed as 10 must pass a limit of 10, so the
+// limits are widened by far less than any sample interval.
 constexpr double kDurationTolerance = 1e-9;  // s
 
 bool WithinLimits(double duration, double lo, double hi) {
@@ -48,10 +49,32 @@ std::vector<FlowPhase> FindPhases(const double* q, int count, double sign, doubl
     return phases;
 }
 
-double MeanOf(const double* v, int first, int end) {
-    double sum = 0;
-    for (int i = first; i < end; ++i) sum += v[i];
-    return sum / (end - first);
+// The estimates of one phase of the flow whose whole window lies within [first, end).
+struct PhaseMeans {
+    double r = 0, x = 0;
+    int count = 0;
+    bool positiveR = true;
+};
+
+PhaseMeans MeansWithin(std::span<const WithinBreathEstimate> estimates, int first, int end,
+                       BreathPhase phase) {
+    PhaseMeans m;
+    auto e = std::lower_bound(
+        estimates.begin(), estimates.end(), first,
+        [](const WithinBreathEstimate& estimate, int at) { return estimate.first < at; });
+    double r = 0, x = 0;
+    for (; e != estimates.end() && e->first < end; ++e) {
+        if (e->phase != phase || e->first + e->count > end) continue;
+        r += e->r;
+        x += e->x;
+        m.positiveR = m.positiveR && e->r > 0;
+        ++m.count;
+    }
+    if (m.count > 0) {
+        m.r = r / m.count;
+        m.x = x / m.count;
+    }
+    return m;
 }
 
 BreathStatistic Statistic(const std::vector<double>& values) {
@@ -74,9 +97,11 @@ BreathSummary Summarise(const std::vector<Breath>& breaths, double threshold) {
     BreathSummary summary;
     summary.total = static_cast<int>(breaths.size());
     std::vector<double> ti, te, vt, rInsp, rExp, xInsp, xExp, dx;
+    double estimates = 0;
     for (const Breath& b : breaths) {
         if (!b.accepted) continue;
         ++summary.accepted;
+        estimates += b.inspirationEstimates + b.expirationEstimates;
         if (b.flowLimited) ++summary.flowLimited;
         ti.push_back(b.ti);
         te.push_back(b.te);
@@ -96,23 +121,27 @@ BreathSummary Summarise(const std::vector<Breath>& breaths, double threshold) {
     summary.xExp = Statistic(xExp);
     summary.dx = Statistic(dx);
     summary.flowLimitation = summary.dx.mean.has_value() && *summary.dx.mean >= threshold;
+    if (summary.accepted > 0) summary.estimatesPerBreath = estimates / summary.accepted;
     return summary;
 }
 
 }  // namespace
 
-BreathAnalysis AnalyseBreaths(const double* t, const double* r, const double* x, const double* q,
-                              int count, const BreathSettings& settings) {
+BreathAnalysis AnalyseBreaths(const BreathRecord& record, const BreathSettings& settings) {
     BreathAnalysis result;
+    const double* q = record.flow.data();
+    const int count = static_cast<int>(record.flow.size());
+    const double fs = record.sampleRate;
     const double sign = settings.inspiratoryFlowSign < 0 ? -1.0 : 1.0;
     double largest = 0;
     for (int i = 0; i < count; ++i) largest = std::max(largest, std::fabs(q[i]));
     const double h = 0.1 * largest;
-    if (count < 3 || !(h > 0) || !std::isfinite(h)) {
+    if (count < 3 || !(h > 0) || !std::isfinite(h) || !(fs > 0) || !std::isfinite(fs)) {
         result.summary = Summarise(result.breaths, settings.flowLimitationThreshold);
         return result;
     }
     result.phases = FindPhases(q, count, sign, h);
+    const auto time = [&](int i) { return record.startTime + i / fs; };
 
     const std::vector<FlowPhase>& phases = result.phases;
     // Phases alternate, so an inspiration j >= 1 with two phases after it is a whole breath.
@@ -124,25 +153,31 @@ BreathAnalysis AnalyseBreaths(const double* t, const double* r, const double* x,
         b.inspirationFirst = phases[j].first;
         b.expirationFirst = expiration.first;
         b.end = phases[j + 2].first;
-        b.start = t[b.inspirationFirst];
-        b.expirationStart = t[b.expirationFirst];
-        b.endTime = t[b.end];
-        b.ti = b.expirationStart - b.start;
-        b.te = b.endTime - b.expirationStart;
-        for (int i = b.inspirationFirst; i < b.expirationFirst; ++i)
-            b.vt += sign * q[i] * (t[i + 1] - t[i]);
-        b.rInsp = MeanOf(r, b.inspirationFirst, b.expirationFirst);
-        b.xInsp = MeanOf(x, b.inspirationFirst, b.expirationFirst);
-        b.rExp = MeanOf(r, b.expirationFirst, b.end);
-        b.xExp = MeanOf(x, b.expirationFirst, b.end);
+        b.start = time(b.inspirationFirst);
+        b.expirationStart = time(b.expirationFirst);
+        b.endTime = time(b.end);
+        b.ti = (b.expirationFirst - b.inspirationFirst) / fs;
+        b.te = (b.end - b.expirationFirst) / fs;
+        for (int i = b.inspirationFirst; i < b.expirationFirst; ++i) b.vt += sign * q[i];
+        b.vt /= fs;
+        const PhaseMeans in = MeansWithin(record.estimates, b.inspirationFirst, b.expirationFirst,
+                                          BreathPhase::Inspiration);
+        const PhaseMeans out =
+            MeansWithin(record.estimates, b.expirationFirst, b.end, BreathPhase::Expiration);
+        b.rInsp = in.r;
+        b.xInsp = in.x;
+        b.rExp = out.r;
+        b.xExp = out.x;
+        b.inspirationEstimates = in.count;
+        b.expirationEstimates = out.count;
         b.dx = b.xInsp - b.xExp;
-        const bool positiveR =
-            std::all_of(r + b.inspirationFirst, r + b.end, [](double v) { return v > 0; });
         if (!WithinLimits(b.ti, settings.inspirationMin, settings.inspirationMax))
             b.reason = "Ti out of range";
         else if (!WithinLimits(b.te, settings.expirationMin, settings.expirationMax))
             b.reason = "Te out of range";
-        else if (!positiveR)
+        else if (in.count == 0 || out.count == 0)
+            b.reason = "phase shorter than the analysis window";
+        else if (!in.positiveR || !out.positiveR)
             b.reason = "R <= 0";
         b.accepted = b.reason.empty();
         b.flowLimited = b.accepted && b.dx >= settings.flowLimitationThreshold;
@@ -152,12 +187,79 @@ BreathAnalysis AnalyseBreaths(const double* t, const double* r, const double* x,
     return result;
 }
 
-BreathAnalysis AnalyseTrendBreaths(const ImpedanceCalculator& calculator,
-                                   const BreathSettings& settings) {
-    const int count =
-        std::clamp<int>(calculator.offlineTrendCount, 0, ImpedanceCalculator::kTrendLength);
-    return AnalyseBreaths(calculator.trendTime, calculator.trendR, calculator.trendX,
-                          calculator.trendFlow, count, settings);
+namespace {
+
+// All samples of one slot, oldest first, and the time of the oldest.
+std::vector<double> SlotSamples(const TraceBuffer& buffer, double& startTime) {
+    std::vector<double> values(static_cast<std::size_t>(std::max(buffer.Count(), 0)));
+    int32_t n = static_cast<int32_t>(values.size());
+    double interval = 0;
+    startTime = 0;
+    buffer.Latest(n, values.data(), startTime, interval);
+    values.resize(static_cast<std::size_t>(std::max(n, 0)));
+    return values;
+}
+
+}  // namespace
+
+RecordEstimates EstimateRecord(const ImpedanceCalculator& calculator, const AnalysisInputs& in,
+                               double targetHz, int inspiratoryFlowSign) {
+    RecordEstimates record;
+    const int fc =
+        std::clamp<int>(calculator.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
+    const std::vector<double> frequencies(calculator.frequencyHz, calculator.frequencyHz + fc);
+    const std::optional<double> f = NearestExcitationFrequency(frequencies, targetHz);
+    if (!f) {
+        record.error = "the excitation has no frequencies";
+        return record;
+    }
+    record.frequency = *f;
+    record.sampleRate = in.sampleRate;
+    double unused = 0;
+    const std::vector<double> pressure = SlotSamples(in.state.buffers[0], record.startTime);
+    const std::vector<double> flow = SlotSamples(in.state.buffers[1], unused);
+    const std::vector<double> breathing = SlotSamples(in.state.buffers[2], unused);
+    WithinBreathInput input;
+    input.pressure = pressure;
+    input.flow = flow;
+    input.breathingFlow = breathing;
+    input.sampleRate = in.sampleRate;
+    input.startTime = record.startTime;
+    input.excitationFrequencies = frequencies;
+    input.analysisFrequency = *f;
+    input.inspiratoryFlowSign = inspiratoryFlowSign;
+    input.flowScalingFactor = in.flowScalingFactor;
+    input.calibration = [&calculator](Complex m, double hz) {
+        return calculator.ApplyCalibration(m, hz);
+    };
+    record.series = EstimateWithinBreath(input);
+    record.error = record.series.error;
+    record.flow.resize(breathing.size());
+    for (std::size_t j = 0; j < breathing.size(); ++j)
+        record.flow[j] = in.flowScalingFactor * breathing[j];
+    return record;
+}
+
+BreathAnalysis AnalyseEstimatedBreaths(const RecordEstimates& record,
+                                       const BreathSettings& settings) {
+    BreathAnalysis a;
+    if (record.error.empty())
+        a = AnalyseBreaths(
+            BreathRecord{record.flow, record.sampleRate, record.startTime, record.series.estimates},
+            settings);
+    else
+        a.summary = Summarise(a.breaths, settings.flowLimitationThreshold);
+    a.frequency = record.frequency;
+    a.windowSeconds = record.series.window.seconds;
+    a.estimates = record.series.estimates;
+    a.error = record.error;
+    return a;
+}
+
+BreathAnalysis AnalyseRecordBreaths(const ImpedanceCalculator& calculator, const AnalysisInputs& in,
+                                    double targetHz, const BreathSettings& settings) {
+    return AnalyseEstimatedBreaths(
+        EstimateRecord(calculator, in, targetHz, settings.inspiratoryFlowSign), settings);
 }
 
 }  // namespace pelmor

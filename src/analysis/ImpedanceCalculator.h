@@ -125,6 +125,9 @@ class ImpedanceCalculator {
     int32_t periodsAccumulated = 0;
     int32_t trendWindows = 1;
     int32_t offlineTrendCount = 0;
+    // Counts the trend computations, so that what is derived from the same record (the breath
+    // analysis's estimates) is computed again only after the record or its analysis changed.
+    int32_t trendGeneration = 0;
     double intervalStart = 0.0;
     double intervalEnd = 0.0;
     double breathingRate = 0.0;    // Hz

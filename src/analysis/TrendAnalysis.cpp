@@ -75,6 +75,7 @@ double WholeCyclesAtLeast(double cycle, double minimum) {
 int ImpedanceCalculator::ComputeTrend(const AnalysisInputs& in, UserInterface& ui,
                                       TrendTransform transform) {
     if (in.state.measurementRunning.load()) return 1;
+    ++trendGeneration;
     offlineTrendCount = 0;
     // Nothing of an earlier record's trend stays, its flow least of all when slot 2 is empty.
     ClearTrendPoints();

@@ -130,15 +130,27 @@ const char* BreathPhaseName(BreathPhase phase) {
     return "mixed";
 }
 
-std::optional<double> NearestExcitationFrequency(std::span<const double> frequencies,
-                                                 double target) {
-    std::optional<double> nearest;
-    for (const double f : frequencies) {
-        if (!nearest || std::fabs(f - target) < std::fabs(*nearest - target) ||
-            (std::fabs(f - target) == std::fabs(*nearest - target) && f < *nearest))
-            nearest = f;
+int NearestFrequencyPosition(std::span<const double> frequencies, double target) {
+    int nearest = -1;
+    for (int i = 0; i < static_cast<int>(frequencies.size()); ++i) {
+        const double f = frequencies[i];
+        if (nearest < 0) {
+            nearest = i;
+            continue;
+        }
+        const double best = frequencies[nearest];
+        if (std::fabs(f - target) < std::fabs(best - target) ||
+            (std::fabs(f - target) == std::fabs(best - target) && f < best))
+            nearest = i;
     }
     return nearest;
+}
+
+std::optional<double> NearestExcitationFrequency(std::span<const double> frequencies,
+                                                 double target) {
+    const int nearest = NearestFrequencyPosition(frequencies, target);
+    if (nearest < 0) return std::nullopt;
+    return frequencies[nearest];
 }
 
 WithinBreathWindow WithinBreathWindowFor(std::span<const double> frequencies, double f, double fs) {

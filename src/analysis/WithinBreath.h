@@ -67,8 +67,12 @@ struct WithinBreathSeries {
     std::string error;  // why nothing was estimated; empty otherwise (also for a short record)
 };
 
-// The excitation frequency nearest target (the lower of two equally near); none for an empty
-// list.
+// The position of the excitation frequency nearest target: of two equally near the lower, of
+// two equal the first; -1 for an empty list. Everything that picks "the excitation frequency
+// nearest f" (the breath analysis, the report's trend) asks this.
+int NearestFrequencyPosition(std::span<const double> frequencies, double target);
+
+// That frequency itself; none for an empty list.
 std::optional<double> NearestExcitationFrequency(std::span<const double> frequencies,
                                                  double target);
 

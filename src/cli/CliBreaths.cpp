@@ -1,5 +1,6 @@
-// "breaths": the breath-by-breath analysis of a data file's impedance trend, as the trend
-// display's "Copy" hands it out, or as JSON.
+// "breaths": the breath-by-breath analysis of a data file (within-breath estimates over the
+// breathing flow's samples), as the trend display's "Copy" hands it out, or as JSON; with
+// --series the estimates themselves.
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <memory>
@@ -26,6 +27,7 @@ struct BreathsOptions {
     std::string sign;
     std::optional<double> threshold;
     std::vector<double> limits;
+    bool series = false;
     std::string format = "text";
 };
 
@@ -72,6 +74,14 @@ ordered_json AnalysisJson(const BreathAnalysis& a, double frequency, double thre
     return j;
 }
 
+ordered_json SeriesJson(const BreathAnalysis& a) {
+    ordered_json series = ordered_json::array();
+    for (const WithinBreathEstimate& e : a.estimates)
+        series.push_back(
+            {{"t", e.time}, {"r", e.r}, {"x", e.x}, {"phase", BreathPhaseName(e.phase)}});
+    return series;
+}
+
 int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
     // Limits out of order would refuse every breath: a usage error, as a limit out of range.
     if (o.limits.size() == 4) {
@@ -101,13 +111,19 @@ int RunBreaths(CommandContext& ctx, const BreathsOptions& o) {
         ctx.err << o.path << ": there is no impedance trend to analyse.\n";
         return kExitFailed;
     }
-    const BreathAnalysis analysis = AnalyseTrendBreaths(c, settings);
-    const double frequency = TrendFrequency(c);
-    if (o.format == "json")
-        ctx.out << JsonText(AnalysisJson(analysis, frequency, settings.flowLimitationThreshold))
-                << "\n";
-    else
-        ctx.out << BreathTableText(analysis, frequency);
+    const BreathAnalysis analysis = doc.RecordBreaths(settings, o.frequency);
+    if (!analysis.error.empty()) {
+        ctx.err << o.path << ": the breaths cannot be analysed: " << analysis.error << ".\n";
+        return kExitFailed;
+    }
+    const double frequency = analysis.frequency;
+    if (o.format == "json") {
+        ordered_json j = AnalysisJson(analysis, frequency, settings.flowLimitationThreshold);
+        if (o.series) j["series"] = SeriesJson(analysis);
+        ctx.out << JsonText(j) << "\n";
+    } else {
+        ctx.out << (o.series ? BreathSeriesText(analysis) : BreathTableText(analysis, frequency));
+    }
     return kExitDone;
 }
 
@@ -129,9 +145,13 @@ CLI::Validator Checked(std::optional<std::string> (*problem)(double), const std:
 void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
     auto o = std::make_shared<BreathsOptions>();
     CLI::App* c = app.add_subcommand(
-        "breaths", "Import a data file and print the breath-by-breath analysis of its trend");
+        "breaths",
+        "Import a data file and print the breath-by-breath analysis of its within-breath "
+        "impedance");
     c->add_option("FILE", o->path, "Data file")->required();
-    c->add_option("--frequency", o->frequency, "Follow the excitation frequency nearest this, Hz");
+    c->add_option("--frequency", o->frequency,
+                  "Analyse at the excitation frequency nearest this, Hz (default: nearest the low "
+                  "outcome frequency, 5 Hz)");
     c->add_option("--sign", o->sign, "Flow sign of inspiration: +1 or -1 (default +1)")
         ->check(CLI::IsMember({"+1", "-1", "1"}));
     c->add_option("--threshold", o->threshold,
@@ -141,6 +161,9 @@ void RegisterBreathsCommand(CLI::App& app, CommandSet& commands) {
                   "Duration limits, s: TIMIN TIMAX TEMIN TEMAX (default 0 10 0 10)")
         ->expected(4)
         ->check(Checked(BreathDurationLimitProblem, "0 - 60"));
+    c->add_flag("--series", o->series,
+                "Print the within-breath estimates (time, R, X, phase) instead of the table; in "
+                "JSON add them as \"series\"");
     AddFormatOption(c, o->format);
     c->callback([o, &commands] {
         commands.selected = [o](CommandContext& ctx) { return RunBreaths(ctx, *o); };

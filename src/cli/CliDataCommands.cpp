@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <span>
 
+#include "analysis/WithinBreath.h"
 #include "cli/CliApp.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
@@ -33,9 +35,7 @@ bool SelectTrendFrequency(CommandContext& ctx, double hz) {
         ctx.err << "The file has no excitation frequency.\n";
         return false;
     }
-    int nearest = 0;
-    for (int i = 1; i < count; ++i)
-        if (std::fabs(c.frequencyHz[i] - hz) < std::fabs(c.frequencyHz[nearest] - hz)) nearest = i;
+    const int nearest = NearestFrequencyPosition(std::span<const double>(c.frequencyHz, count), hz);
     // As the frequency keys of the impedance window: select, then recompute the trend.
     ctx.doc.SelectTrendFrequency(nearest);
     return true;

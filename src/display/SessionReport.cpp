@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 
 #include "core/NumberFormat.h"
 #include "document/CPelmorDoc.h"
@@ -37,12 +38,7 @@ void DescribeSession(const CPelmorDoc& doc, SessionReport& report) {
 int NearestFrequencyIndex(const CPelmorDoc& doc, double hz) {
     const ImpedanceCalculator& c = doc.Calculator();
     const int n = std::clamp<int>(c.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-    int nearest = -1;
-    for (int i = 0; i < n; ++i)
-        if (nearest < 0 ||
-            std::fabs(c.frequencyHz[i] - hz) < std::fabs(c.frequencyHz[nearest] - hz))
-            nearest = i;
-    return nearest;
+    return NearestFrequencyPosition(std::span<const double>(c.frequencyHz, n), hz);
 }
 
 namespace {
@@ -110,11 +106,11 @@ ReportRecording RecordingOf(CPelmorDoc& doc, const std::string& path, double tre
     r.im.assign(c.trendX, c.trendX + n);
     r.flow.assign(c.trendFlow, c.trendFlow + n);
     // The breaths as the trend display shades them, and the breath table's summary.
-    const BreathAnalysis a = AnalyseTrendBreaths(c, breaths);
+    const BreathAnalysis a = doc.RecordBreaths(breaths, trendHz);
     BreathMarks marks = MarkBreaths(a);
     r.bands = std::move(marks.bands);
     r.trendNote = std::move(marks.note);
-    if (n > 0) AddBreathSummary(r, BreathTableText(a, r.trendFrequency));
+    if (n > 0) AddBreathSummary(r, BreathTableText(a, a.frequency));
     r.simulated = IsSimulatedTimeStamp(doc.ImportedFileTimeStamp());
     return r;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/Outcomes.h"
 #include "core/FileBytes.h"
 #include "core/NumberFormat.h"
 #include "excitation/ExcitationContext.h"
@@ -94,13 +95,26 @@ void CPelmorDoc::UpdateDisplayedAnalysis() {
         if (calculator.selectedFrequencyIndex >= fc)
             calculator.selectedFrequencyIndex = std::max(fc - 1, 0);
         displayedBreaths_ = calculator.offlineTrendCount > 0
-                                ? AnalyseTrendBreaths(calculator, BreathAnalysisSettings())
+                                ? RecordBreaths(BreathAnalysisSettings())
                                 : BreathAnalysis{};
         return;
     }
     const PlotWindow& w0 = plotSetup.windows[kSignalWindow0];
     displayedIntervalAnalysed_ =
         AnalyseInterval(w0.xmin, w0.xmax) == 0 && calculator.periodsAccumulated > 0;
+}
+
+BreathAnalysis CPelmorDoc::RecordBreaths(const BreathSettings& settings,
+                                         std::optional<double> targetHz) {
+    const double target = targetHz ? *targetHz : LoadOutcomeSettings(services.profile).lowHz;
+    const EstimatesKey key{calculator.trendGeneration, target, breathing.flowScalingFactor,
+                           setup.sampleRate, settings.inspiratoryFlowSign < 0 ? -1 : 1};
+    if (!recordEstimates_ || !(key == estimatesKey_)) {
+        recordEstimates_ = std::make_unique<RecordEstimates>(
+            EstimateRecord(calculator, Inputs(), target, key.inspiratoryFlowSign));
+        estimatesKey_ = key;
+    }
+    return AnalyseEstimatedBreaths(*recordEstimates_, settings);
 }
 
 void CPelmorDoc::UseMarkedAsOutcomeBaseline() { outcomeBaseline = MarkedStoredResults(stored); }

@@ -239,8 +239,15 @@ class CPelmorDoc : public RecordingSink {
     void UpdateDisplayedAnalysis();
     // Whether that interval spectrum holds a complete period.
     bool DisplayedIntervalAnalysed() const { return displayedIntervalAnalysed_; }
-    // The breaths of the offline trend as that analysis found them.
+    // The breaths of the record as that analysis found them.
     const BreathAnalysis& DisplayedBreaths() const { return displayedBreaths_; }
+    // The breath-by-breath analysis of the loaded or measured record: the within-breath
+    // estimates at the excitation frequency nearest targetHz (without it, the low outcome
+    // frequency f_L of the settings), then the breaths over the slot-2 samples. The estimates
+    // are kept for the next call while the trend, the flow sign and scaling and the frequency
+    // stay as they were, so that a redraw does not estimate again.
+    BreathAnalysis RecordBreaths(const BreathSettings& settings,
+                                 std::optional<double> targetHz = std::nullopt);
 
     // --- excitation and calibration commands ---
     void SelectNextExcitation();
@@ -423,6 +430,15 @@ class CPelmorDoc : public RecordingSink {
     UserInterface* importQuestions_ = nullptr;
     bool displayedIntervalAnalysed_ = false;
     BreathAnalysis displayedBreaths_;
+    // What RecordBreaths estimated last, and from what.
+    struct EstimatesKey {
+        int32_t trendGeneration = -1;
+        double targetHz = 0, flowScalingFactor = 0, sampleRate = 0;
+        int inspiratoryFlowSign = 0;
+        bool operator==(const EstimatesKey&) const = default;
+    };
+    EstimatesKey estimatesKey_;
+    std::unique_ptr<RecordEstimates> recordEstimates_;
 };
 
 // "T=%lg s, f=1,2,3" and the like: the frequencies of a list, each "%lg", separated by ",".

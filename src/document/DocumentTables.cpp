@@ -114,8 +114,9 @@ BreathSettings CPelmorDoc::BreathAnalysisSettings() const {
 }
 
 bool CPelmorDoc::HandOutImpedanceWindowData(bool toSpreadsheet) {
-    return ImpedanceWindowHandOff(toSpreadsheet, TableSource(*this), BreathAnalysisSettings(),
-                                  services.shell, services.ui);
+    return ImpedanceWindowHandOff(
+        toSpreadsheet, TableSource(*this),
+        [this] { return RecordBreaths(BreathAnalysisSettings()); }, services.shell, services.ui);
 }
 
 bool CPelmorDoc::HandOutImpedanceData(bool toSpreadsheet) {

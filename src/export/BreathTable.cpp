@@ -46,24 +46,27 @@ std::string BreathTableText(const BreathAnalysis& analysis, double frequencyHz) 
     text += SummaryRow("SD", s, &BreathStatistic::sd);
     text += SummaryRow("CoV [%]", s, &BreathStatistic::cov);
     text += Format("Frequency [Hz]\t%lg\r\n", frequencyHz);
+    text += Format("Window [s]\t%lg\r\n", analysis.windowSeconds);
+    text += "Estimates per breath\t" + Cell(s.estimatesPerBreath) + "\r\n";
     text += Format("Accepted breaths\t%d of %d\r\n", s.accepted, s.total);
     text += Format("Flow-limited breaths\t%d\r\n", s.flowLimited);
     text += std::string("Flow limitation\t") + (s.flowLimitation ? "yes" : "no") + "\r\n";
     return text;
 }
 
-double TrendFrequency(const ImpedanceCalculator& calculator) {
-    const int count =
-        std::clamp<int>(calculator.frequencyCount, 0, ImpedanceCalculator::kMaxFrequencies);
-    if (count == 0) return 0;
-    return calculator.frequencyHz[std::clamp<int>(calculator.selectedFrequencyIndex, 0, count - 1)];
+std::string BreathSeriesText(const BreathAnalysis& analysis) {
+    std::string text = "Time [s]\tR\tX\tPhase\r\n";
+    for (const WithinBreathEstimate& e : analysis.estimates)
+        text += Format("%lg\t%lg\t%lg\t%s\r\n", e.time, e.r, e.x, BreathPhaseName(e.phase));
+    return text;
 }
 
 bool HandOutBreathTable(bool toSpreadsheet, const ImpedanceCalculator& calculator,
-                        const BreathSettings& settings, Shell& shell, UserInterface& ui) {
-    if (calculator.offlineTrendCount <= 0) return false;
-    const std::string text =
-        BreathTableText(AnalyseTrendBreaths(calculator, settings), TrendFrequency(calculator));
+                        const std::function<BreathAnalysis()>& breaths, Shell& shell,
+                        UserInterface& ui) {
+    if (calculator.offlineTrendCount <= 0 || !breaths) return false;
+    const BreathAnalysis analysis = breaths();
+    const std::string text = BreathTableText(analysis, analysis.frequency);
     return toSpreadsheet ? OpenTextInSpreadsheet(text, shell, ui)
                          : CopyTextToClipboard(text, shell);
 }

@@ -133,9 +133,10 @@ bool HandOutImpedanceData(bool toSpreadsheet, const std::string& storedTableText
 }
 
 bool ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source,
-                            const BreathSettings& breathSettings, Shell& shell, UserInterface& ui) {
+                            const std::function<BreathAnalysis()>& breaths, Shell& shell,
+                            UserInterface& ui) {
     if (source.calculator.zTrendDisplay && source.state.measurementRunning.load() == 0)
-        return HandOutBreathTable(toSpreadsheet, source.calculator, breathSettings, shell, ui);
+        return HandOutBreathTable(toSpreadsheet, source.calculator, breaths, shell, ui);
     return BuildImpedanceTable(toSpreadsheet, source, shell, ui);
 }
 

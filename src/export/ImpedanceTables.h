@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "analysis/BreathAnalysis.h"
@@ -42,11 +43,13 @@ bool BuildImpedanceTable(bool toSpreadsheet, const ImpedanceTableSource& source,
 bool HandOutImpedanceData(bool toSpreadsheet, const std::string& storedTableText,
                           const ImpedanceTableSource& source, Shell& shell, UserInterface& ui);
 
-// "Copy" / "Open in Spreadsheet" of the impedance window: the breath table of the offline trend
-// while the window shows the trend and no measurement runs (nothing without an offline trend),
-// otherwise the impedance data table. True when a table was handed out.
+// "Copy" / "Open in Spreadsheet" of the impedance window: the breath table of the record (the
+// analysis `breaths` gives, asked for only then) while the window shows the trend and no
+// measurement runs (nothing without an offline trend), otherwise the impedance data table. True
+// when a table was handed out.
 bool ImpedanceWindowHandOff(bool toSpreadsheet, const ImpedanceTableSource& source,
-                            const BreathSettings& breathSettings, Shell& shell, UserInterface& ui);
+                            const std::function<BreathAnalysis()>& breaths, Shell& shell,
+                            UserInterface& ui);
 
 // The signal window's table: time and value of every sample of buffer in the displayed range
 // [t0, t1] (t0 raised to 0), at most 65536 lines, no header. With integrate, a third column holds

@@ -5,29 +5,30 @@
 #include <vector>
 
 #include "analysis/BreathAnalysis.h"
+#include "support/TestSupport.h"
 
 namespace pelmor {
 namespace {
 
-// A trend one point per second: t = 0, 1, 2, …
+// Hand-made breathing flow, one sample per second (sample j at j s), with the R and X of the
+// one-sample estimate at each sample.
 struct Trend {
-    std::vector<double> t, r, x, q;
+    std::vector<double> r, x, q;
+    double sampleRate = 1;
 };
 
 Trend FromFlow(const std::vector<double>& q, double r = 1.0) {
     Trend trend;
     trend.q = q;
     for (std::size_t i = 0; i < q.size(); ++i) {
-        trend.t.push_back(static_cast<double>(i));
         trend.r.push_back(r);
         trend.x.push_back(q[i] > 0 ? -0.1 : -0.4);
     }
     return trend;
 }
 
-BreathAnalysis Analyse(const Trend& trend, const BreathSettings& settings = {}) {
-    return AnalyseBreaths(trend.t.data(), trend.r.data(), trend.x.data(), trend.q.data(),
-                          static_cast<int>(trend.q.size()), settings);
+BreathAnalysis Analyse(const Trend& trend, const BreathSettings& settings = {}, int window = 1) {
+    return test::SampleBreaths(trend.q, trend.r, trend.x, settings, trend.sampleRate, window);
 }
 
 struct Expected {
@@ -60,10 +61,10 @@ TEST(BreathAnalysis, HandMadeTrendsGiveTheirExactBreathLists) {
     negativeR.r[5] = -0.1;
     Trend zeroR = FromFlow(kStartsInExpiration);
     zeroR.r[8] = 0;
-    // Times 0.1 s apart: Te of breath 1 is 0.7000000000000001 - 0.4 (above 0.3), Ti of breath 2
-    // 0.9 - 0.7000000000000001 (below 0.2); both are at their limits all the same.
+    // Samples 0.1 s apart: the durations are sample counts over 10 Hz, and meet limits typed
+    // as tenths.
     Trend tenths = FromFlow(kStartsInExpiration);
-    for (std::size_t i = 0; i < tenths.t.size(); ++i) tenths.t[i] = 0.1 * static_cast<double>(i);
+    tenths.sampleRate = 10;
     BreathSettings tenthLimits;
     tenthLimits.inspirationMin = tenthLimits.inspirationMax = 0.2;
     tenthLimits.expirationMin = 0.2;
@@ -74,6 +75,7 @@ TEST(BreathAnalysis, HandMadeTrendsGiveTheirExactBreathLists) {
         Trend trend;
         BreathSettings settings;
         std::vector<Expected> breaths;
+        int window = 1;  // samples of each estimate
     } cases[] = {
         {"starts in expiration", FromFlow(kStartsInExpiration), {}, {{2, 2, 3, ""}, {7, 2, 2, ""}}},
         {"starts in inspiration: the first inspiration is no breath",
@@ -95,11 +97,10 @@ TEST(BreathAnalysis, HandMadeTrendsGiveTheirExactBreathLists) {
          FromFlow(kStartsInExpiration),
          atLimits,
          {{2, 2, 3, ""}, {7, 2, 2, ""}}},
-        {"limits meet durations that carry rounding",
+        {"limits meet durations of a tenth-second sample rate",
          tenths,
          tenthLimits,
-         {{0.1 * 2, 0.1 * 4 - 0.1 * 2, 0.1 * 7 - 0.1 * 4, ""},
-          {0.1 * 7, 0.1 * 9 - 0.1 * 7, 0.1 * 11 - 0.1 * 9, ""}}},
+         {{2 / 10.0, 2 / 10.0, 3 / 10.0, ""}, {7 / 10.0, 2 / 10.0, 2 / 10.0, ""}}},
         {"expiration too long",
          FromFlow(kStartsInExpiration),
          teAboveLimit,
@@ -116,13 +117,29 @@ TEST(BreathAnalysis, HandMadeTrendsGiveTheirExactBreathLists) {
          FromFlow(kStartsInExpiration),
          negativeSign,
          {{4, 3, 2, ""}}},
+        {"a phase of two samples holds no window of three",
+         FromFlow(kStartsInExpiration),
+         {},
+         {{2, 2, 3, "phase shorter than the analysis window"},
+          {7, 2, 2, "phase shorter than the analysis window"}},
+         3},
+        {"the duration reasons come first",
+         FromFlow(kStartsInExpiration),
+         teAboveLimit,
+         {{2, 2, 3, "Te out of range"}, {7, 2, 2, "phase shorter than the analysis window"}},
+         3},
+        {"an expiration of two samples holds a window of two, R <= 0 comes after",
+         negativeR,
+         {},
+         {{2, 2, 3, "R <= 0"}, {7, 2, 2, ""}},
+         2},
         {"no breath in a single cycle", FromFlow({-1, 1, -1}), {}, {}},
         {"two points are too few", FromFlow({-1, 1}), {}, {}},
         {"no flow at all", FromFlow({0, 0, 0, 0, 0}), {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const BreathAnalysis a = Analyse(c.trend, c.settings);
+        const BreathAnalysis a = Analyse(c.trend, c.settings, c.window);
         ASSERT_EQ(a.breaths.size(), c.breaths.size());
         int accepted = 0;
         for (std::size_t k = 0; k < c.breaths.size(); ++k) {
@@ -176,6 +193,16 @@ TEST(BreathAnalysis, MeansVolumeFlowLimitationAndSummary) {
     EXPECT_DOUBLE_EQ(*s.xExp.mean, -0.35);
     EXPECT_DOUBLE_EQ(*s.xExp.cov, 100 * *s.xExp.sd / 0.35);  // CoV over |mean|
     EXPECT_DOUBLE_EQ(*s.dx.mean, 0.25);
+    EXPECT_DOUBLE_EQ(*s.estimatesPerBreath, 4.5);  // 2 + 3 and 2 + 2 one-sample estimates
+
+    // Windows of two samples: only those wholly inside their phase count.
+    const BreathAnalysis wide = Analyse(trend, {}, 2);
+    EXPECT_EQ(wide.breaths[0].inspirationEstimates, 1);
+    EXPECT_EQ(wide.breaths[0].expirationEstimates, 2);
+    EXPECT_DOUBLE_EQ(wide.breaths[0].rInsp, 2);  // the window from sample 2, not the one from 3
+    EXPECT_EQ(wide.breaths[1].inspirationEstimates, 1);
+    EXPECT_EQ(wide.breaths[1].expirationEstimates, 1);  // the window from 10 is mixed
+    EXPECT_DOUBLE_EQ(*wide.summary.estimatesPerBreath, 2.5);
 
     BreathSettings lower;
     lower.flowLimitationThreshold = 0.1;  // at the threshold counts as flow-limited
@@ -211,11 +238,11 @@ TEST(BreathAnalysis, MeansVolumeFlowLimitationAndSummary) {
 }
 
 TEST(BreathAnalysis, SampledSineFindsEveryFullBreath) {
-    // 20 s of a 0.25 Hz sine sampled every 0.1 s, crossings half-way between points.
+    // 20 s of a 0.25 Hz sine sampled at 10 Hz, crossings half-way between samples.
     Trend trend;
+    trend.sampleRate = 10;
     for (int i = 0; i < 200; ++i) {
         const double t = 0.1 * i;
-        trend.t.push_back(t);
         trend.q.push_back(0.5 * std::sin(2 * M_PI * 0.25 * (t - 0.05)));
         trend.r.push_back(0.3);
         trend.x.push_back(trend.q.back() > 0 ? -0.1 : -0.4);

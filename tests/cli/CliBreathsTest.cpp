@@ -2,14 +2,17 @@
 // its inspiratory one, so its reactance difference is known at every frequency.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "CliRun.h"
+#include "core/FileBytes.h"
 #include "document/DialogValues.h"
 
 namespace pelmor::cli::test {
@@ -147,6 +150,122 @@ TEST(CliBreaths, OptionsActOnTheTableAndJsonHasNullsForNone) {
               "--limits: The minimum expiration duration must not exceed the maximum.\n");
     const CliResult missing = Cli({"breaths", Files().dir.File("missing.inpx")});
     EXPECT_EQ(missing.code, 1);
+}
+
+// An excitation of a 1 s period made from a frequency list, in the shared folder.
+std::string ListExcitation(const std::string& list, const std::string& name) {
+    const CliResult r = Cli(
+        {"excitation", "generate", "--period-code", "1", "--frequencies", list, "--seed", "25"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::string path = Files().dir.File(name + ".opt");
+    std::string reason;
+    EXPECT_TRUE(WriteFileBytes(path, r.out.data(), r.out.size(), reason)) << reason;
+    return path;
+}
+
+// 24 s of the emulated subject at 256 Hz with that excitation.
+std::string RecordSubject(const std::string& excitation, const std::string& subject,
+                          const std::string& name) {
+    setenv("PELMOR_EMULATOR", ("realtime=0," + subject).c_str(), 1);
+    const CliResult r = Cli({"--excitation", excitation, "record", Files().dir.File(name),
+                             "--seconds", "24", "--mask", "E0", "--rate", "256"});
+    setenv("PELMOR_EMULATOR", "realtime=0", 1);
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::string out = r.out;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// The reactance difference at 5 Hz of C 0.25 in inspiration and 0.1 in expiration: 0.191.
+const double kExpectedDx =
+    1 / (2 * std::numbers::pi * 5 * 0.1) - 1 / (2 * std::numbers::pi * 5 * 0.25);
+
+TEST(CliBreaths, WithinBreathDifferenceHoldsAtEveryBreathingRateTheWindowFits) {
+    const std::string dense = ListExcitation("5-35/1", "dense");
+    const std::string sparse = ListExcitation("5, 11, 19", "sparse");
+    const struct {
+        const char* name;
+        const std::string& excitation;
+        const char* subject;
+        const char* window;  // the table's "Window [s]"
+        double dx;           // the mean dX expected
+        double tolerance;
+        bool refused;  // every breath "phase shorter than the analysis window"
+    } cases[] = {
+        {"dense slow", dense, "C=0.25,c_exp=0.1,breath_hz=0.25", "1", kExpectedDx,
+         0.03 * kExpectedDx, false},
+        {"sparse slow", sparse, "C=0.25,c_exp=0.1,breath_hz=0.25", "0.2", kExpectedDx,
+         0.03 * kExpectedDx, false},
+        {"sparse fast", sparse, "C=0.25,c_exp=0.1,breath_hz=0.6", "0.2", kExpectedDx,
+         0.03 * kExpectedDx, false},
+        {"dense fast", dense, "C=0.25,c_exp=0.1,breath_hz=0.6", "1", 0, 0, true},
+        {"no expiratory change", sparse, "C=0.25,breath_hz=0.25", "0.2", 0, 0.01, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = RecordSubject(c.excitation, c.subject, c.name);
+        const CliResult text = Cli({"breaths", file});
+        ASSERT_EQ(text.code, 0) << text.err;
+        const std::vector<std::string> lines = LinesOf(text.out);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Frequency [Hz]\t5"), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("Window [s]\t") + c.window),
+                  lines.end())
+            << text.out;
+
+        const CliResult r = Cli({"breaths", file, "--format", "json"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const json j = json::parse(r.out);
+        const json& s = j["summary"];
+        ASSERT_GE(j["breaths"].size(), 3u);
+        if (c.refused) {
+            for (const json& b : j["breaths"])
+                EXPECT_EQ(b["reason"], "phase shorter than the analysis window");
+            EXPECT_EQ(s["accepted"], 0);
+            continue;
+        }
+        EXPECT_EQ(s["accepted"], j["breaths"].size());
+        EXPECT_NEAR(s["mean"]["dx"].get<double>(), c.dx, c.tolerance);
+    }
+}
+
+TEST(CliBreaths, SeriesGivesTheEstimatesWithTheirPhases) {
+    const std::string file = RecordSubject(ListExcitation("5, 11, 19", "series"),
+                                           "C=0.25,c_exp=0.1,breath_hz=0.25", "series");
+    const CliResult r = Cli({"breaths", file, "--series", "--format", "json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json j = json::parse(r.out);
+    ASSERT_TRUE(j.contains("breaths"));
+    const json& series = j["series"];
+    // Windows of 0.2 s (51 samples) every 4 samples over the whole record.
+    const json info = json::parse(Cli({"info", file, "--format", "json"}).out);
+    EXPECT_EQ(series.size(), (info["frames"].get<std::size_t>() - 51) / 4 + 1);
+    // In inspiration the subject's reactance at 5 Hz: 2π·5·0.001 − 1/(2π·5·0.25).
+    const double w = 2 * std::numbers::pi * 5;
+    const double xInsp = w * 0.001 - 1 / (w * 0.25), xExp = w * 0.001 - 1 / (w * 0.1);
+    std::map<std::string, int> phases;
+    for (const json& e : series) {
+        const std::string phase = e["phase"];
+        ++phases[phase];
+        if (phase == "inspiration") {
+            EXPECT_NEAR(e["x"].get<double>(), xInsp, 0.005);
+        } else if (phase == "expiration") {
+            EXPECT_NEAR(e["x"].get<double>(), xExp, 0.005);
+        }
+        if (phase != "mixed") {
+            EXPECT_NEAR(e["r"].get<double>(), 0.25, 0.005);
+        }
+    }
+    EXPECT_GT(phases["inspiration"], 0);
+    EXPECT_GT(phases["expiration"], 0);
+    EXPECT_GT(phases["mixed"], 0);
+    EXPECT_EQ(phases.size(), 3u);
+    EXPECT_NEAR(series[0]["t"].get<double>(), 25 / 256.0, 1e-9);  // the first window's centre
+
+    const CliResult text = Cli({"breaths", file, "--series"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    const std::vector<std::string> lines = LinesOf(text.out);
+    ASSERT_EQ(lines.size(), series.size() + 1);
+    EXPECT_EQ(lines[0], "Time [s]\tR\tX\tPhase");
 }
 
 }  // namespace

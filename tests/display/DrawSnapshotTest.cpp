@@ -58,8 +58,9 @@ struct DrawSnapshotFixture : ::testing::Test {
         // Every chart fits its data, so that each curve lies inside its window.
         view.zAutoscale = view.storedAutoscale = view.xyAutoscale = true;
 
-        // Ten seconds of the four harmonics: slot 0 twice slot 1, a slow breath in slot 2.
-        const int n = 10 * 512;
+        // Twenty seconds of the four harmonics: slot 0 twice slot 1, a slow breath in slot 2
+        // (the breaths of the trend display are found on it: three whole ones).
+        const int n = 20 * 512;
         std::vector<double> v0(n), v1(n), v2(n);
         for (int i = 0; i < n; ++i) {
             double x = 0;

@@ -546,19 +546,26 @@ TEST_F(ViewFixture, OfflineTrendFollowsTheTimeWindow) {
 }
 
 TEST_F(ViewFixture, OfflineTrendShadesTheBreathsAndNotesTheRecordsDx) {
-    Fill(4);
+    // Breath 1: inspiration 1 … 3, expiration 3 … 5; breath 2 (5 … 9) has a negative R in its
+    // second second. The breaths come from the record, the trend drawn is hand-made.
+    const std::vector<double> q = {-1, 1, 1, -1, -1, 1, 1, -1, -1, 1, -1};
+    std::vector<double> r, x, hz;
+    for (int i = 0; i < 11; ++i) {
+        r.push_back(i == 6 ? -1 : 0.3);
+        x.push_back(q[i] > 0 ? -0.1 : -0.5);
+    }
+    for (int f = 1; f <= 12; ++f) hz.push_back(f);
+    test::AppendBreathingRecord(*state, 512, hz, q, r, x);
     Rec(0).xmin = 0;
     Rec(0).xmax = 10;
     ImpedanceCalculator& z = doc->CalculatorForTesting();
     z.zTrendDisplay = 1;
-    // Breath 1: inspiration 1 … 3, expiration 3 … 5; breath 2 (5 … 9) has a negative R.
-    const double q[] = {-1, 1, 1, -1, -1, 1, 1, -1, -1, 1, -1};
     z.offlineTrendCount = 11;
     for (int i = 0; i < 11; ++i) {
         z.trendTime[i] = i;
         z.trendFlow[i] = q[i];
-        z.trendR[i] = i == 6 ? -1 : 0.3;
-        z.trendX[i] = q[i] > 0 ? -0.1 : -0.5;
+        z.trendR[i] = r[i];
+        z.trendX[i] = x[i];
     }
     RecordingSurface s;
     Draw(s);

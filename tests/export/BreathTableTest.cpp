@@ -11,16 +11,13 @@
 namespace pelmor {
 namespace {
 
-// Two breaths one point per second: inspiration 2 … 3, expiration 4 … 6 (X -0.5, dX 0.4), then
-// inspiration 7 … 8, expiration 9 … 10 (X -0.2, dX 0.1).
+// Two breaths, one flow sample and one estimate per second: inspiration 2 … 3, expiration
+// 4 … 6 (X -0.5, dX 0.4), then inspiration 7 … 8, expiration 9 … 10 (X -0.2, dX 0.1).
 BreathAnalysis TwoBreaths(const BreathSettings& settings) {
     const std::vector<double> q = {-1, -1, 2, 2, -1, -1, -1, 2, 2, -1, -1, 1};
     const std::vector<double> x = {-0.5, -0.5, -0.1, -0.1, -0.5, -0.5,
                                    -0.5, -0.1, -0.1, -0.2, -0.2, -0.1};
-    std::vector<double> t, r(q.size(), 1.0);
-    for (std::size_t i = 0; i < q.size(); ++i) t.push_back(static_cast<double>(i));
-    return AnalyseBreaths(t.data(), r.data(), x.data(), q.data(), static_cast<int>(q.size()),
-                          settings);
+    return test::SampleBreaths(q, std::vector<double>(q.size(), 1.0), x, settings);
 }
 
 const char kHeader[] =
@@ -39,6 +36,8 @@ TEST(BreathTable, RowsAndSummaryInACommaLocale) {
                                          "SD\t\t0\t0,707107\t0\t0\t0\t0\t0,212132\t0,212132\r\n"
                                          "CoV [%]\t\t0\t28,2843\t0\t0\t0\t0\t60,6092\t84,8528\r\n"
                                          "Frequency [Hz]\t5\r\n"
+                                         "Window [s]\t1\r\n"
+                                         "Estimates per breath\t4,5\r\n"
                                          "Accepted breaths\t2 of 2\r\n"
                                          "Flow-limited breaths\t1\r\n"
                                          "Flow limitation\tno\r\n");
@@ -57,22 +56,34 @@ TEST(BreathTable, RefusedBreathsAndMissingStatisticsLeaveCellsEmpty) {
                   "SD\t\t\t\t\t\t\t\t\t\r\n"
                   "CoV [%]\t\t\t\t\t\t\t\t\t\r\n"
                   "Frequency [Hz]\t0.25\r\n"
+                  "Window [s]\t1\r\n"
+                  "Estimates per breath\t4\r\n"
                   "Accepted breaths\t1 of 2\r\n"
                   "Flow-limited breaths\t1\r\n"
                   "Flow limitation\tyes\r\n");
 
-    // A trend without a breath still gives the header and the summary, 0 of 0.
-    const double t[] = {0, 1, 2}, v[] = {1, 1, 1};
-    const std::string empty = BreathTableText(AnalyseBreaths(t, v, v, v, 3, {}), 5);
+    // A record without a breath still gives the header and the summary, 0 of 0.
+    const std::vector<double> v = {1, 1, 1};
+    const std::string empty = BreathTableText(test::SampleBreaths(v, v, v, {}, 1, 2), 5);
     EXPECT_EQ(empty, std::string(kHeader) +
                          "\r\n"
                          "Mean\t\t\t\t\t\t\t\t\t\r\n"
                          "SD\t\t\t\t\t\t\t\t\t\r\n"
                          "CoV [%]\t\t\t\t\t\t\t\t\t\r\n"
                          "Frequency [Hz]\t5\r\n"
+                         "Window [s]\t2\r\n"
+                         "Estimates per breath\t\r\n"
                          "Accepted breaths\t0 of 0\r\n"
                          "Flow-limited breaths\t0\r\n"
                          "Flow limitation\tno\r\n");
+}
+
+TEST(BreathTable, SeriesListsEveryEstimateWithItsPhase) {
+    const std::vector<double> q = {-1, 1, 1}, r = {0.25, 0.5, 0.75}, x = {-0.1, -0.2, -0.3};
+    EXPECT_EQ(BreathSeriesText(test::SampleBreaths(q, r, x, {}, 4, 2)),
+              "Time [s]\tR\tX\tPhase\r\n"
+              "0.125\t0.25\t-0.1\tmixed\r\n"
+              "0.375\t0.5\t-0.2\tinspiration\r\n");
 }
 
 }  // namespace

@@ -197,29 +197,35 @@ TEST_F(TableFixture, ImpedanceWindowWithTheTrendShownHandsOutTheBreathTable) {
     TwoFrequencies();
     calc->zTrendDisplay = 1;
     calc->selectedFrequencyIndex = 1;
-    EXPECT_FALSE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));  // no trend: nothing
+    // The breaths of a record of seven flow samples, asked for only when the table is made.
+    int asked = 0;
+    const auto breaths = [&asked] {
+        ++asked;
+        const std::vector<double> q = {-1, 1, 1, -1, -1, 1, -1};
+        BreathAnalysis a =
+            test::SampleBreaths(q, std::vector<double>(7, 0.5), std::vector<double>(7, 0.0));
+        a.frequency = 8;
+        return a;
+    };
+    EXPECT_FALSE(ImpedanceWindowHandOff(false, Source(), breaths, shell, ui));  // no trend
     EXPECT_TRUE(shell.clipboard.empty());
-    const double q[] = {-1, 1, 1, -1, -1, 1, -1};
-    for (int i = 0; i < 7; ++i) {
-        calc->trendTime[i] = i;
-        calc->trendR[i] = 0.5;
-        calc->trendFlow[i] = q[i];
-    }
+    EXPECT_EQ(asked, 0);
     calc->offlineTrendCount = 7;
-    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));
+    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), breaths, shell, ui));
     ASSERT_EQ(shell.clipboard.size(), 1u);
     const std::vector<std::string> lines = Lines(shell.clipboard[0]);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("Breath\tStart [s]\t", 0), 0u);
     EXPECT_EQ(lines[1], "1\t1\t2\t2\t2\t0.5\t0.5\t0\t0\t0\tno\tyes");
-    EXPECT_NE(shell.clipboard[0].find("Frequency [Hz]\t8\r\nAccepted breaths\t1 of 1\r\n"),
-              std::string::npos);
-    EXPECT_TRUE(ImpedanceWindowHandOff(true, Source(), {}, shell, ui));
+    EXPECT_NE(shell.clipboard[0].find("Frequency [Hz]\t8\r\n"), std::string::npos);
+    EXPECT_NE(shell.clipboard[0].find("Accepted breaths\t1 of 1\r\n"), std::string::npos);
+    EXPECT_TRUE(ImpedanceWindowHandOff(true, Source(), breaths, shell, ui));
     EXPECT_EQ(shell.spreadsheetFiles.size(), 1u);
     EXPECT_TRUE(ui.Messages().empty());
 
     state.measurementRunning = 1;  // while measuring the impedance table is copied
-    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), {}, shell, ui));
+    EXPECT_TRUE(ImpedanceWindowHandOff(false, Source(), breaths, shell, ui));
+    EXPECT_EQ(asked, 2);
     ASSERT_EQ(shell.clipboard.size(), 2u);
     EXPECT_EQ(shell.clipboard[1].rfind("F[Hz]", 0), 0u);
 }

@@ -207,15 +207,13 @@ TEST_F(SessionFixture, ImpedanceWindowCommandsHandOutTheBreathTableOfTheTrend) {
     EXPECT_TRUE(shell.clipboard.empty());
     EXPECT_TRUE(ui.Messages().empty());
 
-    // A trend of seven points no recording gives.
+    // Seven seconds of a record at 5 Hz, a breath from 1 to 5 s, and a trend to show it.
+    const std::vector<double> q = {-1, 1, 1, -1, -1, 1, -1};
+    std::vector<double> x;
+    for (double v : q) x.push_back(v > 0 ? -0.1 : -0.5);
+    test::AppendBreathingRecord(*state, doc->Setup().sampleRate, {5}, q,
+                                std::vector<double>(7, 0.3), x);
     ImpedanceCalculator& z = doc->CalculatorForTesting();
-    const double q[] = {-1, 1, 1, -1, -1, 1, -1};
-    for (int i = 0; i < 7; ++i) {
-        z.trendTime[i] = i;
-        z.trendR[i] = 0.3;
-        z.trendX[i] = q[i] > 0 ? -0.1 : -0.5;
-        z.trendFlow[i] = q[i];
-    }
     z.offlineTrendCount = 7;
     ASSERT_TRUE(frame->RunCommand(cmd::ZCopy));
     ASSERT_EQ(shell.clipboard.size(), 1u);
@@ -224,7 +222,9 @@ TEST_F(SessionFixture, ImpedanceWindowCommandsHandOutTheBreathTableOfTheTrend) {
     EXPECT_NE(table.find("\r\n1\t1\t2\t2\t2\t0.3\t0.3\t-0.1\t-0.5\t0.4\tyes\tyes\r\n"),
               std::string::npos)
         << table;
-    EXPECT_NE(table.find("Frequency [Hz]\t5\r\nAccepted breaths\t1 of 1\r\n"), std::string::npos);
+    // 5 Hz alone: windows of one cycle, 0.2 s.
+    EXPECT_NE(table.find("Frequency [Hz]\t5\r\nWindow [s]\t0.2\r\n"), std::string::npos);
+    EXPECT_NE(table.find("Accepted breaths\t1 of 1\r\n"), std::string::npos);
     ASSERT_TRUE(frame->RunCommand(cmd::ZOpenInExcel));
     EXPECT_EQ(shell.spreadsheetFiles.size(), 1u);
     EXPECT_TRUE(ui.Messages().empty());

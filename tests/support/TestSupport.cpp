@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <numbers>
 
 #include "core/FileBytes.h"
 #include "document/CPelmorDoc.h"
@@ -253,6 +255,53 @@ bool WriteSimulatedCopy(const std::string& from, const std::string& to, std::str
     marked.insert(marked.end(), mark.begin(), mark.end());
     marked.insert(marked.end(), bytes.begin() + 36 + length, bytes.end());
     return WriteFileBytes(to, marked, reason);
+}
+
+BreathAnalysis SampleBreaths(const std::vector<double>& q, const std::vector<double>& r,
+                             const std::vector<double>& x, const BreathSettings& settings,
+                             double sampleRate, int window) {
+    const double sign = settings.inspiratoryFlowSign < 0 ? -1.0 : 1.0;
+    const int n = static_cast<int>(q.size());
+    std::vector<WithinBreathEstimate> estimates;
+    for (int j = 0; j + window <= n; ++j) {
+        WithinBreathEstimate e;
+        e.first = j;
+        e.count = window;
+        e.time = (j + (window - 1) / 2.0) / sampleRate;
+        e.r = r[j];
+        e.x = x[j];
+        const auto begin = q.begin() + j, end = begin + window;
+        if (std::all_of(begin, end, [sign](double v) { return sign * v > 0; }))
+            e.phase = BreathPhase::Inspiration;
+        else if (std::all_of(begin, end, [sign](double v) { return sign * v < 0; }))
+            e.phase = BreathPhase::Expiration;
+        estimates.push_back(e);
+    }
+    BreathAnalysis a = AnalyseBreaths(BreathRecord{q, sampleRate, 0.0, estimates}, settings);
+    a.windowSeconds = window / sampleRate;
+    a.estimates = std::move(estimates);
+    return a;
+}
+
+void AppendBreathingRecord(MeasurementState& state, double sampleRate,
+                           const std::vector<double>& frequencies, const std::vector<double>& flow,
+                           const std::vector<double>& r, const std::vector<double>& x) {
+    const int perSecond = static_cast<int>(sampleRate);
+    const int n = perSecond * static_cast<int>(flow.size());
+    std::vector<double> v0(n), v1(n), v2(n);
+    for (int j = 0; j < n; ++j) {
+        const int second = j / perSecond;
+        const double t = j / sampleRate;
+        for (std::size_t k = 0; k < frequencies.size(); ++k) {
+            const double phase = 2 * std::numbers::pi * frequencies[k] * t + 0.3 * k * k;
+            v1[j] += 0.1 * std::cos(phase);
+            v0[j] += 0.1 * (r[second] * std::cos(phase) - x[second] * std::sin(phase));
+        }
+        v2[j] = flow[second];
+    }
+    state.buffers[0].AppendBlock(v0.data(), n);
+    state.buffers[1].AppendBlock(v1.data(), n);
+    state.buffers[2].AppendBlock(v2.data(), n);
 }
 
 }  // namespace pelmor::test

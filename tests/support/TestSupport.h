@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/BreathAnalysis.h"
 #include "analysis/ModelFit.h"
+#include "core/MeasurementState.h"
 #include "platform/Clock.h"
 #include "platform/MemoryProfile.h"
 #include "platform/Profile.h"
@@ -163,6 +165,22 @@ void EditSetup(CPelmorDoc& doc, const std::function<void(SetupFileImage&)>& chan
 // Through EditSetup: a bank of one signal, twelve harmonics of a 1 s period (frequency indices
 // step, 2 step, ... 12 step), amplitude 0.1, moderate phases; then that signal selected.
 void UseTwelveHarmonics(CPelmorDoc& doc, int step = 1);
+
+// The breath analysis of hand-made points taken as breathing-flow samples at sampleRate: flow
+// q, and at every sample j an estimate with R r[j] and X x[j] whose window is the `window`
+// samples from j (as far as the record goes), its phase from the sign of s·q over them. The
+// analysis carries those estimates and their window (window / sampleRate).
+BreathAnalysis SampleBreaths(const std::vector<double>& q, const std::vector<double>& r,
+                             const std::vector<double>& x, const BreathSettings& settings = {},
+                             double sampleRate = 1, int window = 1);
+
+// Appends a record to slots 0, 1 and 2 of `state` at sampleRate, one second per entry of
+// flow: slot 1 the cosines of `frequencies` (0.1 each, phase 0.3 k² for the k-th), slot 2
+// flow[i] all through second i, slot 0 slot 1 through an impedance of R r[i] and X x[i] at
+// every frequency in second i.
+void AppendBreathingRecord(MeasurementState& state, double sampleRate,
+                           const std::vector<double>& frequencies, const std::vector<double>& flow,
+                           const std::vector<double>& r, const std::vector<double>& x);
 
 // What a shell command writes to its standard output ("" when it cannot be run).
 std::string CommandOutput(const std::string& command);
