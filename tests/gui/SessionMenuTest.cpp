@@ -442,7 +442,8 @@ TEST_F(SessionMenuFixture, SimulatedDataOnlyInATrainingSessionAndImportsKeepThei
         };
         ASSERT_TRUE(frame->RunCommand(cmd::ImportFromFiles));
         std::vector<TrialOrigin> origins;
-        for (const Trial& t : Stored().phases[0].trials) origins.push_back(t.origin);
+        const Session stored = Stored();  // the loop must not outlive the session it reads
+        for (const Trial& t : stored.phases[0].trials) origins.push_back(t.origin);
         EXPECT_EQ(origins, row.origins);
         EXPECT_EQ(doc->Stored().count, static_cast<int>(row.origins.size()));
         refusals.clear();
