@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int s = 0; s <= bank->signalCount && s < kMaxSignals; ++s) {
         Check(bank->componentCount[s] >= 0 && bank->componentCount[s] <= kMaxComponents);
         for (int i = 0; i < bank->componentCount[s]; ++i)
-            Check(bank->frequencyIndex[s][i] >= 1 && bank->frequencyIndex[s][i] <= 100);
+            Check(bank->frequencyIndex[s][i] >= 1 && bank->frequencyIndex[s][i] <= 256);
     }
 
     // What was accepted copies out and reads back with the same signals and indexes.
