@@ -26,6 +26,7 @@
 #include "export/OutcomeTables.h"
 #include "platform/Profile.h"
 #include "sessions/Location.h"
+#include "sessions/SessionResults.h"
 #include "sessions/SessionStore.h"
 #include "sessions/TrialAnalysis.h"
 
@@ -245,51 +246,11 @@ struct SessionOptions {
     std::string reference;  // the reference set of a new session
 };
 
-// What the session's reference set says of each phase's means: none without a set, a message
-// when the set is not here or the subject lacks what its equations need.
-class SessionReference {
-  public:
-    explicit SessionReference(const Session& session) : session_(session) {
-        if (session.referenceSet.empty()) return;
-        catalogue_ = LoadReferenceSets(ReferenceFolders());
-        set_ = catalogue_.Find(session.referenceSet);
-        const Subject& s = session.subject;
-        const std::optional<double> age = AgeInYears(s.birth, session.started);
-        if (!set_)
-            message_ = "The reference set " + session.referenceSet + " is not installed here.";
-        else if (s.sex.empty() || !age || !s.heightCm)
-            message_ = "Reference values need the subject's sex, birth date and height.";
-        else
-            subject_ = ReferenceSubject{s.sex, *age, *s.heightCm, s.weightKg};
-    }
-
-    bool Chosen() const { return !session_.referenceSet.empty(); }
-
-    ordered_json Json(const OutcomeStatistics& statistics) const {
-        if (!message_.empty())
-            return {{"set", session_.referenceSet}, {"message", message_}, {"outcomes", nullptr}};
-        const SpectrumOutcomes means = MeanOutcomes(statistics);
-        try {
-            return ReferenceJson(
-                ComputeReference(*set_, subject_, &means, ParseUnit(session_.impedanceUnit),
-                                 OutcomeSettings()),
-                OutcomeKeys());
-        } catch (const ReferenceError& e) {
-            return {{"set", session_.referenceSet}, {"message", e.what()}, {"outcomes", nullptr}};
-        }
-    }
-
-  private:
-    const Session& session_;
-    ReferenceCatalogue catalogue_;
-    const ReferenceSet* set_ = nullptr;
-    ReferenceSubject subject_;
-    std::string message_;
-};
-
 ordered_json SessionJson(const Session& session) {
     const SessionOutcomes outcomes = AnalyseSession(session);
-    const SessionReference reference(session);
+    // The reference sets are read only when the session has chosen one.
+    const ReferenceCatalogue catalogue =
+        session.referenceSet.empty() ? ReferenceCatalogue{} : LoadReferenceSets(ReferenceFolders());
     ordered_json j;
     j["session"] = session.number;
     j["subject"] = SubjectJson(session.subject, false);
@@ -326,7 +287,8 @@ ordered_json SessionJson(const Session& session) {
         jp["mean"] = OutcomeObject(st.mean);
         jp["sd"] = OutcomeObject(st.sd);
         jp["cov"] = OutcomeObject(st.cov);
-        if (reference.Chosen()) jp["reference"] = reference.Json(st);
+        if (const auto reference = SessionReference(session, st, catalogue, OutcomeSettings()))
+            jp["reference"] = ReferenceJson(*reference, OutcomeKeys());
         phases.push_back(jp);
     }
     j["phases"] = phases;
