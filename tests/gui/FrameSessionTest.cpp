@@ -23,6 +23,7 @@
 #include <functional>
 #include <thread>
 
+#include "GuiTestSupport.h"
 #include "core/FileBytes.h"
 #include "device/SerialDriverFactory.h"
 #include "display/ViewInteraction.h"
@@ -44,16 +45,7 @@ namespace {
 // One signal of twelve harmonics of a 1 s period.
 void TwelveHarmonics(CPelmorDoc& doc) { test::UseTwelveHarmonics(doc); }
 
-template <typename Done>
-bool WaitFor(Done done, int milliseconds = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using test::WaitFor;
 
 // A frame over a document without a device (the measurement is simulated on a fake clock).
 struct SessionFixture : ::testing::Test {

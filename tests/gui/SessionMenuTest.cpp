@@ -18,6 +18,7 @@
 #include <functional>
 #include <thread>
 
+#include "GuiTestSupport.h"
 #include "clinical/ReferenceValues.h"
 #include "clinical/Units.h"
 #include "core/FileBytes.h"
@@ -41,16 +42,7 @@
 namespace pelmor {
 namespace {
 
-template <typename Done>
-bool WaitFor(Done done, int milliseconds = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using test::WaitFor;
 
 template <typename W>
 W* Child(QDialog& d, const char* name) {
