@@ -107,8 +107,10 @@ class CMainFrame : public QMainWindow {
     void DefinePrintCommands();
     void DefineReportCommand();
     void DefineSessionCommands();
-    // Reads the open session again and shows it (the Trials window, the stored results).
+    // Reads the open session again and shows it.
     void RefreshSession();
+    // The open session as it is held: the Trials window, the stored results, the title proposed.
+    void ShowSession();
     // The recordings written since the last look, made trials of the current phase.
     void AddWrittenRecordings();
     // "Import from files" while a session is open: the files as trials of the current phase.

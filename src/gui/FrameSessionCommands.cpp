@@ -178,7 +178,7 @@ bool CMainFrame::OpenSessionNumber(int64_t number) {
         return false;
     }
     doc_.Services().profile.WriteString(kDatabaseSection, kOpenSessionKey, std::to_string(number));
-    RefreshSession();
+    ShowSession();  // just loaded: no second read of every trial
     trials_->show();
     trials_->raise();
     // Wide enough for every column of a trial.
@@ -236,6 +236,11 @@ void CMainFrame::RefreshSession() {
     } catch (const StoreError& e) {
         ReportStoreError(e.what());
     }
+    ShowSession();
+}
+
+void CMainFrame::ShowSession() {
+    if (!session_) return;
     trials_->Show(*session_, LoadUnitSettings(doc_.Services().profile).display);
     SessionResults results = ResultsOf(*session_);
     doc_.ShowSessionResults(results.current, std::move(results.baseline));
