@@ -643,7 +643,12 @@ void SessionStore::SetTrialIncluded(int64_t session, int trial, bool included,
 
 namespace {
 
-// A row of id, subject ID, family, given, started, operator, training, phases, trials.
+// The rows SummaryOf reads: id, subject ID, family, given, started, operator, training, phases,
+// trials.
+constexpr char kSummarySelect[] =
+    "SELECT s.id, u.subject_id, u.family, u.given, s.started, s.operator_name, s.training, "
+    "s.phase_count, s.trial_count FROM sessions s JOIN subjects u ON u.id = s.subject";
+
 SessionSummary SummaryOf(Statement& s) {
     SessionSummary m;
     m.number = s.Int64(0);
@@ -664,10 +669,7 @@ std::vector<SessionSummary> SessionStore::ListSessions(const std::string& subjec
     std::vector<SessionSummary> list;
     try {
         Transaction t(*db_, false);
-        std::string sql =
-            "SELECT s.id, u.subject_id, u.family, u.given, s.started, s.operator_name, "
-            "s.training, s.phase_count, s.trial_count FROM sessions s JOIN subjects u ON u.id = "
-            "s.subject";
+        const std::string sql = kSummarySelect;
         std::unique_ptr<Statement> s;
         if (subjectId.empty()) {
             s = db_->Prepare(sql + " ORDER BY s.started DESC, s.id DESC");
@@ -686,10 +688,7 @@ std::vector<SessionSummary> SessionStore::ListSessions(const std::string& subjec
 std::optional<SessionSummary> SessionStore::FindSession(int64_t number) {
     try {
         Transaction t(*db_, false);
-        auto s = db_->Prepare(
-            "SELECT s.id, u.subject_id, u.family, u.given, s.started, s.operator_name, "
-            "s.training, s.phase_count, s.trial_count FROM sessions s JOIN subjects u ON u.id = "
-            "s.subject WHERE s.id = ?");
+        auto s = db_->Prepare(std::string(kSummarySelect) + " WHERE s.id = ?");
         Bind(*s, number);
         if (!s->Step()) return std::nullopt;
         return SummaryOf(*s);
